@@ -1,0 +1,90 @@
+#include "CDump.h"
+
+#include "GCFFormat.h"
+
+// The line ends are written as CR LF by the formats themselves; the stream is
+// a text stream, which on this platform adds nothing to them.
+
+bool CDump::Open(const char *szFileName)
+{
+    Close();
+    if (szFileName == nullptr)
+        return false;
+    pFile = std::fopen(szFileName, "w");
+    return pFile != nullptr;
+}
+
+void CDump::Close()
+{
+    if (pFile != nullptr)
+    {
+        std::fclose(pFile);
+        pFile = nullptr;
+    }
+}
+
+void CDump::Dump(const char *szSectionName, const uint8_t *lpData, uint32_t dwLength)
+{
+    if (pFile == nullptr)
+        return;
+
+    std::fprintf(pFile, "Dump:\t%s\r\n", szSectionName != nullptr ? szSectionName : "");
+    std::fprintf(pFile, "Size:\t%u\r\n", dwLength);
+    std::fprintf(pFile, "Null:\t%s\r\n", lpData == nullptr ? "True" : "False");
+    std::fprintf(pFile, "\r\n");
+    if (lpData == nullptr)
+        return;
+
+    // Offsets count in 64 bits so that a length near 4 GiB cannot wrap the row loop.
+    const uint64_t uiLength = dwLength;
+
+    std::fprintf(pFile, "Address: | 00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f | 0123456789abcdef\r\n");
+    std::fprintf(pFile, "-----------------------------------------------------------------------------\r\n");
+    for (uint64_t a = 0; a < uiLength; a += 16)
+    {
+        std::fprintf(pFile, "%.8x | ", static_cast<unsigned>(a));
+        for (uint64_t j = 0; j < 16; j++)
+        {
+            if (a + j < uiLength)
+                std::fprintf(pFile, "%.2x ", static_cast<unsigned>(lpData[a + j]));
+            else
+                std::fprintf(pFile, "   ");
+        }
+        std::fprintf(pFile, "| ");
+        for (uint64_t j = 0; j < 16; j++)
+        {
+            if (a + j < uiLength)
+            {
+                const uint8_t uiByte = lpData[a + j];
+                // Only plain printable ASCII: 0x7F and every byte from 0x80 up
+                // would depend on the reader's character set.
+                std::fprintf(pFile, "%c", uiByte >= 0x20 && uiByte <= 0x7E ? static_cast<char>(uiByte) : '.');
+            }
+            else
+            {
+                std::fprintf(pFile, " ");
+            }
+        }
+        std::fprintf(pFile, "\r\n");
+    }
+    std::fprintf(pFile, "\r\n");
+
+    if (uiLength % 4 != 0)
+        return;
+
+    std::fprintf(pFile, "Address: | [ DWORD 1 ] [ DWORD 2 ] [ DWORD 3 ] [ DWORD 4 ] |\r\n");
+    std::fprintf(pFile, "------------------------------------------------------------\r\n");
+    for (uint64_t a = 0; a < uiLength; a += 16)
+    {
+        std::fprintf(pFile, "%.8x | ", static_cast<unsigned>(a));
+        for (uint64_t j = 0; j < 16; j += 4)
+        {
+            if (a + j < uiLength)
+                std::fprintf(pFile, "%.11u ", static_cast<unsigned>(ReadLE32(lpData + a + j)));
+            else
+                std::fprintf(pFile, "            ");
+        }
+        std::fprintf(pFile, "|\r\n");
+    }
+    std::fprintf(pFile, "\r\n");
+}

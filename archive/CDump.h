@@ -1,0 +1,23 @@
+#pragma once
+// Writes one memory area as a titled hexadecimal table and a table of 32-bit
+// words; the reader's Dump prints its nine headers with it.
+
+#include <cstdint>
+#include <cstdio>
+
+class CDump
+{
+public:
+    CDump() = default;
+    ~CDump() { Close(); }
+    CDump(const CDump &) = delete;
+    CDump &operator=(const CDump &) = delete;
+
+    bool Open(const char *szFileName);
+    void Close();
+    bool Opened() const { return pFile != nullptr; }
+    void Dump(const char *szSectionName, const uint8_t *lpData, uint32_t dwLength);
+
+private:
+    FILE *pFile = nullptr;
+};

@@ -1,0 +1,28 @@
+#pragma once
+// The platform layer of the reader: a read-only view of a whole file. The
+// view stays valid after the file's descriptor is closed, until Unmap.
+
+#include <cstddef>
+#include <cstdint>
+
+struct CMapping
+{
+    const uint8_t *lpData = nullptr;
+    uint64_t uiSize = 0;     // the real size of the file (or of the borrowed bytes)
+    uint64_t uiDevice = 0;   // identity of the mapped file; 0, 0 for borrowed bytes
+    uint64_t uiInode = 0;
+    bool bOwned = false;     // true when lpData is our own mmap
+
+    CMapping() = default;
+    ~CMapping() { Unmap(); }
+    CMapping(const CMapping &) = delete;
+    CMapping &operator=(const CMapping &) = delete;
+
+    // Maps the whole file read-only. False for a missing, unreadable or empty
+    // file, or one that cannot be mapped.
+    bool Map(const char *szFileName);
+    // Views bytes that the caller keeps alive; nothing is copied.
+    void Borrow(const void *lpBytes, size_t uiBytes);
+    // Releases the view. False when nothing was mapped or the platform refused.
+    bool Unmap();
+};

@@ -1,0 +1,7 @@
+# Sources of archive/: the archive library (standard library only).
+list(APPEND ARCHIVE_SOURCES
+  archive/CDump.cpp
+  archive/CGCF.cpp
+  archive/CGCFDirectory.cpp
+  archive/CMapping.cpp
+)

@@ -1,0 +1,142 @@
+#include "BrowseCommands.h"
+
+#include "CliCommon.h"
+#include "archive/CGCF.h"
+#include "dialogs/Search.h"
+#include "window/Utils.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace
+{
+
+std::string ToOutput(const QString &sText)
+{
+    const QByteArray Utf8 = sText.toUtf8();
+    return std::string(Utf8.constData(), static_cast<size_t>(Utf8.size()));
+}
+
+std::string Decimal(uint64_t uiNumber)
+{
+    return std::to_string(uiNumber);
+}
+
+// The Size column of the item list: a folder's number of items, ungrouped,
+// or a file's short size text.
+std::string SizeColumn(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
+{
+    const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
+    const uint32_t uiItemSize = lpEntry ? static_cast<uint32_t>(lpEntry->uiItemSize) : 0;
+    if (GCFFile.IsFolder(uiDirectoryIndex))
+        return Decimal(uiItemSize) + (uiItemSize == 1 ? " Item" : " Items");
+    return ToOutput(Utils::FileSizeToString(uiItemSize));
+}
+
+// The Type column of the item list.
+std::string TypeColumn(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
+{
+    if (GCFFile.IsFolder(uiDirectoryIndex))
+        return "Folder";
+    return ToOutput(Utils::FileTypeToString(Utils::DecodeName(GCFFile.GetDirectoryItemName(uiDirectoryIndex))));
+}
+
+}  // namespace
+
+int RunInfoCommand(const std::string &sArchive)
+{
+    CGCF GCFFile;
+    if (!OpenArchiveForCli(GCFFile, sArchive))
+        return CLI_EXIT_USAGE;
+
+    std::string sText;
+    sText += "Version: " + Decimal(GCFFile.lpHeader->uiVersion) + "\n";
+    sText += "Size: " + ToOutput(Utils::FileSizeToString(GCFFile.lpHeader->uiRecordedSize)) + "\n";
+    sText += "Blocks: " + Decimal(GCFFile.lpDataBlockHeader->uiUsedBlocks) + "/" +
+             Decimal(GCFFile.lpDataBlockHeader->uiTotalBlocks) + "\n";
+    sText += "Items: " + Decimal(GCFFile.GetItemCount()) + "\n";
+    sText += "Folders: " + Decimal(GCFFile.GetDirectoryItemFolderCount(0)) + "\n";
+    sText += "Files: " + Decimal(GCFFile.GetDirectoryItemFileCount(0)) + "\n";
+    sText += "Data size: " + ToOutput(Utils::FileSizeToString(GCFFile.GetDirectoryItemSize(0), true)) + "\n";
+    sText += "Size on disk: " + ToOutput(Utils::FileSizeToString(GCFFile.GetDirectoryItemSizeOnDisk(0), true)) + "\n";
+    WriteOut(sText);
+    return CLI_EXIT_OK;
+}
+
+int RunListCommand(const std::string &sArchive, const std::optional<std::string> &sItem)
+{
+    CGCF GCFFile;
+    if (!OpenArchiveForCli(GCFFile, sArchive))
+        return CLI_EXIT_USAGE;
+
+    uint32_t uiStart = 0;
+    if (sItem && !ResolveItem(GCFFile, *sItem, uiStart))
+    {
+        WriteError("No such item: " + *sItem + "\n");
+        return CLI_EXIT_FAILED;
+    }
+
+    std::vector<SDirectoryWalkItem> Items;
+    const bool bComplete = GCFFile.WalkDirectory(uiStart, Items);
+    std::string sLine;
+    for (const SDirectoryWalkItem &Item : Items)
+    {
+        const uint32_t uiIndex = Item.uiDirectoryIndex;
+        sLine = ItemLocation(GCFFile, uiIndex);
+        sLine += '\t';
+        sLine += SizeColumn(GCFFile, uiIndex);
+        sLine += '\t';
+        sLine += TypeColumn(GCFFile, uiIndex);
+        sLine += '\n';
+        WriteOut(sLine);
+    }
+    if (!bComplete)
+    {
+        WriteError("Error:\nThe archive's directory is damaged; the listing stops where it could not be followed.\n");
+        return CLI_EXIT_FAILED;
+    }
+    return CLI_EXIT_OK;
+}
+
+int RunDumpCommand(const std::string &sArchive)
+{
+    CGCF GCFFile;
+    if (!OpenArchiveForCli(GCFFile, sArchive))
+        return CLI_EXIT_USAGE;
+
+    // The dump itself reports nothing; a folder that cannot take the file is
+    // found out here, so that a dump never written is not reported as done.
+    std::FILE *lpProbe = std::fopen("dump.txt", "ab");
+    if (!lpProbe)
+    {
+        WriteError("Error:\nCould not write dump.txt in the current folder.\n");
+        return CLI_EXIT_FAILED;
+    }
+    std::fclose(lpProbe);
+    GCFFile.Dump();
+    return CLI_EXIT_OK;
+}
+
+int RunFindCommand(const std::string &sArchive, const std::string &sText)
+{
+    CGCF GCFFile;
+    if (!OpenArchiveForCli(GCFFile, sArchive))
+        return CLI_EXIT_USAGE;
+
+    bool bComplete = true;
+    const std::vector<uint32_t> Matches = FindItems(GCFFile, Utils::DecodeName(sText), &bComplete);
+    std::string sOutput;
+    for (const uint32_t uiIndex : Matches)
+    {
+        sOutput += ItemLocation(GCFFile, uiIndex);
+        sOutput += '\n';
+    }
+    WriteOut(sOutput);
+    if (!bComplete)
+    {
+        WriteError("Error:\nThe archive's directory is damaged; the search stops where it could not be followed.\n");
+        return CLI_EXIT_FAILED;
+    }
+    WriteOut(SearchResultLine(sText, Matches.size()) + "\n");
+    return CLI_EXIT_OK;
+}

@@ -1,0 +1,244 @@
+#include "ExtractCommand.h"
+
+#include "CliCommon.h"
+#include "archive/CGCF.h"
+#include "extract/CExtraction.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+
+namespace
+{
+
+volatile std::sig_atomic_t bInterrupted = 0;
+
+void OnInterrupt(int)
+{
+    bInterrupted = 1;
+}
+
+// Ctrl+C asks the extraction to stop between items, as the window's abort
+// button does. The handler goes back to the default after the first signal,
+// so a second Ctrl+C ends the program at once.
+class CInterruptGuard
+{
+public:
+    CInterruptGuard()
+    {
+        bInterrupted = 0;
+        struct sigaction Action = {};
+        Action.sa_handler = OnInterrupt;
+        Action.sa_flags = SA_RESETHAND | SA_RESTART;
+        sigemptyset(&Action.sa_mask);
+        ::sigaction(SIGINT, &Action, &Previous);
+    }
+    ~CInterruptGuard() { ::sigaction(SIGINT, &Previous, nullptr); }
+    CInterruptGuard(const CInterruptGuard &) = delete;
+    CInterruptGuard &operator=(const CInterruptGuard &) = delete;
+
+private:
+    struct sigaction Previous;
+};
+
+// The progress bar on stderr, drawn only when stderr is a terminal.
+class CProgressBar
+{
+public:
+    explicit CProgressBar(uint32_t uiTotal) : bShown(::isatty(STDERR_FILENO) == 1), uiTotal(uiTotal) {}
+
+    void Update(uint32_t uiCount)
+    {
+        uiLastCount = uiCount;
+        if (!bShown)
+            return;
+        // A redraw costs a write to the terminal: a few per second are enough.
+        const auto Now = std::chrono::steady_clock::now();
+        if (bDrawn && uiCount < uiTotal && Now - LastDrawn < std::chrono::milliseconds(100))
+            return;
+        LastDrawn = Now;
+        Draw();
+    }
+    // Takes the bar off its line, so that a line on stdout starts clean.
+    void Erase()
+    {
+        if (bDrawn)
+            std::fputs("\r\033[K", stderr);
+        bDrawn = false;
+    }
+    void Redraw()
+    {
+        if (bShown)
+            Draw();
+    }
+
+private:
+    void Draw()
+    {
+        constexpr uint32_t WIDTH = 40;
+        const uint64_t uiFilled = uiTotal == 0 ? WIDTH : std::min<uint64_t>(WIDTH, uint64_t{uiLastCount} * WIDTH / uiTotal);
+        std::string sBar = "\r[";
+        sBar.append(uiFilled, '#').append(WIDTH - uiFilled, '.');
+        sBar += "] " + std::to_string(uiLastCount) + "/" + std::to_string(uiTotal) + " files\033[K";
+        std::fputs(sBar.c_str(), stderr);
+        std::fflush(stderr);
+        bDrawn = true;
+    }
+
+    const bool bShown;
+    const uint32_t uiTotal;
+    uint32_t uiLastCount = 0;
+    bool bDrawn = false;
+    std::chrono::steady_clock::time_point LastDrawn;
+};
+
+// The console of the command-line tool: one line per console line on stdout.
+// On a terminal each line shows at once, in its colour, with control
+// characters of item names shown as "?" so that a name cannot drive the
+// terminal; otherwise the lines are the bytes unchanged, written in large
+// chunks.
+class CStdoutConsole : public IConsole
+{
+public:
+    explicit CStdoutConsole(CProgressBar &Bar) : bTerminal(::isatty(STDOUT_FILENO) == 1), Bar(Bar) {}
+    ~CStdoutConsole() override { Flush(); }
+    CStdoutConsole(const CStdoutConsole &) = delete;
+    CStdoutConsole &operator=(const CStdoutConsole &) = delete;
+
+    void WriteLine(std::string_view sLine, ELineColor eColor) override
+    {
+        if (eColor == ELineColor::Red)
+            bAnyFailed = true;
+        if (!bTerminal)
+        {
+            sBuffer.append(sLine).push_back('\n');
+            if (sBuffer.size() >= CHUNK_BYTES)
+                Flush();
+            return;
+        }
+        std::string sShown = ColorCode(eColor);
+        for (const char cChar : sLine)
+            sShown.push_back((static_cast<unsigned char>(cChar) < 0x20 || cChar == 0x7F) ? '?' : cChar);
+        sShown += "\033[0m\n";
+        Bar.Erase();
+        WriteOut(sShown);
+        std::fflush(stdout);
+        Bar.Redraw();
+    }
+
+    void Flush()
+    {
+        WriteOut(sBuffer);
+        sBuffer.clear();
+    }
+
+    bool AnyFailed() const { return bAnyFailed; }
+
+private:
+    static constexpr size_t CHUNK_BYTES = 64u << 10;
+
+    static const char *ColorCode(ELineColor eColor)
+    {
+        switch (eColor)
+        {
+        case ELineColor::Green: return "\033[32m";
+        case ELineColor::Gray: return "\033[90m";
+        case ELineColor::Red: return "\033[91m";
+        }
+        return "";
+    }
+
+    const bool bTerminal;
+    CProgressBar &Bar;
+    std::string sBuffer;
+    bool bAnyFailed = false;
+};
+
+// Stands where the window's abort dialog stands: it draws the progress and
+// turns Ctrl+C into a stop between items.
+class CCliHook : public IExtractionHook
+{
+public:
+    CCliHook(CExtraction &Extraction, CProgressBar &Bar) : Extraction(Extraction), Bar(Bar) {}
+
+    void ProcessPendingEvents() override
+    {
+        if (bInterrupted)
+            Extraction.StopExtracting();
+    }
+    void Update(uint32_t uiCount) override { Bar.Update(uiCount); }
+
+private:
+    CExtraction &Extraction;
+    CProgressBar &Bar;
+};
+
+bool IsFolder(const std::string &sPath)
+{
+    struct stat Stat;
+    return ::stat(sPath.c_str(), &Stat) == 0 && S_ISDIR(Stat.st_mode);
+}
+
+}  // namespace
+
+int RunExtractCommand(const std::string &sArchive, const std::vector<std::string> &Items,
+                      const std::string &sOutputDirectory)
+{
+    if (!IsFolder(sOutputDirectory))
+    {
+        WriteError("No such folder: " + sOutputDirectory + "\n");
+        return CLI_EXIT_USAGE;
+    }
+    CGCF GCFFile;
+    if (!OpenArchiveForCli(GCFFile, sArchive))
+        return CLI_EXIT_USAGE;
+
+    // Every item is found before anything is written.
+    std::vector<uint32_t> Indexes;
+    for (const std::string &sItem : Items)
+    {
+        uint32_t uiIndex = 0;
+        if (!ResolveItem(GCFFile, sItem, uiIndex))
+        {
+            WriteError("No such item: " + sItem + "\n");
+            return CLI_EXIT_USAGE;
+        }
+        Indexes.push_back(uiIndex);
+    }
+    if (Indexes.empty())
+        Indexes.push_back(0);
+
+    uint32_t uiTotal = 0;
+    for (const uint32_t uiIndex : Indexes)
+        uiTotal += GCFFile.GetDirectoryItemFileCount(uiIndex);
+
+    CProgressBar Bar(uiTotal);
+    CStdoutConsole Console(Bar);
+    CExtraction Extraction(GCFFile, Console);
+    CCliHook Hook(Extraction, Bar);
+    {
+        CInterruptGuard Guard;
+        Extraction.uiCount = 0;
+        Extraction.uiTotal = uiTotal;
+        Extraction.Abort = &Hook;
+        Extraction.StartExtracting();
+        Console.WriteLine("Extracting to " + sOutputDirectory + ".", ELineColor::Green);
+        for (const uint32_t uiIndex : Indexes)
+            Extraction.ExtractItem(sOutputDirectory, uiIndex);
+        Console.WriteLine("Done.", ELineColor::Green);
+        Extraction.StopExtracting();
+        Extraction.Abort = nullptr;
+    }
+    Bar.Erase();
+    Console.Flush();
+
+    if (bInterrupted)
+    {
+        WriteError("Interrupted: the items not reached were not extracted.\n");
+        return 128 + SIGINT;  // the shell's status for a program stopped by Ctrl+C
+    }
+    return Console.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;
+}

@@ -1,0 +1,9 @@
+#pragma once
+// larkspur-cli extract: writes the named items (the whole archive when none
+// are named) into sOutputDirectory. Returns the program's exit status.
+
+#include <string>
+#include <vector>
+
+int RunExtractCommand(const std::string &sArchive, const std::vector<std::string> &Items,
+                      const std::string &sOutputDirectory);

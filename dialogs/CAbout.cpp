@@ -1,0 +1,149 @@
+#include "dialogs/CAbout.h"
+
+#include "dialogs/DialogLayout.h"
+#include "window/Utils.h"
+
+#include "Version.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include <iterator>
+#include <utility>
+
+const char *const CAbout::RELEASE_DATE = "12/08/2026";
+const char *const CAbout::AUTHOR = "Larkspur Developers";
+
+namespace
+{
+
+constexpr int BUTTON_PAD_X = 16;
+constexpr int BUTTON_PAD_Y = 8;
+
+QLabel *AddLabel(QWidget *lpParent, const QString &sName, const QString &sText)
+{
+    auto *lpLabel = new QLabel(sText, lpParent);
+    lpLabel->setObjectName(sName);
+    return lpLabel;
+}
+
+}  // namespace
+
+CAbout::CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon, QWidget *lpParent)
+    : QDialog(lpParent), OpenUrl(std::move(OpenUrl))
+{
+    setObjectName(QStringLiteral("CAbout"));
+    setWindowTitle(QStringLiteral("About Larkspur"));
+    // A fixed border with a close box only; the parent keeps it off the task
+    // bar and centres it.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    if (!Icon.isNull())
+        setWindowIcon(Icon);
+
+    grpAbout = new QGroupBox(this);
+    grpAbout->setObjectName(QStringLiteral("grpAbout"));
+    picIcon = AddLabel(grpAbout, QStringLiteral("picIcon"), QString());
+    const QIcon ProgramIcon = Icon.isNull() ? QApplication::windowIcon() : Icon;
+    picIcon->setPixmap(ProgramIcon.pixmap(32, 32));
+
+    // The author's line reaches to the group's right margin: the name is
+    // longer than the other facts.
+    struct SFact
+    {
+        QLabel *&lpLabel;
+        const char *szName;
+        QString sText;
+        QRect Geometry;
+    };
+    const SFact Facts[] = {
+        {lblVersion, "lblVersion", QStringLiteral("Version: ") + QLatin1String(LARKSPUR_VERSION),
+         QRect(81, 40, 111, 16)},
+        {lblAuthor, "lblAuthor", QStringLiteral("Author: ") + QLatin1String(AUTHOR), QRect(81, 56, 183, 16)},
+        {lblDate, "lblDate", QStringLiteral("Date: ") + QLatin1String(RELEASE_DATE), QRect(81, 72, 110, 16)},
+        {lblLanguage, "lblLanguage", QStringLiteral("Written In: C++"), QRect(81, 88, 110, 16)},
+        {lblLines, "lblLines", QStringLiteral("Lines: ") + Utils::GroupedNumber(LARKSPUR_SOURCE_LINES),
+         QRect(81, 104, 110, 16)},
+    };
+    const QString sLinkText = QStringLiteral("Read Me");
+    const QRect LinkRect(192, 128, 72, 16), OKRect(104, 168, 80, 23);
+
+    CDialogLayout Layout(font());
+    for (const SFact &Fact : Facts)
+        Layout.FitText(Fact.sText, Fact.Geometry.size());
+    Layout.FitText(sLinkText, LinkRect.size());
+    Layout.FitText(QStringLiteral("OK"), OKRect.size(), BUTTON_PAD_X, BUTTON_PAD_Y);
+    setFixedSize(Layout(QSize(288, 198)));
+    grpAbout->setGeometry(Layout(QRect(8, 8, 272, 152)));
+    picIcon->setGeometry(QRect(Layout(QPoint(8, 16)), QSize(32, 32)));
+    for (const SFact &Fact : Facts)
+    {
+        Fact.lpLabel = AddLabel(grpAbout, QLatin1String(Fact.szName), Fact.sText);
+        Fact.lpLabel->setGeometry(Layout(Fact.Geometry));
+    }
+
+    // Black in both states, as the box's other texts.
+    const QUrl Documentation = DocumentationUrl(QCoreApplication::applicationDirPath());
+    lnkWebSite = AddLabel(grpAbout, QStringLiteral("lnkWebSite"),
+                          QStringLiteral("<a href=\"%1\" style=\"color: #000000;\">%2</a>")
+                              .arg(Documentation.toString(QUrl::FullyEncoded).toHtmlEscaped(), sLinkText));
+    lnkWebSite->setGeometry(Layout(LinkRect));
+    lnkWebSite->setTextFormat(Qt::RichText);
+    lnkWebSite->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    lnkWebSite->setOpenExternalLinks(false);
+    lnkWebSite->setToolTip(Documentation.toDisplayString(QUrl::PreferLocalFile));
+    connect(lnkWebSite, &QLabel::linkActivated, this, &CAbout::lnkWebSite_LinkClicked);
+
+    btnOK = new QPushButton(QStringLiteral("OK"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setGeometry(Layout(OKRect));
+    btnOK->setDefault(true);
+    connect(btnOK, &QPushButton::clicked, this, &CAbout::btnOK_Click);
+    btnOK->setFocus(Qt::OtherFocusReason);
+}
+
+QUrl CAbout::DocumentationUrl(const QString &sProgramFolder)
+{
+    const QDir ProgramFolder(sProgramFolder);
+    const QString Candidates[] = {
+        ProgramFolder.filePath(QStringLiteral("README.md")),
+        QDir::cleanPath(ProgramFolder.filePath(QStringLiteral("../share/doc/larkspur/README.md"))),
+        QStringLiteral("/usr/share/doc/larkspur/README.md"),
+    };
+    for (const QString &sCandidate : Candidates)
+    {
+        if (QFileInfo(sCandidate).isFile())
+            return QUrl::fromLocalFile(sCandidate);
+    }
+    return QUrl::fromLocalFile(Candidates[std::size(Candidates) - 1]);
+}
+
+void CAbout::closeEvent(QCloseEvent *lpEvent)
+{
+    lpEvent->ignore();
+    hide();
+}
+
+void CAbout::reject()
+{
+    // Escape dismisses the box as OK does, without closing it.
+    hide();
+}
+
+void CAbout::btnOK_Click()
+{
+    // Hiding ends the modal showing; done() would close the box instead.
+    setResult(QDialog::Accepted);
+    hide();
+}
+
+void CAbout::lnkWebSite_LinkClicked(const QString &sLink)
+{
+    if (OpenUrl)
+        OpenUrl(QUrl(sLink));
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The about box: the program's icon, version, date, author, language and line
+// count, and a link to its documentation. The main window builds it once and
+// shows it as often as asked: dismissing it only hides it, so the same
+// instance comes back each time.
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QCloseEvent;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+class CAbout : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // OpenUrl opens an address with the desktop's associated program; the
+    // window passes its desktop seam. A null Icon takes the application's.
+    explicit CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon = QIcon(),
+                    QWidget *lpParent = nullptr);
+
+    // The installed README.md: beside the program, under the install
+    // prefix's share/doc/larkspur, or in /usr/share/doc/larkspur, the first
+    // that exists (the last when none does).
+    static QUrl DocumentationUrl(const QString &sProgramFolder);
+
+    // "12/08/2026": month/day/year, four-digit year.
+    static const char *const RELEASE_DATE;
+    static const char *const AUTHOR;
+
+protected:
+    // The box is never closed, only hidden, so that it can be shown again.
+    void closeEvent(QCloseEvent *lpEvent) override;
+
+public slots:
+    void reject() override;
+
+private:
+    void btnOK_Click();
+    void lnkWebSite_LinkClicked(const QString &sLink);
+
+    std::function<void(const QUrl &)> OpenUrl;
+    QGroupBox *grpAbout = nullptr;
+    QLabel *picIcon = nullptr;
+    QLabel *lblVersion = nullptr;
+    QLabel *lblAuthor = nullptr;
+    QLabel *lblDate = nullptr;
+    QLabel *lblLanguage = nullptr;
+    QLabel *lblLines = nullptr;
+    QLabel *lnkWebSite = nullptr;
+    QPushButton *btnOK = nullptr;
+};

@@ -1,0 +1,84 @@
+// The window's Find, Properties and About commands.
+
+#include "window/CLarkspur.h"
+
+#include "dialogs/CAbout.h"
+#include "dialogs/CFind.h"
+#include "dialogs/CProperties.h"
+#include "dialogs/ItemProperties.h"
+#include "dialogs/Search.h"
+#include "window/GCFTreeNode.h"
+#include "window/IDesktop.h"
+#include "window/ItemViews.h"
+#include "window/Utils.h"
+
+#include <QStackedWidget>
+
+namespace Larkspur
+{
+
+void CLarkspur::btnFind_Click()
+{
+    CFind Find(sSearchWord, this);
+    if (Desktop.ExecDialog(Find) == QDialog::Accepted)
+    {
+        ClearTreeSelection();
+        if (treGCFFile->topLevelItemCount() > 0)
+            Search(static_cast<GCFTreeNode *>(treGCFFile->topLevelItem(0)), Find.SearchWord());
+        const QByteArray sWord = Find.SearchWord().toUtf8();
+        WriteLine(Utils::DecodeName(SearchResultLine(std::string_view(sWord.constData(), size_t(sWord.size())),
+                                                     uint64_t(ListModel->RowCount()))),
+                  ELineColor::Green);
+    }
+    sSearchWord = Find.SearchWord();
+}
+
+void CLarkspur::Search(GCFTreeNode *Root, const QString &sSearchWord)
+{
+    lstGCFFile->setUpdatesEnabled(false);
+    ListModel->Clear();
+    FindItems(Root, sSearchWord.toLower());
+    UpdateListViewSizing();
+    lstGCFFile->setUpdatesEnabled(true);
+}
+
+void CLarkspur::FindItems(GCFTreeNode *Node, const QString &sSearchWord)
+{
+    // The tree holds every item of the directory in the walk's pre-order, so
+    // the walk over the reader finds the nodes in the tree's order.
+    if (Node->GetDirectoryIndex() != 0)
+        return;
+    std::vector<GCFListViewItem> Rows;
+    for (const uint32_t uiIndex : ::FindItems(*GCFFile, sSearchWord))
+    {
+        if (uiIndex < NodesByIndex.size() && NodesByIndex[uiIndex])
+            Rows.push_back(MakeListViewItem(*GCFFile, NodesByIndex[uiIndex]));
+    }
+    ListModel->SetRows(std::move(Rows));
+}
+
+void CLarkspur::ShowProperties(uint32_t uiDirectoryIndex)
+{
+    CProperties Properties(GatherProperties(*GCFFile, uiDirectoryIndex), this);
+    Desktop.ExecDialog(Properties);
+}
+
+void CLarkspur::btnGCFTreeItemProperties_Click()
+{
+    if (GCFTreeNode *Node = SelectedTreeNode())
+        ShowProperties(Node->GetDirectoryIndex());
+}
+
+void CLarkspur::btnGCFListViewItemProperties_Click()
+{
+    const std::vector<int> Rows = SelectedListRows();
+    if (!Rows.empty())
+        ShowProperties(ListModel->Row(Rows.front()).GetDirectoryIndex());
+}
+
+void CLarkspur::btnAbout_Click()
+{
+    Desktop.ExecDialog(*About);
+}
+
+}  // namespace Larkspur

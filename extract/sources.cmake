@@ -1,0 +1,10 @@
+# Sources of extract/: LOGIC_SOURCES need no widget (QtCore at most); GUI_SOURCES are widgets and CLarkspur members.
+list(APPEND LOGIC_SOURCES
+  extract/CExtraction.cpp
+  extract/COutputFile.cpp
+)
+list(APPEND GUI_SOURCES
+  extract/CAbort.cpp
+  extract/CLarkspur_Extract.cpp
+  extract/CLarkspur_OpenWith.cpp
+)

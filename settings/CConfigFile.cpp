@@ -1,0 +1,231 @@
+#include "settings/CConfigFile.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace
+{
+
+// Lines as the file holds them are bytes; UTF-8 where they are valid UTF-8,
+// otherwise Latin-1, so that a hand-edited file never loses a line. The
+// decoder drops an editor's byte-order mark, which would otherwise stick to
+// the first key.
+QString DecodeLine(const QByteArray &Line)
+{
+    QStringDecoder Decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString sLine = Decoder.decode(Line);
+    if (Decoder.hasError())
+        return QString::fromLatin1(Line);
+    return sLine;
+}
+
+bool WriteLine(QFile &File, const QString &sLine)
+{
+    const QByteArray Line = sLine.toUtf8() + "\r\n";
+    return File.write(Line) == Line.size();
+}
+
+}  // namespace
+
+bool CConfigFile::ProcessLine(const QString &sLine, QString &sArg, QString &sVal)
+{
+    sArg.clear();
+    sVal.clear();
+
+    QString sText = sLine.trimmed();
+    const qsizetype iComment = sText.indexOf(QLatin1String("//"));
+    if (iComment >= 0)
+    {
+        sText = sText.left(iComment).trimmed();
+        if (sText.isEmpty())
+            return false;
+    }
+
+    const qsizetype iEquals = sText.indexOf(QLatin1Char('='));
+    if (iEquals < 0)
+        return false;
+    sArg = sText.left(iEquals).trimmed().toLower();
+    sVal = sText.mid(iEquals + 1).trimmed();
+    return true;
+}
+
+bool CConfigFile::ParseInt32(const QString &sText, int32_t &iValue)
+{
+    qsizetype i = 0;
+    bool bNegative = false;
+    if (i < sText.size() && (sText[i] == QLatin1Char('+') || sText[i] == QLatin1Char('-')))
+    {
+        bNegative = sText[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == sText.size())
+        return false;
+
+    // The magnitude is capped just past the range, so that any number of
+    // digits (leading zeros included) can be taken without overflow.
+    const int64_t iLimit = bNegative ? 2147483648LL : 2147483647LL;
+    int64_t iMagnitude = 0;
+    for (; i < sText.size(); ++i)
+    {
+        const char16_t c = sText[i].unicode();
+        if (c < u'0' || c > u'9')
+            return false;
+        iMagnitude = iMagnitude * 10 + (c - u'0');
+        if (iMagnitude > iLimit)
+            return false;
+    }
+    iValue = static_cast<int32_t>(bNegative ? -iMagnitude : iMagnitude);
+    return true;
+}
+
+void CConfigFile::ApplyLine(const QString &sLine, SConfigValues &Values)
+{
+    QString sArg, sVal;
+    if (!ProcessLine(sLine, sArg, sVal))
+        return;
+
+    int32_t iNumber = 0;
+    if (sArg == QLatin1String("larkspur.extractdirectory"))
+    {
+        // A folder that has gone since the file was written is not offered.
+        if (QFileInfo(sVal).isDir())
+            Values.sExtractDirectory = sVal;
+    }
+    else if (sArg == QLatin1String("larkspur.searchword"))
+    {
+        Values.sSearchWord = sVal;
+    }
+    else if (sArg == QLatin1String("larkspur.listbox.view"))
+    {
+        const QString sView = sVal.toLower();
+        if (sView == QLatin1String("icons"))
+            Values.eView = EListView::Icons;
+        else if (sView == QLatin1String("list"))
+            Values.eView = EListView::List;
+        else if (sView == QLatin1String("details"))
+            Values.eView = EListView::Details;
+    }
+    else if (sArg == QLatin1String("forms.main.location.x"))
+    {
+        if (ParseInt32(sVal, iNumber))
+            Values.iX = iNumber;
+    }
+    else if (sArg == QLatin1String("forms.main.location.y"))
+    {
+        if (ParseInt32(sVal, iNumber))
+            Values.iY = iNumber;
+    }
+    else if (sArg == QLatin1String("forms.main.size.width"))
+    {
+        if (ParseInt32(sVal, iNumber))
+            Values.iWidth = iNumber;
+    }
+    else if (sArg == QLatin1String("forms.main.size.height"))
+    {
+        if (ParseInt32(sVal, iNumber))
+            Values.iHeight = iNumber;
+    }
+    else if (sArg == QLatin1String("forms.main.windowstate"))
+    {
+        const QString sState = sVal.toLower();
+        if (sState == QLatin1String("normal"))
+            Values.eWindowState = EWindowState::Normal;
+        else if (sState == QLatin1String("maximized"))
+            Values.eWindowState = EWindowState::Maximized;
+    }
+    else if (sArg == QLatin1String("recentfiles.gcf"))
+    {
+        Values.RecentFiles.append(sVal);
+    }
+}
+
+bool CConfigFile::Load(const QString &sPath, SConfigValues &Values)
+{
+    QFile File(sPath);
+    if (!File.exists() || !File.open(QIODevice::ReadOnly))
+        return false;
+
+    QByteArray Line;
+    bool bAfterCR = false;
+    const auto EndLine = [&]() {
+        ApplyLine(DecodeLine(Line), Values);
+        Line.clear();
+    };
+
+    char Buffer[16384];
+    for (;;)
+    {
+        const qint64 iRead = File.read(Buffer, sizeof Buffer);
+        if (iRead < 0)
+            return false;  // the lines read so far stay applied
+        if (iRead == 0)
+            break;
+        for (qint64 i = 0; i < iRead; ++i)
+        {
+            const char c = Buffer[i];
+            if (c == '\n')
+            {
+                if (!bAfterCR)
+                    EndLine();
+                bAfterCR = false;
+            }
+            else if (c == '\r')
+            {
+                EndLine();
+                bAfterCR = true;
+            }
+            else
+            {
+                Line.append(c);
+                bAfterCR = false;
+            }
+        }
+    }
+    if (!Line.isEmpty())
+        EndLine();
+    return true;
+}
+
+bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values)
+{
+    QFile File(sPath);
+    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+
+    QStringList Lines;
+    Lines << QStringLiteral("[Larkspur]") << QString();
+    Lines << QStringLiteral("Larkspur.ExtractDirectory = ") + Values.sExtractDirectory.value_or(QString());
+    Lines << QStringLiteral("Larkspur.SearchWord = ") + Values.sSearchWord.value_or(QString());
+    if (Values.eView)
+    {
+        switch (*Values.eView)
+        {
+        case EListView::Icons: Lines << QStringLiteral("Larkspur.Listbox.View = Icons"); break;
+        case EListView::List: Lines << QStringLiteral("Larkspur.Listbox.View = List"); break;
+        case EListView::Details: Lines << QStringLiteral("Larkspur.Listbox.View = Details"); break;
+        }
+    }
+    Lines << QString() << QStringLiteral("[Forms]") << QString();
+    Lines << QStringLiteral("Forms.Main.Location.X = ") + QString::number(Values.iX.value_or(0));
+    Lines << QStringLiteral("Forms.Main.Location.Y = ") + QString::number(Values.iY.value_or(0));
+    Lines << QStringLiteral("Forms.Main.Size.Width = ") + QString::number(Values.iWidth.value_or(0));
+    Lines << QStringLiteral("Forms.Main.Size.Height = ") + QString::number(Values.iHeight.value_or(0));
+    Lines << (Values.eWindowState == EWindowState::Maximized ? QStringLiteral("Forms.Main.WindowState = Maximized")
+                                                             : QStringLiteral("Forms.Main.WindowState = Normal"));
+    Lines << QString() << QStringLiteral("[Recent Files]") << QString();
+    // Oldest first: each line read back goes to the front of the list.
+    for (qsizetype i = Values.RecentFiles.size() - 1; i >= 0; --i)
+        Lines << QStringLiteral("RecentFiles.GCF = ") + Values.RecentFiles[i];
+
+    for (const QString &sLine : Lines)
+    {
+        if (!WriteLine(File, sLine))
+            return false;
+    }
+    // The last lines may still sit in the buffer: only a clean close means
+    // the whole file was written.
+    File.close();
+    return File.error() == QFileDevice::NoError;
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The settings file, larkspur.cfg beside the program: "key = value" lines
+// under section headers that carry no meaning when read. It is read once while
+// the main window loads and rewritten whole once while it closes.
+//
+// Text is UTF-8 both ways, so folders and archive paths with non-ASCII names
+// survive a save; a plain ASCII file reads the same. A hand-edited line that
+// is not valid UTF-8 is read as Latin-1, as item names are.
+
+#include "settings/CFormPlacement.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+// The three list view modes, as the View menu's radio items offer them.
+enum class EListView
+{
+    Icons,
+    List,
+    Details,
+};
+
+// What the file holds. After Load, a value is present only when the file set
+// it (the last valid line wins); an absent one leaves the window's own value.
+// For Write, an absent value writes what the window holds after construction
+// ("", 0, Normal), and an absent view writes no view line.
+struct SConfigValues
+{
+    std::optional<QString> sExtractDirectory;  // Load: only a path where a folder exists
+    std::optional<QString> sSearchWord;
+    std::optional<EListView> eView;
+    std::optional<int32_t> iX, iY, iWidth, iHeight;
+    std::optional<EWindowState> eWindowState;
+    // Load: every recent-file line in file order (oldest first), each to be
+    // handed to the recent list in turn. Write: the recent list as it stands,
+    // most recent first; the file gets it oldest first, so that reading it
+    // back through the recent list restores the same order.
+    QStringList RecentFiles;
+};
+
+class CConfigFile
+{
+public:
+    // Splits one line into a lower-cased key and a value with its case kept,
+    // both trimmed. A "//" starts a comment running to the line's end. False
+    // for a line that holds no "=" once the comment is gone (blank lines,
+    // comments, section headers); both outputs are then empty.
+    static bool ProcessLine(const QString &sLine, QString &sArg, QString &sVal);
+
+    // Reads the file line by line (CR, LF or CR LF ends; a last line without
+    // an end counts). False when the file is missing or cannot be opened, or
+    // when reading fails part-way; what was read before the failure stays in
+    // Values. Values that the file does not set are left untouched.
+    static bool Load(const QString &sPath, SConfigValues &Values);
+
+    // Creates or truncates the file and writes every line with CR LF ends.
+    // False when the file cannot be created or a write fails; the lines
+    // written before the failure stay in the file.
+    static bool Write(const QString &sPath, const SConfigValues &Values);
+
+    // An optional sign followed by decimal digits, within the signed 32-bit
+    // range; nothing else.
+    static bool ParseInt32(const QString &sText, int32_t &iValue);
+
+private:
+    static void ApplyLine(const QString &sLine, SConfigValues &Values);
+};

@@ -1,0 +1,29 @@
+#include "settings/CRecentFiles.h"
+
+bool CRecentFiles::Add(const QString &sFile)
+{
+    const QString sLowerFile = sFile.toLower();
+    qsizetype iFound = -1;
+    for (qsizetype i = 0; i < RecentFiles.size(); ++i)
+    {
+        if (RecentFiles[i].toLower() == sLowerFile)
+        {
+            iFound = i;
+            break;
+        }
+    }
+
+    if (iFound == 0)
+        return false;
+    if (iFound > 0)
+    {
+        // The path just used replaces the old entry in its own letter case.
+        RecentFiles.removeAt(iFound);
+        RecentFiles.insert(0, sFile);
+        return true;
+    }
+    RecentFiles.insert(0, sFile);
+    while (RecentFiles.size() > MAX_RECENT_FILES)
+        RecentFiles.removeLast();
+    return true;
+}

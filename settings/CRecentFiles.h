@@ -1,0 +1,24 @@
+#pragma once
+// The recently opened archives, most recent first, at most eight, no two
+// equal when compared without regard to case. The File menu's Recent Files
+// submenu shows them in this order.
+
+#include <QString>
+#include <QStringList>
+
+class CRecentFiles
+{
+public:
+    static constexpr int MAX_RECENT_FILES = 8;
+
+    // Puts sFile at the front. The match is of the whole path, lower-cased,
+    // with no path normalisation. Returns true when the list changed and the
+    // submenu must be rebuilt; false when sFile was already first (the stored
+    // letter case is then kept).
+    bool Add(const QString &sFile);
+
+    const QStringList &Files() const { return RecentFiles; }
+
+private:
+    QStringList RecentFiles;
+};

@@ -1,0 +1,263 @@
+// Following an item's data: block entry chains, fragmentation map chains,
+// copy steps, and every way a damaged chain ends.
+
+#include "ArchiveTestSupport.h"
+
+#include "GcfBuilder.h"
+
+#include <functional>
+#include <map>
+
+using namespace ArchiveTest;
+using namespace GcfBuilder;
+
+namespace
+{
+
+struct SWalk
+{
+    EDataWalk eResult = EDataWalk::Complete;
+    std::string sData;
+    std::vector<uint32_t> Steps;
+    uint32_t uiEntries = 0;
+};
+
+// Walks an item's data, checking that every step the reader hands out lies
+// inside the file.
+SWalk Walk(const CGCF &GCF, uint32_t uiIndex, uint32_t uiStopAfterSteps = 0xFFFFFFFFu)
+{
+    SWalk Result;
+    Result.eResult = GCF.WalkItemData(
+        GCF.GetFirstEntry(uiIndex),
+        [&](const GCFBlockEntry &) { return ++Result.uiEntries < 1000; },
+        [&](uint64_t uiOffset, uint32_t uiLength)
+        {
+            EXPECT_LE(uiOffset + uiLength, GCF.uiFileSize);
+            Result.sData.append(reinterpret_cast<const char *>(GCF.lpBase + uiOffset), uiLength);
+            Result.Steps.push_back(uiLength);
+            return Result.Steps.size() < uiStopAfterSteps;
+        });
+    return Result;
+}
+
+void CollectData(const SItem &Item, const std::string &sPath, std::map<std::string, std::string> &Data)
+{
+    Data[sPath] = Item.sData;
+    for (const SItem &Child : Item.Children)
+        CollectData(Child, sPath + "\\" + Child.sName, Data);
+}
+
+std::string VariantName(const SOptions &Options)
+{
+    return "Version" + std::to_string(Options.uiVersion) + (Options.bScatter ? "Scattered" : "") + "Step" +
+           std::to_string(Options.uiBlockSize) + "Block" + std::to_string(Options.uiDataBlockSize);
+}
+
+// Options as a parameter of our own, so that its name prints readably.
+struct SVariant
+{
+    SOptions Options;
+};
+
+void PrintTo(const SVariant &Value, std::ostream *pStream)
+{
+    *pStream << VariantName(Value.Options);
+}
+
+class IntactData : public testing::TestWithParam<SVariant>
+{
+};
+
+TEST_P(IntactData, EveryFileReadsBackAsWritten)
+{
+    const SItem Tree = SampleTree();
+    const SArchive Archive = Build(Tree, GetParam().Options);
+    std::map<std::string, std::string> Expected;
+    CollectData(Tree, "\\root", Expected);
+    SMemoryArchive Reader;
+    ASSERT_TRUE(Reader.Open(Archive.Bytes)) << Reader.GCF.GetLastError();
+    for (uint32_t i = 0; i < Reader.GCF.GetItemCount(); i++)
+    {
+        if (Reader.GCF.IsFolder(i))
+            continue;
+        const SWalk Result = Walk(Reader.GCF, i);
+        const std::string &sExpected = Expected[Archive.Layout.Paths[i]];
+        const bool bNoData = Archive.Layout.FirstEntry[i] == Archive.Layout.uiEntryCount;
+        EXPECT_EQ(Result.eResult, bNoData ? EDataWalk::NoData : EDataWalk::Complete)
+            << Archive.Layout.Paths[i];
+        EXPECT_TRUE(Result.sData == sExpected) << Archive.Layout.Paths[i];
+        if (!bNoData)
+        {
+            EXPECT_EQ(Reader.GCF.GetBlockEntry(Reader.GCF.GetFirstEntry(i))->uiOwner, i);
+        }
+    }
+}
+
+SVariant Variant(uint32_t uiVersion, bool bScatter, uint32_t uiBlocksPerEntry, uint32_t uiBlockSize,
+                 uint32_t uiDataBlockSize)
+{
+    SOptions Options;
+    Options.uiVersion = uiVersion;
+    Options.bScatter = bScatter;
+    Options.uiBlocksPerEntry = uiBlocksPerEntry;
+    Options.uiBlockSize = uiBlockSize;
+    Options.uiDataBlockSize = uiDataBlockSize;
+    Options.uiSpareBlocks = 3;
+    return {Options};
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, IntactData,
+                         testing::Values(Variant(6, false, 0, 8192, 8192), Variant(5, true, 0, 4096, 4096),
+                                         Variant(3, true, 3, 1024, 1024), Variant(6, true, 2, 512, 1024)),
+                         [](const testing::TestParamInfo<SVariant> &Info) { return VariantName(Info.param.Options); });
+
+// The file under test has 5.5 blocks of 64 bytes in three block entries of
+// at most two blocks; a second file has ten blocks in one entry.
+class DamagedData : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        SItem Split = SItem::File("split.bin", PatternData(64 * 5 + 32, 3));
+        Split.uiBlocksPerEntry = 2;
+        SOptions Options;
+        Options.uiBlockSize = Options.uiDataBlockSize = 64;
+        Options.uiTrailingBytes = 256;  // room for blocks that the data area does not hold
+        Archive = Build(SItem::Folder("root", {Split, SItem::File("long.bin", PatternData(640, 4))}), Options);
+        ASSERT_EQ(Archive.Layout.Entries[1].size(), 3u);
+        ASSERT_EQ(Archive.Layout.Blocks[2].size(), 10u);
+    }
+
+    SWalk WalkAfter(const std::function<void(SArchive &)> &Damage, uint32_t uiIndex = 1)
+    {
+        Damage(Archive);
+        EXPECT_TRUE(Reader.Open(Archive.Bytes)) << Reader.GCF.GetLastError();
+        return Walk(Reader.GCF, uiIndex);
+    }
+
+public:
+    // The uiStep-th block entry of split.bin, and the uiStep-th data block of an item.
+    uint32_t Entry(uint32_t uiStep) const { return Archive.Layout.Entries[1][uiStep]; }
+    uint32_t Block(uint32_t uiIndex, uint32_t uiStep) const { return Archive.Layout.Blocks[uiIndex][uiStep]; }
+
+protected:
+    SArchive Archive;
+    SMemoryArchive Reader;
+};
+
+TEST_F(DamagedData, HalfBlockAtTheEndNeedsNoLinkAndEmptyEntriesNoBlock)
+{
+    const SWalk Result = WalkAfter(
+        [&](SArchive &A)
+        {
+            SetNextBlock(A, Block(1, 5), 0xFFFFFFFFu);  // the last block's link is never needed
+            SetBlockEntryField(A, Entry(1), EEntryField::DataLength, 0);
+            SetBlockEntryField(A, Entry(1), EEntryField::FirstBlock, 0xFFFFFFFFu);
+        });
+    EXPECT_EQ(Result.eResult, EDataWalk::Complete);
+    EXPECT_EQ(Result.Steps, (std::vector<uint32_t>{64, 64, 64, 32}));
+    EXPECT_EQ(Result.uiEntries, 3u);
+}
+
+TEST_F(DamagedData, CallbacksStopTheWalk)
+{
+    ASSERT_TRUE(Reader.Open(Archive.Bytes));
+    EXPECT_EQ(Walk(Reader.GCF, 1, 2).eResult, EDataWalk::Stopped);
+    EXPECT_EQ(Walk(Reader.GCF, 1, 2).Steps.size(), 2u);
+    const EDataWalk eResult = Reader.GCF.WalkItemData(
+        Reader.GCF.GetFirstEntry(1), [](const GCFBlockEntry &) { return false; },
+        [](uint64_t, uint32_t) { return true; });
+    EXPECT_EQ(eResult, EDataWalk::Stopped);
+}
+
+struct SChainDamage
+{
+    const char *szName;
+    std::function<void(SArchive &, const DamagedData &)> Damage;
+    EDataWalk eExpected;
+};
+
+void PrintTo(const SChainDamage &Value, std::ostream *pStream)
+{
+    *pStream << Value.szName;
+}
+
+class BrokenChain : public DamagedData, public testing::WithParamInterface<SChainDamage>
+{
+};
+
+TEST_P(BrokenChain, EndsWithTheMatchingOutcome)
+{
+    const SWalk Result = WalkAfter([&](SArchive &A) { GetParam().Damage(A, *this); },
+                                   std::string(GetParam().szName).find("Long") == 0 ? 2 : 1);
+    EXPECT_EQ(Result.eResult, GetParam().eExpected);
+    EXPECT_LT(Result.Steps.size(), 40u);
+    EXPECT_STRNE(DataWalkReason(Result.eResult), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chains, BrokenChain,
+    testing::Values(
+        SChainDamage{"FirstEntryOutOfRange",
+                     [](SArchive &A, const DamagedData &) { SetDirectoryMap(A, 1, A.Layout.uiEntryCount + 1); },
+                     EDataWalk::BadEntry},
+        SChainDamage{"NextEntryOutOfRange", [](SArchive &A, const DamagedData &F)
+                     { SetBlockEntryField(A, F.Entry(0), EEntryField::NextEntry, 0x7FFFFFFFu); },
+                     EDataWalk::BadEntry},
+        SChainDamage{"EntryLinksToItself", [](SArchive &A, const DamagedData &F)
+                     { SetBlockEntryField(A, F.Entry(1), EEntryField::NextEntry, F.Entry(1)); },
+                     EDataWalk::EntryLoop},
+        SChainDamage{"LastEntryLinksToFirst", [](SArchive &A, const DamagedData &F)
+                     { SetBlockEntryField(A, F.Entry(2), EEntryField::NextEntry, F.Entry(0)); },
+                     EDataWalk::EntryLoop},
+        SChainDamage{"FirstBlockOutOfRange", [](SArchive &A, const DamagedData &F)
+                     {
+                         SetBlockEntryField(A, F.Entry(0), EEntryField::FirstBlock,
+                                            A.Layout.uiTotalBlocks);
+                     },
+                     EDataWalk::BadBlock},
+        SChainDamage{"LinkBeyondTheMap", [](SArchive &A, const DamagedData &F)
+                     {
+                         // Block uiTotalBlocks now exists (the trailing bytes hold it) but has no link.
+                         ASSERT_EQ(A.Layout.uiLinkCount, A.Layout.uiTotalBlocks);
+                         SetDataBlockHeaderField(A, EDataBlockHeaderField::TotalBlocks, A.Layout.uiTotalBlocks + 2);
+                         SetBlockEntryField(A, F.Entry(0), EEntryField::FirstBlock,
+                                            A.Layout.uiTotalBlocks);
+                     },
+                     EDataWalk::BadLink},
+        SChainDamage{"StepPastTheFileEnd", [](SArchive &A, const DamagedData &F)
+                     {
+                         // A copy step longer than the last block, which ends the file.
+                         SetDataBlockHeaderField(A, EDataBlockHeaderField::TotalBlocks, A.Layout.uiTotalBlocks + 4);
+                         SetHeaderField(A, EHeaderField::BlockSize, 128);
+                         SetBlockEntryField(A, F.Entry(0), EEntryField::FirstBlock,
+                                            A.Layout.uiTotalBlocks + 3);
+                         SetBlockEntryField(A, F.Entry(0), EEntryField::DataLength, 100);
+                     },
+                     EDataWalk::BlockOutsideFile},
+        SChainDamage{"BlockLinksToItself", [](SArchive &A, const DamagedData &F)
+                     { SetNextBlock(A, F.Block(1, 0), F.Block(1, 0)); },
+                     EDataWalk::BlockLoop},
+        SChainDamage{"LongChainLoopsBack", [](SArchive &A, const DamagedData &F)
+                     { SetNextBlock(A, F.Block(2, 6), F.Block(2, 3)); },
+                     EDataWalk::BlockLoop},
+        SChainDamage{"LongChainLengthUnbounded", [](SArchive &A, const DamagedData &F)
+                     {
+                         // The chain ends in a loop through every block: the data
+                         // length alone would go on for 2^32 bytes.
+                         SetBlockEntryField(A, A.Layout.Entries[2][0], EEntryField::DataLength, 0xFFFFFFFFu);
+                         SetNextBlock(A, F.Block(2, 9), F.Block(2, 0));
+                     },
+                     EDataWalk::BlockLoop}),
+    [](const testing::TestParamInfo<SChainDamage> &Info) { return std::string(Info.param.szName); });
+
+TEST(DataWalk, ClosedReaderHasNoData)
+{
+    CGCF GCF;
+    EXPECT_EQ(GCF.WalkItemData(0, [](const GCFBlockEntry &) { return true; }, [](uint64_t, uint32_t) { return true; }),
+              EDataWalk::BadEntry);
+    EXPECT_EQ(GCF.GetDataBlock(0), nullptr);
+    EXPECT_EQ(GCF.GetBlockEntry(0), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+#pragma once
+// A desktop that answers from a script and records what it was asked, so
+// that window tests never open a modal window or start another program.
+
+#include "window/IDesktop.h"
+
+#include <QDialog>
+#include <QMimeData>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class FakeDesktop final : public Larkspur::IDesktop
+{
+public:
+    struct SDrag
+    {
+        QString sSource;  // the object name of the widget the drag started from
+        QStringList Formats;
+        QList<QUrl> Urls;
+        Qt::DropActions eActions;
+    };
+
+    // Answers.
+    QString sOpenFileName;                   // "" acts as Cancel
+    std::optional<QString> sFolder;          // nullopt acts as Cancel
+    bool bOpenUrlSucceeds = true;
+    std::function<int(QDialog &)> OnDialog;  // default: reject at once
+    std::function<void()> OnBrowseForFolder; // runs before the folder is given
+
+    // Records.
+    QStringList ErrorBoxes;
+    int iOpenFileDialogs = 0;
+    QStringList FolderPickerStarts;
+    std::vector<QUrl> OpenedUrls;
+    std::vector<SDrag> Drags;
+    int iDialogs = 0;
+
+    void ShowErrorBox(QWidget *, const QString &sText) override { ErrorBoxes.append(sText); }
+
+    QString GetOpenFileName(QWidget *) override
+    {
+        ++iOpenFileDialogs;
+        return sOpenFileName;
+    }
+
+    std::optional<QString> BrowseForFolder(QWidget *, const QString &sStartFolder) override
+    {
+        FolderPickerStarts.append(sStartFolder);
+        if (OnBrowseForFolder)
+            OnBrowseForFolder();
+        return sFolder;
+    }
+
+    bool OpenUrl(const QUrl &Url) override
+    {
+        OpenedUrls.push_back(Url);
+        return bOpenUrlSucceeds;
+    }
+
+    void StartDrag(QWidget *lpSource, QMimeData *lpData, Qt::DropActions eActions) override
+    {
+        Drags.push_back({lpSource ? lpSource->objectName() : QString(), lpData->formats(), lpData->urls(), eActions});
+        delete lpData;
+    }
+
+    int ExecDialog(QDialog &Dialog) override
+    {
+        ++iDialogs;
+        return OnDialog ? OnDialog(Dialog) : int(QDialog::Rejected);
+    }
+};

@@ -1,0 +1,291 @@
+// larkspur-cli, run as a child process on archives made by the builder: its
+// exact output, its error texts and its exit statuses.
+
+#include "GcfBuilder.h"
+#include "Version.h"
+#include "window/Utils.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <string>
+
+using GcfBuilder::SItem;
+
+namespace
+{
+
+struct SRun
+{
+    int iExitCode = -1;
+    std::string sOut;
+    std::string sErr;
+};
+
+std::string ToStd(const QByteArray &Bytes)
+{
+    return std::string(Bytes.constData(), static_cast<size_t>(Bytes.size()));
+}
+
+// Directory indexes in the comments (pre-order). A file and a folder share
+// the name "maps", the file first; one name is Latin-1, not UTF-8.
+SItem CliTree()
+{
+    return SItem::Folder("stored root name", {                 // 0
+        SItem::File("maps", "hello"),                          // 1
+        SItem::Folder("maps", {                                // 2
+            SItem::File("x.bsp", std::string(8192, 'x')),      // 3
+            SItem::File("readme.txt", std::string(1536, 'r')), // 4
+        }),
+        SItem::File("caf\xE9.txt", "c"),                       // 5
+        SItem::Folder("empty"),                                // 6
+        SItem::Folder("One", {                                 // 7
+            SItem::File("noext", ""),                          // 8
+        }),
+    });
+}
+
+const char *const FullListing =
+    "\\root\t5 Items\tFolder\n"
+    "\\root\\maps\t5 B\tFile\n"
+    "\\root\\maps\t2 Items\tFolder\n"
+    "\\root\\maps\\x.bsp\t8.00 KB\tHalf-Life Level\n"
+    "\\root\\maps\\readme.txt\t1.50 KB\tText File\n"
+    "\\root\\caf\xE9.txt\t1 B\tText File\n"
+    "\\root\\empty\t0 Items\tFolder\n"
+    "\\root\\One\t1 Item\tFolder\n"
+    "\\root\\One\\noext\t0 B\tFile\n";
+
+class CliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(TempDir.isValid());
+        ASSERT_TRUE(QDir(TempDir.path()).mkdir(QStringLiteral("work")));
+        sWorkDir = TempDir.filePath(QStringLiteral("work"));
+        GcfBuilder::SOptions Options;
+        Options.uiSpareBlocks = 3;
+        Archive = GcfBuilder::Build(CliTree(), Options);
+        sArchive = WriteArchive("test.gcf", Archive.Bytes);
+    }
+
+    QString WriteArchive(const char *szName, const std::vector<uint8_t> &Bytes)
+    {
+        const QString sPath = TempDir.filePath(QString::fromLatin1(szName));
+        EXPECT_TRUE(GcfBuilder::WriteFile(sPath.toStdString(), Bytes));
+        return sPath;
+    }
+
+    // Runs the tool in its own working folder with a fixed locale.
+    SRun Run(const QStringList &Arguments)
+    {
+        QProcess Process;
+        QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+        Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        Process.setProcessEnvironment(Environment);
+        Process.setWorkingDirectory(sWorkDir);
+        Process.start(QStringLiteral(LARKSPUR_CLI_PATH), Arguments);
+        SRun Result;
+        if (!Process.waitForFinished(60000) || Process.exitStatus() != QProcess::NormalExit)
+        {
+            ADD_FAILURE() << "larkspur-cli did not finish normally: " << Arguments.join(' ').toStdString();
+            return Result;
+        }
+        Result.iExitCode = Process.exitCode();
+        Result.sOut = ToStd(Process.readAllStandardOutput());
+        Result.sErr = ToStd(Process.readAllStandardError());
+        return Result;
+    }
+
+    std::string CouldNotOpen(const QString &sPath, const std::string &sReason) const
+    {
+        return "Could not open:\n" + sPath.toStdString() + "\n\nError:\n" + sReason + "\n";
+    }
+
+    QTemporaryDir TempDir;
+    QString sWorkDir;
+    GcfBuilder::SArchive Archive;
+    QString sArchive;
+};
+
+}  // namespace
+
+TEST_F(CliTest, InfoShowsHeaderAndRootCounts)
+{
+    const SRun Result = Run({"info", sArchive});
+    EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
+    EXPECT_EQ(Result.sErr, "");
+    // Data: 5 + 8192 + 1536 + 1 + 0 bytes; on disk each non-empty file takes
+    // whole blocks, and an exact multiple one block more: 8192 * 5. The
+    // recorded size is the file's own.
+    const std::string sExpected = "Version: 6\n"
+                                  "Size: " + Utils::FileSizeToString(static_cast<uint32_t>(Archive.Bytes.size())).toStdString() + "\n"
+                                  "Blocks: 4/7\n"
+                                  "Items: 9\n"
+                                  "Folders: 3\n"
+                                  "Files: 5\n"
+                                  "Data size: 9.51 KB (9,734 B)\n"
+                                  "Size on disk: 40.00 KB (40,960 B)\n";
+    EXPECT_EQ(Result.sOut, sExpected);
+}
+
+TEST_F(CliTest, ListWritesEveryItemInTreeOrder)
+{
+    const SRun Result = Run({"list", sArchive});
+    EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
+    EXPECT_EQ(Result.sOut, FullListing);  // the Latin-1 name is written as its bytes
+    EXPECT_EQ(Result.sErr, "");
+}
+
+TEST_F(CliTest, ListItemAcceptsEitherSeparator)
+{
+    const std::string sBsp = "\\root\\maps\\x.bsp\t8.00 KB\tHalf-Life Level\n";
+    const std::string sMapsFolder = "\\root\\maps\t2 Items\tFolder\n" + sBsp +
+                                    "\\root\\maps\\readme.txt\t1.50 KB\tText File\n";
+    const struct
+    {
+        const char *szItem;
+        std::string sExpected;
+    } Cases[] = {
+        {"root/maps/x.bsp", sBsp},
+        {"\\root\\maps\\x.bsp", sBsp},
+        {"/root/maps/x.bsp", sBsp},
+        {"root\\maps/x.bsp", sBsp},
+        {"root", FullListing},
+        {"/root", FullListing},
+        // The file "maps" comes first; a part with more after it, or a
+        // trailing separator, can only be the folder.
+        {"root/maps", "\\root\\maps\t5 B\tFile\n"},
+        {"root/maps/", sMapsFolder},
+        {"root/One", "\\root\\One\t1 Item\tFolder\n\\root\\One\\noext\t0 B\tFile\n"},
+        {"root/empty", "\\root\\empty\t0 Items\tFolder\n"},
+    };
+    for (const auto &Case : Cases)
+    {
+        const SRun Result = Run({"list", sArchive, QString::fromLatin1(Case.szItem)});
+        EXPECT_EQ(Result.iExitCode, 0) << Case.szItem << ": " << Result.sErr;
+        EXPECT_EQ(Result.sOut, Case.sExpected) << Case.szItem;
+    }
+}
+
+TEST_F(CliTest, ListUnknownItemFails)
+{
+    for (const char *szItem : {"root/nothing", "ROOT", "maps", "root/MAPS", "root/maps/x.bsp/more", ""})
+    {
+        const SRun Result = Run({"list", sArchive, QString::fromLatin1(szItem)});
+        EXPECT_EQ(Result.iExitCode, 1) << szItem;
+        EXPECT_EQ(Result.sOut, "") << szItem;
+        EXPECT_EQ(Result.sErr, std::string("No such item: ") + szItem + "\n");
+    }
+}
+
+TEST_F(CliTest, ListOfDamagedDirectoryStopsWithError)
+{
+    // "One" names itself as its own first item.
+    GcfBuilder::SetDirectoryField(Archive, 7, GcfBuilder::EDirField::FirstChild, 7);
+    const QString sDamaged = WriteArchive("damaged.gcf", Archive.Bytes);
+    const SRun Result = Run({"list", sDamaged});
+    EXPECT_EQ(Result.iExitCode, 1);
+    const std::string sWalked = std::string(FullListing).substr(0, std::string(FullListing).find("\\root\\One\t"));
+    EXPECT_EQ(Result.sOut.substr(0, sWalked.size()), sWalked);
+    EXPECT_EQ(Result.sOut.find("noext"), std::string::npos);
+    EXPECT_NE(Result.sErr.find("damaged"), std::string::npos) << Result.sErr;
+}
+
+TEST_F(CliTest, FindListsLocationsThenTheResultLine)
+{
+    const struct
+    {
+        QString sText;
+        std::string sExpected;
+    } Cases[] = {
+        {"MAPS", "\\root\\maps\n\\root\\maps\nSearch for 'MAPS' returned 2 results.\n"},
+        {"x.bsp", "\\root\\maps\\x.bsp\nSearch for 'x.bsp' returned 1 result.\n"},
+        {"o", "\\root\n\\root\\One\n\\root\\One\\noext\nSearch for 'o' returned 3 results.\n"},
+        {" x", "Search for ' x' returned 0 results.\n"},
+        // A UTF-8 word finds a Latin-1 name; the location keeps its bytes.
+        {QString::fromUtf8("CAF\xC3\x89"), "\\root\\caf\xE9.txt\nSearch for 'CAF\xC3\x89' returned 1 result.\n"},
+    };
+    for (const auto &Case : Cases)
+    {
+        const SRun Result = Run({"find", sArchive, Case.sText});
+        EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
+        EXPECT_EQ(Result.sOut, Case.sExpected) << Case.sText.toStdString();
+    }
+}
+
+TEST_F(CliTest, DumpWritesDumpFileInWorkingFolder)
+{
+    const SRun Result = Run({"dump", sArchive});
+    EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
+    const QFileInfo Dump(QDir(sWorkDir).filePath(QStringLiteral("dump.txt")));
+    EXPECT_TRUE(Dump.isFile());
+    EXPECT_GT(Dump.size(), 0);
+}
+
+TEST_F(CliTest, ArchivesThatCannotBeOpened)
+{
+    std::vector<uint8_t> WrongVersion = Archive.Bytes;
+    GcfBuilder::SetU32(WrongVersion, 8, 7);  // uiVersion
+    const QString sWrongVersion = WriteArchive("v7.gcf", WrongVersion);
+    std::vector<uint8_t> Truncated = Archive.Bytes;
+    Truncated.resize(Truncated.size() - 100);  // the data area now ends beyond the file
+    const QString sTruncated = WriteArchive("short.gcf", Truncated);
+    const QString sMissing = TempDir.filePath(QStringLiteral("missing.gcf"));
+
+    const struct
+    {
+        QString sPath;
+        std::string sReason;
+        bool bDumps;
+    } Cases[] = {
+        {sWrongVersion,
+         "Invalid GCF version number.\n\nYou have a version of a GCF file that Larkspur does not know how to read.  "
+         "Check for product updates.",
+         true},
+        {sTruncated, "Corrupt file.\n\nThe file map is not within file bounds.", true},
+        {sMissing, "File does not exist.", false},
+        {TempDir.path(), "File does not exist.", false},  // a folder is no file
+    };
+    for (const auto &Case : Cases)
+    {
+        QFile::remove(QDir(sWorkDir).filePath(QStringLiteral("dump.txt")));
+        for (const char *szCommand : {"info", "list", "find"})
+        {
+            QStringList Arguments{szCommand, Case.sPath};
+            if (std::string(szCommand) == "find")
+                Arguments << QStringLiteral("x");
+            const SRun Result = Run(Arguments);
+            EXPECT_EQ(Result.iExitCode, 2) << szCommand << " " << Case.sPath.toStdString();
+            EXPECT_EQ(Result.sOut, "");
+            EXPECT_EQ(Result.sErr, CouldNotOpen(Case.sPath, Case.sReason));
+        }
+        EXPECT_EQ(QFileInfo::exists(QDir(sWorkDir).filePath(QStringLiteral("dump.txt"))), Case.bDumps)
+            << Case.sPath.toStdString();
+    }
+}
+
+TEST_F(CliTest, UsageErrorsHelpAndVersion)
+{
+    for (const QStringList &Arguments : {QStringList{}, QStringList{"info"}, QStringList{"bogus", sArchive},
+                                         QStringList{"info", sArchive, "extra"}, QStringList{"find", sArchive},
+                                         QStringList{"list", "--nonsense", sArchive}})
+    {
+        const SRun Result = Run(Arguments);
+        EXPECT_EQ(Result.iExitCode, 2) << Arguments.join(' ').toStdString();
+        EXPECT_NE(Result.sErr, "") << Arguments.join(' ').toStdString();
+    }
+
+    const SRun Help = Run({"--help"});
+    EXPECT_EQ(Help.iExitCode, 0);
+    for (const char *szCommand : {"info", "list", "dump", "find", "extract"})
+        EXPECT_NE(Help.sOut.find(szCommand), std::string::npos) << szCommand;
+
+    const SRun Version = Run({"--version"});
+    EXPECT_EQ(Version.iExitCode, 0);
+    EXPECT_NE(Version.sOut.find(LARKSPUR_VERSION), std::string::npos) << Version.sOut;
+}

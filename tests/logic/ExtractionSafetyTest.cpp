@@ -1,0 +1,160 @@
+// The extraction engine on damaged or hostile archives and awkward targets:
+// nothing lands outside the chosen folder, nothing hangs or crashes, each
+// failure is one red line and the run goes on.
+#include "ExtractionSupport.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace ExtractionTest;
+using GcfBuilder::SItem;
+using GcfBuilder::SArchive;
+
+TEST(ExtractionSafety, UnsafeNamesAreRefusedAndTheirSiblingsWritten)
+{
+    for (const std::string sName : {"", ".", "..", "../escape", "a/b", "..\\..\\x", "/absolute", "\\"})
+    {
+        for (const bool bFolder : {false, true})
+        {
+            SCOPED_TRACE((bFolder ? "folder " : "file ") + sName);
+            const SItem Bad = bFolder ? SItem::Folder(sName, {SItem::File("in", "in")}) : SItem::File(sName, "bad");
+            CArchiveCase Case(SItem::Folder("root", {SItem::File("first", "1"), Bad, SItem::File("last", "2")}));
+            const std::string sOut = Case.Temp / "deep/out";
+            EXPECT_TRUE(Case.Engine.ExtractItem(sOut, 0));
+            EXPECT_EQ(Case.Red(), SStrings{"Error writing " + sName + " (unsafe name)."});
+            EXPECT_EQ(ListTree(Case.Temp.sPath), (SStrings{"archive.gcf", "deep", "deep/out", "deep/out/root",
+                                                           "deep/out/root/first", "deep/out/root/last"}));
+        }
+    }
+}
+
+TEST(ExtractionSafety, TheDataOwnerIsCheckedToo)
+{
+    // "good" carries its data under another owner: one whose name climbs
+    // out, then one outside the directory.
+    for (const uint32_t uiOwner : {2u, 999999u})
+    {
+        CArchiveCase Case(SItem::Folder("root", {SItem::File("good", "good"), SItem::File("../evil", "evil")}), {},
+                          [&](SArchive &A) {
+                              GcfBuilder::SetBlockEntryField(A, A.Layout.FirstEntry[1], GcfBuilder::EEntryField::Owner, uiOwner);
+                          });
+        EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, 1));
+        EXPECT_EQ(Case.Red(), SStrings{uiOwner == 2 ? "Error writing ../evil (unsafe name)."
+                                                    : "Error writing " + Case.sOut +
+                                                          "/ (the data's owner 999999 is not in the archive's directory)."});
+        EXPECT_EQ(ListTree(Case.Temp.sPath), (SStrings{"archive.gcf", "out"}));
+    }
+}
+
+// Each damage to a file's chains: one red line with the reason, the bytes
+// before the damage kept, the next file written.
+TEST(ExtractionSafety, DamagedChainsStopTheFileAndTheRunGoesOn)
+{
+    using GcfBuilder::EEntryField;
+    struct SCase
+    {
+        std::function<void(SArchive &, uint32_t uiEntry, uint32_t uiFirstBlock)> Damage;
+        EDataWalk eReason;
+        size_t uiKept;  // bytes of the intact data expected at the start of the file
+    };
+    const std::vector<SCase> Cases = {
+        {[](SArchive &A, uint32_t e, uint32_t) { SetBlockEntryField(A, e, EEntryField::FirstBlock, 0xFFFFFF); },
+         EDataWalk::BadBlock, 0},
+        {[](SArchive &A, uint32_t, uint32_t b) { SetNextBlock(A, b, 0xFFFFFFF0u); }, EDataWalk::BadBlock, 8192},
+        {[](SArchive &A, uint32_t e, uint32_t) { SetBlockEntryField(A, e, EEntryField::NextEntry, 123456); },
+         EDataWalk::BadEntry, 24576},
+        {[](SArchive &A, uint32_t e, uint32_t) { SetBlockEntryField(A, e, EEntryField::NextEntry, e); },
+         EDataWalk::EntryLoop, 24576},
+        {[](SArchive &A, uint32_t e, uint32_t b) {
+             SetBlockEntryField(A, e, EEntryField::DataLength, 0x7FFFFFFF);
+             SetNextBlock(A, b, b);
+         },
+         EDataWalk::BlockLoop, 8192},
+        {[](SArchive &A, uint32_t e, uint32_t) {
+             SetHeaderField(A, GcfBuilder::EHeaderField::BlockSize, 1u << 24);
+             SetBlockEntryField(A, e, EEntryField::DataLength, 1u << 24);
+         },
+         EDataWalk::BlockOutsideFile, 0},
+    };
+    const std::string sData = GcfBuilder::PatternData(24576, 11);
+    for (const SCase &Damage : Cases)
+    {
+        SCOPED_TRACE(DataWalkReason(Damage.eReason));
+        CArchiveCase Case(SItem::Folder("root", {SItem::File("broken", sData), SItem::File("after", "after")}), {},
+                          [&](SArchive &A) { Damage.Damage(A, A.Layout.FirstEntry[1], A.Layout.Blocks[1][0]); });
+        EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, 1));
+        EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 2));
+        EXPECT_EQ(Case.Red(), SStrings{"Error writing " + Case.sOut + "/broken (" + DataWalkReason(Damage.eReason) + ")."});
+        const std::string sKept = ReadFile(Case.sOut + "/broken");
+        EXPECT_GE(sKept.size(), Damage.uiKept);
+        EXPECT_EQ(sKept.substr(0, Damage.uiKept), sData.substr(0, Damage.uiKept));
+        EXPECT_EQ(ReadFile(Case.sOut + "/after"), "after");
+    }
+}
+
+TEST(ExtractionSafety, FolderLinksThatLoopAreWrittenOnce)
+{
+    // root -> a -> {x, b}: b's first item is a again, or x's next sibling is x.
+    for (const bool bSiblingLoop : {false, true})
+    {
+        CArchiveCase Case(SItem::Folder("root", {SItem::Folder("a", {SItem::File("x", "x"), SItem::Folder("b")})}), {},
+                          [&](SArchive &A) {
+                              if (bSiblingLoop)
+                                  SetDirectoryField(A, 2, GcfBuilder::EDirField::NextSibling, 2);
+                              else
+                                  SetDirectoryField(A, 3, GcfBuilder::EDirField::FirstChild, 1);
+                          });
+        EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 0));
+        const std::string sLoop = Case.sOut + (bSiblingLoop ? "/root/a/x" : "/root/a/b/a");
+        EXPECT_EQ(Case.Red(), SStrings{"Error writing " + sLoop + " (reached twice: the archive's folder links loop)."});
+        EXPECT_EQ(Case.Wrote(), 1u);
+    }
+}
+
+TEST(ExtractionSafety, TheArchiveItselfIsNeverOverwritten)
+{
+    // The archive lies where its item "game.gcf" goes: under that very name,
+    // or as a second name (hard link) of it.
+    for (const bool bHardLink : {false, true})
+    {
+        CTempDir Temp;
+        const std::string sOut = Temp / "out", sTarget = sOut + "/root/game.gcf";
+        ::mkdir(sOut.c_str(), 0755);
+        ::mkdir((sOut + "/root").c_str(), 0755);
+        CArchiveCase Case(SItem::Folder("root", {SItem::File("game.gcf", "not me"), SItem::File("other", "other")}), {},
+                          {}, bHardLink ? Temp / "archive.gcf" : sTarget);
+        if (bHardLink)
+        {
+            ASSERT_EQ(::link((Temp / "archive.gcf").c_str(), sTarget.c_str()), 0);
+        }
+        EXPECT_TRUE(Case.Engine.ExtractItem(sOut, 0));
+        EXPECT_EQ(Case.Red(), SStrings{"Error writing " + sTarget + " (the archive itself)."});
+        EXPECT_TRUE(ReadFile(sTarget) == std::string(Case.Archive.Bytes.begin(), Case.Archive.Bytes.end()));
+        EXPECT_EQ(ReadFile(sOut + "/root/other"), "other");
+    }
+}
+
+TEST(ExtractionSafety, LinksFifosAndFoldersAtTheTargetAreNotWrittenThrough)
+{
+    CArchiveCase Case(SItem::Folder("root", {SItem::File("link", "new"), SItem::File("fifo", "new"),
+                                             SItem::File("folder", "new"), SItem::File("plain", "new")}));
+    const std::string sRoot = Case.sOut + "/root/", sOutside = Case.Temp / "precious";
+    ::mkdir(Case.sOut.c_str(), 0755);
+    ::mkdir(sRoot.c_str(), 0755);
+    WriteText(sOutside, "precious");
+    ::symlink(sOutside.c_str(), (sRoot + "link").c_str());
+    ::mkfifo((sRoot + "fifo").c_str(), 0644);
+    ::mkdir((sRoot + "folder").c_str(), 0755);
+
+    // In a child with a time limit: an open that followed the FIFO would hang.
+    EXPECT_EQ(RunInChild([&] {
+                  EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 0));
+                  EXPECT_EQ(Case.Red(), (SStrings{"Could not open " + sRoot + "link for writing.",
+                                                  "Could not open " + sRoot + "fifo for writing.",
+                                                  "Could not open " + sRoot + "folder for writing."}));
+              },
+                         10),
+              0);
+    EXPECT_EQ(ReadFile(sOutside), "precious");
+    EXPECT_EQ(ReadFile(sRoot + "plain"), "new");
+}

@@ -1,0 +1,95 @@
+// The window's width arithmetic, its texts and the context menu rules.
+
+#include "window/LayoutRules.h"
+#include "window/MenuRules.h"
+
+#include <gtest/gtest.h>
+
+using namespace Larkspur;
+
+namespace
+{
+
+TEST(LayoutRulesTest, PanelWidthsAreFifthsWithAMinimum)
+{
+    struct SCase
+    {
+        int iClient;
+        SPanelWidths Expected;
+    };
+    const SCase Cases[] = {
+        {1000, {400, 200, 200, 200}}, {40, {20, 10, 10, 10}}, {0, {20, 10, 10, 10}},
+        {-5, {20, 10, 10, 10}},       {54, {20, 10, 10, 10}}, {592, {236, 118, 118, 118}},
+    };
+    for (const SCase &Case : Cases)
+    {
+        const SPanelWidths Widths = PanelWidths(Case.iClient);
+        EXPECT_EQ(Widths.iFile, Case.Expected.iFile) << Case.iClient;
+        EXPECT_EQ(Widths.iFileSize, Case.Expected.iFileSize) << Case.iClient;
+        EXPECT_EQ(Widths.iGCFVersion, Case.Expected.iGCFVersion) << Case.iClient;
+        EXPECT_EQ(Widths.iUsedBlocks, Case.Expected.iUsedBlocks) << Case.iClient;
+    }
+}
+
+TEST(LayoutRulesTest, ColumnWidthsAreHalfAndQuarters)
+{
+    struct SCase
+    {
+        int iClient, iName, iOther;
+    };
+    for (const SCase &Case : {SCase{403, 200, 100}, SCase{3, 0, 0}, SCase{0, 0, 0}, SCase{-20, 0, 0},
+                              SCase{389, 194, 97}})
+    {
+        const SColumnWidths Widths = ColumnWidths(Case.iClient);
+        EXPECT_EQ(Widths.iName, Case.iName) << Case.iClient;
+        EXPECT_EQ(Widths.iSize, Case.iOther) << Case.iClient;
+        EXPECT_EQ(Widths.iType, Case.iOther) << Case.iClient;
+    }
+}
+
+TEST(LayoutRulesTest, TitleAndItemCountTexts)
+{
+    EXPECT_EQ(WindowTitle("/x/y/z.gcf"), "Larkspur - z.gcf");
+    EXPECT_EQ(WindowTitle("z.gcf"), "Larkspur - z.gcf");
+    EXPECT_EQ(WindowTitle("/x/y/"), "Larkspur - ");
+    EXPECT_EQ(ItemCountToString(0), "0 Items");
+    EXPECT_EQ(ItemCountToString(1), "1 Item");
+    EXPECT_EQ(ItemCountToString(1234), "1234 Items");
+    EXPECT_EQ(ItemCountToString(4294967295u), "4294967295 Items");
+}
+
+TEST(MenuRulesTest, TreeMenuShowsFolderOrFileItems)
+{
+    const STreeMenuItems Folder = TreeMenuItems(FOLDER_ITEM);
+    EXPECT_FALSE(Folder.bShellExecute);
+    EXPECT_TRUE(Folder.bSpace1 && Folder.bExpandAll && Folder.bCollapseAll);
+    const STreeMenuItems File = TreeMenuItems(FILE_ITEM);
+    EXPECT_TRUE(File.bShellExecute);
+    EXPECT_FALSE(File.bSpace1 || File.bExpandAll || File.bCollapseAll);
+}
+
+TEST(MenuRulesTest, ListMenuShellExecuteForOneFile)
+{
+    struct SCase
+    {
+        int iType, iSelected;
+        bool bShown;
+    };
+    for (const SCase &Case : {SCase{FILE_ITEM, 1, true}, SCase{FILE_ITEM, 0, true}, SCase{FILE_ITEM, 2, false},
+                              SCase{FILE_ITEM, 3, false}, SCase{FOLDER_ITEM, 1, false}, SCase{FOLDER_ITEM, 3, false}})
+        EXPECT_EQ(ListMenuShowsShellExecute(Case.iType, Case.iSelected), Case.bShown)
+            << Case.iType << " " << Case.iSelected;
+}
+
+TEST(MenuRulesTest, ConsoleMenuNeedsTextAndSelection)
+{
+    for (const bool bText : {false, true})
+        for (const bool bSelection : {false, true})
+        {
+            const SConsoleMenuState State = ConsoleMenuState(bText, bSelection);
+            EXPECT_EQ(State.bSelectAll, bText);
+            EXPECT_EQ(State.bCopy, bSelection);
+        }
+}
+
+}  // namespace

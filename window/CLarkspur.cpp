@@ -1,0 +1,258 @@
+// The main window's life (construction, load, closing) and the open archive:
+// opening, closing, the title and status bar, and the console.
+
+#include "window/CLarkspur.h"
+
+#include "dialogs/CAbout.h"
+#include "extract/CAbort.h"
+#include "window/CommandLine.h"
+#include "window/GCFTreeNode.h"
+#include "window/IDesktop.h"
+#include "window/Images.h"
+#include "window/ItemViews.h"
+#include "window/LayoutRules.h"
+#include "window/Utils.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTextCharFormat>
+
+namespace Larkspur
+{
+
+CLarkspur::CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const QString &sProgramFolder)
+    : GCFFile(std::make_unique<CGCF>()), sCommandLine(sCommandLine), Extraction(*GCFFile, ConsoleLines),
+      Desktop(Desktop), sProgramFolder(sProgramFolder)
+{
+    InitializeComponent();
+    barMain_SizeChanged();
+    About = new CAbout([this](const QUrl &Url) { this->Desktop.OpenUrl(Url); }, ProgramIcon(), this);
+}
+
+CLarkspur::~CLarkspur()
+{
+    HideAbort();
+    ClearTree();
+}
+
+// --- window events ------------------------------------------------------------
+
+void CLarkspur::showEvent(QShowEvent *lpEvent)
+{
+    // The load runs once, before the window is first painted.
+    if (!bLoaded)
+    {
+        bLoaded = true;
+        CLarkspur_Load();
+    }
+    QMainWindow::showEvent(lpEvent);
+}
+
+void CLarkspur::closeEvent(QCloseEvent *lpEvent)
+{
+    if (Abort)
+    {
+        bCloseAfterExtracting = true;
+        StopExtracting();
+        lpEvent->ignore();
+        return;
+    }
+    if (!bClosed)
+    {
+        bClosed = true;
+        CLarkspur_Closing();
+    }
+    lpEvent->accept();
+}
+
+void CLarkspur::moveEvent(QMoveEvent *lpEvent)
+{
+    QMainWindow::moveEvent(lpEvent);
+    CLarkspur_Move();
+}
+
+void CLarkspur::resizeEvent(QResizeEvent *lpEvent)
+{
+    QMainWindow::resizeEvent(lpEvent);
+    CLarkspur_Resize();
+}
+
+// Maximizing or restoring may come without a resize event of its own (the
+// size can stay, or arrive before the state does), and the placement must
+// still learn the new state.
+void CLarkspur::changeEvent(QEvent *lpEvent)
+{
+    QMainWindow::changeEvent(lpEvent);
+    if (lpEvent->type() == QEvent::WindowStateChange)
+        CLarkspur_Resize();
+}
+
+bool CLarkspur::eventFilter(QObject *lpWatched, QEvent *lpEvent)
+{
+    if (lpEvent->type() == QEvent::Resize)
+    {
+        if (lpWatched == barMain)
+            barMain_SizeChanged();
+        else if (lpWatched == lstGCFFileDetails->viewport())
+            lstGCFFile_Resize();
+    }
+    return QMainWindow::eventFilter(lpWatched, lpEvent);
+}
+
+// --- load and closing ---------------------------------------------------------
+
+void CLarkspur::CLarkspur_Load()
+{
+    BackupForm();
+    LoadConfigFile(sProgramFolder + QStringLiteral("/larkspur.cfg"));
+    RestoreForm();
+    sTempDirectory = sProgramFolder + QStringLiteral("/temp/");
+    CreateDirectory(sTempDirectory);
+    ProcessCommandLine(sCommandLine);
+}
+
+void CLarkspur::CLarkspur_Closing()
+{
+    CloseGCFFile();
+    if (!sTempDirectory.isEmpty())
+        DeleteDirectory(sTempDirectory);
+    WriteConfigFile(sProgramFolder + QStringLiteral("/larkspur.cfg"));
+
+    // The log is the console's text as it stands; a folder that cannot take
+    // it loses the log but does not keep the program from closing.
+    QFile Log(sProgramFolder + QStringLiteral("/larkspur.log"));
+    if (Log.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    {
+        Log.write(txtConsole->toPlainText().toUtf8());
+        Log.close();
+    }
+
+    QCoreApplication::quit();
+}
+
+void CLarkspur::ProcessCommandLine(const QString &sCommandLine)
+{
+    const QString sPath = PathFromCommandLine(sCommandLine);
+    if (!sPath.isEmpty() && QFileInfo(sPath).isFile())
+        OpenGCFFile(sPath);
+}
+
+// --- the open archive ---------------------------------------------------------
+
+bool CLarkspur::OpenGCFFile(const QString &sFileName)
+{
+    static const QString sCouldNotOpen = QStringLiteral("Could not open:\n%1\n\nError:\n%2");
+    if (!QFileInfo(sFileName).isFile())
+    {
+        Desktop.ShowErrorBox(this, sCouldNotOpen.arg(sFileName, QStringLiteral("File does not exist.")));
+        return false;
+    }
+
+    CloseGCFFile();
+
+    if (!GCFFile->Open(StringToCharPointer(sFileName).c_str()))
+    {
+        const char *szError = GCFFile->GetLastError();
+        Desktop.ShowErrorBox(this, sCouldNotOpen.arg(sFileName, QString::fromUtf8(szError ? szError : "")));
+        return false;
+    }
+
+    WriteLine(sFileName + QStringLiteral(" loaded."), ELineColor::Green);
+    btnFind->setEnabled(true);
+    setWindowTitle(WindowTitle(sFileName));
+    ShowStatus(StatusTexts(*GCFFile, sFileName));
+
+    // The one guarded step: damaged directory links, or anything else that
+    // goes wrong while the tree is built, close the archive again with a
+    // message and a dump of its headers.
+    bool bPopulated = false;
+    try
+    {
+        bPopulated = PopulateTree();
+    }
+    catch (...)
+    {
+        bPopulated = false;
+    }
+    if (!bPopulated)
+    {
+        Desktop.ShowErrorBox(this,
+                             sCouldNotOpen.arg(sFileName, QStringLiteral("Unexpected exception in PopulateTree().")));
+        GCFFile->Dump();
+        CloseGCFFile();
+        return false;
+    }
+
+    AddRecentFile(sFileName);
+    return true;
+}
+
+void CLarkspur::CloseGCFFile()
+{
+    treGCFFile->setUpdatesEnabled(false);
+    ClearTree();
+    treGCFFile->setUpdatesEnabled(true);
+
+    lstGCFFile->setUpdatesEnabled(false);
+    ListModel->Clear();
+    lstGCFFile->setUpdatesEnabled(true);
+
+    if (GCFFile->Opened())
+    {
+        const QString sFileName = QFile::decodeName(GCFFile->GetFileName());
+        GCFFile->Close();
+        WriteLine(sFileName + QStringLiteral(" closed."), ELineColor::Green);
+    }
+
+    btnFind->setEnabled(false);
+    ShowStatus(EmptyStatusTexts());
+    setWindowTitle(QLatin1String(EMPTY_TITLE));
+}
+
+void CLarkspur::ShowStatus(const SStatusTexts &Texts)
+{
+    pnlFile->setText(Texts.sFile);
+    pnlFileSize->setText(Texts.sFileSize);
+    pnlGCFVersion->setText(Texts.sGCFVersion);
+    pnlUsedBlocks->setText(Texts.sUsedBlocks);
+}
+
+void CLarkspur::btnOpen_Click()
+{
+    const QString sFileName = Desktop.GetOpenFileName(this);
+    if (!sFileName.isEmpty())
+        OpenGCFFile(sFileName);
+}
+
+std::string CLarkspur::StringToCharPointer(const QString &sString)
+{
+    const QByteArray sEncoded = QFile::encodeName(sString);
+    return std::string(sEncoded.constData(), size_t(sEncoded.size()));
+}
+
+// --- the console ----------------------------------------------------------------
+
+void CLarkspur::WriteLine(const QString &sString, ELineColor cColor)
+{
+    const SLineRgb Rgb = LineColorRgb(cColor);
+    txtConsole->setFocus();
+    txtConsole->moveCursor(QTextCursor::End);
+    QTextCharFormat Format;
+    Format.setForeground(QColor(Rgb.uiRed, Rgb.uiGreen, Rgb.uiBlue));
+    txtConsole->setCurrentCharFormat(Format);
+    txtConsole->insertPlainText(sString + QLatin1Char('\n'));
+    txtConsole->verticalScrollBar()->setValue(txtConsole->verticalScrollBar()->maximum());
+}
+
+void CLarkspur::CConsoleLines::WriteLine(std::string_view sLine, ELineColor eColor)
+{
+    Window.WriteLine(Utils::DecodeName(sLine), eColor);
+}
+
+}  // namespace Larkspur

@@ -1,0 +1,270 @@
+#pragma once
+// The main window: one archive at a time, shown as a folder tree beside a
+// list of the selected folder's items, with a console below that reports
+// every action. Its members are defined beside the subsystem they belong to:
+// window/ (construction, layout, menus, opening and closing, the tree and the
+// list), extract/ (extraction, the abort dialog, open-with and drag-out),
+// dialogs/ (search, properties, about) and settings/ (settings file, recent
+// files, placement).
+
+#include "archive/CGCF.h"
+#include "extract/CExtraction.h"
+#include "settings/CFormPlacement.h"
+#include "settings/CRecentFiles.h"
+#include "window/Console.h"
+#include "window/GCFListModel.h"
+#include "window/LayoutRules.h"
+
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QModelIndex>
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CAbout;
+class QAbstractItemView;
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QSplitter;
+class QStackedWidget;
+class QStatusBar;
+class QTreeWidgetItem;
+
+namespace Larkspur
+{
+
+class CAbort;
+class GCFDetailsView;
+class GCFListView;
+class GCFTreeNode;
+class GCFTreeWidget;
+class IDesktop;
+
+class CLarkspur : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // sCommandLine is the program's command line after its own name.
+    // sProgramFolder holds larkspur.cfg, larkspur.log and the temporary
+    // folder; it is the executable's folder except in tests.
+    CLarkspur(const QString &sCommandLine, IDesktop &Desktop,
+              const QString &sProgramFolder = QCoreApplication::applicationDirPath());
+    ~CLarkspur() override;
+
+protected:
+    void showEvent(QShowEvent *lpEvent) override;
+    void closeEvent(QCloseEvent *lpEvent) override;
+    void moveEvent(QMoveEvent *lpEvent) override;
+    void resizeEvent(QResizeEvent *lpEvent) override;
+    void changeEvent(QEvent *lpEvent) override;
+    bool eventFilter(QObject *lpWatched, QEvent *lpEvent) override;
+
+private:
+    // Lines of the extraction engine, whose item names are the archive's
+    // bytes, reach the console through this.
+    class CConsoleLines final : public IConsole
+    {
+    public:
+        explicit CConsoleLines(CLarkspur &Window) : Window(Window) {}
+        void WriteLine(std::string_view sLine, ELineColor eColor) override;
+
+    private:
+        CLarkspur &Window;
+    };
+
+    // --- window/CLarkspur_Layout.cpp: controls, menus, status bar -----------
+    void InitializeComponent();
+    void InitializeMenus();
+    void InitializeContextMenus();
+    void InitializePanes();
+    void InitializeStatusBar();
+    void barMain_SizeChanged();
+    void treGCFFile_MouseDown(Qt::MouseButton eButton, QPoint Position);
+    void treGCFFile_MouseUp(Qt::MouseButton eButton, QPoint Position);
+    void lstGCFFile_MouseUp(QAbstractItemView *lpView, Qt::MouseButton eButton, QPoint Position);
+    void txtConsole_TextChanged();
+    void txtConsole_SelectionChanged();
+    void btnCopyConsoleText_Click();
+    void btnSelectAllConsoleText_Click();
+    void btnClearConsoleText_Click();
+    void btnExit_Click();
+
+    // --- window/CLarkspur.cpp: life of the window, the open archive ---------
+    void CLarkspur_Load();
+    void CLarkspur_Closing();
+    void ProcessCommandLine(const QString &sCommandLine);
+    bool OpenGCFFile(const QString &sFileName);
+    void CloseGCFFile();
+    void btnOpen_Click();
+    // The path as the file system takes it (the system's 8-bit encoding),
+    // whole: no length limit cuts it short.
+    static std::string StringToCharPointer(const QString &sString);
+    void WriteLine(const QString &sString, ELineColor cColor);
+    void ShowStatus(const SStatusTexts &Texts);
+
+    // --- window/CLarkspur_Tree.cpp: the folder tree and the item list -------
+    bool PopulateTree();
+    void PopulateList(GCFTreeNode *Node);
+    void treGCFFile_AfterSelect();
+    void lstGCFFile_DoubleClick();
+    void btnGCFListViewItemGoToDirectory_Click();
+    void btnIcons_Click();
+    void btnList_Click();
+    void btnDetails_Click();
+    void btnGCFTreeItemExpandAll_Click();
+    void btnGCFTreeItemCollapseAll_Click();
+    void lstGCFFile_Resize();
+    GCFTreeNode *SelectedTreeNode() const;
+    void SelectTreeNode(GCFTreeNode *Node);
+    void ClearTree();
+    void ClearTreeSelection();
+    // The selected rows in the order in which they stand in the list.
+    std::vector<int> SelectedListRows() const;
+    void ClearListSelection();
+    QAbstractItemView *CurrentListView() const;
+    void UpdateListViewSizing();
+
+    // --- extract/CLarkspur_Extract.cpp: extraction and the abort dialog ------
+    void btnExtractGCFTreeItem_Click();
+    void btnExtractGCFListViewItem_Click();
+    std::optional<QString> BrowseForFolder(const QString &sStartFolder);
+    bool ExtractItem(const QString &sDirectory, uint32_t uiDirectoryIndex);
+    bool CreateDirectory(const QString &sDirectory);
+    void DeleteDirectory(const QString &sDirectory);
+    void StartExtracting();
+    void StopExtracting();
+    void ShowAbort();
+    void HideAbort();
+    // The part of an Extract command between the picker and the cleared
+    // selection: the abort dialog, the console lines and the items.
+    void RunExtractCommand(const QString &sFolder, const std::vector<uint32_t> &Items);
+
+    // --- extract/CLarkspur_OpenWith.cpp: open with and drag-out -------------
+    void ShellExecute(const QByteArray &sFileName);
+    void btnExecuteGCFTreeItem_Click();
+    void btnExecuteGCFListViewItem_Click();
+    void treGCFFile_ItemDrag(Qt::MouseButton eButton, QTreeWidgetItem *lpItem);
+    void lstGCFFile_ItemDrag(QAbstractItemView *lpView, Qt::MouseButton eButton, const QModelIndex &Item);
+    // Extracts the item into the temporary folder and gives the extracted
+    // path, or nothing when the item could not be written.
+    std::optional<QByteArray> ExtractToTemp(uint32_t uiDirectoryIndex);
+
+    // --- dialogs/CLarkspur_Dialogs.cpp: search, properties, about ----------
+    void btnFind_Click();
+    void Search(GCFTreeNode *Root, const QString &sSearchWord);
+    void FindItems(GCFTreeNode *Node, const QString &sSearchWord);
+    void ShowProperties(uint32_t uiDirectoryIndex);
+    void btnGCFTreeItemProperties_Click();
+    void btnGCFListViewItemProperties_Click();
+    void btnAbout_Click();
+
+    // --- settings/CLarkspur_Settings.cpp: settings, recent files, placement --
+    bool LoadConfigFile(const QString &sConfigFile);
+    bool WriteConfigFile(const QString &sConfigFile);
+    bool ProcessLine(const QString &sLine, QString &sArg, QString &sVal);
+    void AddRecentFile(const QString &sFile);
+    void UpdateRecentFiles();
+    void btnRecentFile_Click(QAction *lpSender);
+    void BackupForm();
+    void RestoreForm();
+    void CLarkspur_Move();
+    void CLarkspur_Resize();
+
+    // --- state ---------------------------------------------------------------
+    CAbort *Abort = nullptr;  // the abort dialog while an Extract command runs
+    CAbout *About = nullptr;  // made once, shown as often as asked
+    std::unique_ptr<CGCF> GCFFile;
+    CFormPlacement FormPlacement;  // bRestoring and the FormSave fields
+    CRecentFiles RecentFiles;
+    QString sSearchWord;
+    QString sExtractDirectory;
+    QString sTempDirectory;
+    QString sCommandLine;
+    CConsoleLines ConsoleLines{*this};
+    // bExtracting, uiCount and uiTotal live in the engine, which reads them.
+    CExtraction Extraction;
+
+    IDesktop &Desktop;
+    const QString sProgramFolder;
+    bool bLoaded = false;
+    bool bClosed = false;
+    // A close asked for while an Extract command runs waits for its end: the
+    // command is still reading the archive that the close would unmap.
+    bool bCloseAfterExtracting = false;
+    // The tree node of each directory index, for search results, and the
+    // nodes in the tree's order.
+    std::vector<GCFTreeNode *> NodesByIndex;
+    std::vector<GCFTreeNode *> TreeNodes;
+    GCFListModel *ListModel = nullptr;
+
+    // --- controls ------------------------------------------------------------
+    QMenuBar *mnuMain = nullptr;
+    QMenu *btnFileMenu = nullptr;
+    QAction *btnOpen = nullptr;
+    QMenu *btnRecentFiles = nullptr;
+    QAction *btnFileLine1 = nullptr;
+    QAction *btnExit = nullptr;
+    QMenu *btnEdit = nullptr;
+    QAction *btnFind = nullptr;
+    QMenu *btnView = nullptr;
+    QActionGroup *ViewGroup = nullptr;
+    QAction *btnIcons = nullptr;
+    QAction *btnList = nullptr;
+    QAction *btnDetails = nullptr;
+    QMenu *btnHelp = nullptr;
+    QAction *btnAbout = nullptr;
+
+    QMenu *mnuGCFTreeItem = nullptr;
+    QAction *btnExtractGCFTreeItem = nullptr;
+    QAction *btnExecuteGCFTreeItem = nullptr;
+    QAction *btnGCFTreeItemSpace1 = nullptr;
+    QAction *btnGCFTreeItemExpandAll = nullptr;
+    QAction *btnGCFTreeItemCollapseAll = nullptr;
+    QAction *btnGCFTreeItemSpace2 = nullptr;
+    QAction *btnGCFTreeItemProperties = nullptr;
+
+    QMenu *mnuGCFListViewItem = nullptr;
+    QAction *btnExtractGCFListViewItem = nullptr;
+    QAction *btnExecuteGCFListViewItem = nullptr;
+    QAction *btnGCFListViewItemSpace1 = nullptr;
+    QAction *btnGCFListViewItemGoToDirectory = nullptr;
+    QAction *btnGCFListViewItemSpace2 = nullptr;
+    QAction *btnGCFListViewItemProperties = nullptr;
+
+    QMenu *mnuConsole = nullptr;
+    QAction *btnCopyConsoleText = nullptr;
+    QAction *btnSelectAllConsoleText = nullptr;
+    QAction *btnConsoleSpace1 = nullptr;
+    QAction *btnClearConsoleText = nullptr;
+
+    QStatusBar *barMain = nullptr;
+    QLabel *pnlFile = nullptr;
+    QLabel *pnlFileSize = nullptr;
+    QLabel *pnlGCFVersion = nullptr;
+    QLabel *pnlUsedBlocks = nullptr;
+
+    QSplitter *splConsole = nullptr;  // the main area over the console
+    QWidget *pnlConsole = nullptr;
+    QPlainTextEdit *txtConsole = nullptr;
+    QWidget *pnlMain = nullptr;
+    QSplitter *splMain = nullptr;  // the tree beside the list
+    GCFTreeWidget *treGCFFile = nullptr;
+    // The item list: one page for the Icons and List views, one for Details,
+    // both over ListModel with one shared selection.
+    QStackedWidget *lstGCFFile = nullptr;
+    GCFListView *lstGCFFileIcons = nullptr;
+    GCFDetailsView *lstGCFFileDetails = nullptr;
+};
+
+}  // namespace Larkspur

@@ -1,0 +1,402 @@
+// The main window's controls, menus and status bar, the context menus and
+// their show-and-hide rules, and the console's own commands.
+
+#include "window/CLarkspur.h"
+
+#include "window/GCFTreeNode.h"
+#include "window/Images.h"
+#include "window/ItemViews.h"
+#include "window/LayoutRules.h"
+#include "window/MenuRules.h"
+
+#include <QActionGroup>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+
+namespace Larkspur
+{
+
+namespace
+{
+
+// The window's inner size at start, as a Windows client area counts it: the
+// panes and the status bar, without the menu bar.
+constexpr int CLIENT_WIDTH = 592;
+constexpr int CLIENT_HEIGHT = 395;
+constexpr int TREE_WIDTH = 200;
+constexpr int CONSOLE_HEIGHT = 80;
+constexpr int SPLITTER_WIDTH = 3;
+constexpr int STATUS_BAR_HEIGHT = 22;
+
+QAction *AddAction(QMenu *lpMenu, const char *szName, const QString &sText)
+{
+    QAction *lpAction = lpMenu->addAction(sText);
+    lpAction->setObjectName(QLatin1String(szName));
+    return lpAction;
+}
+
+QAction *AddSeparator(QMenu *lpMenu, const char *szName)
+{
+    QAction *lpSeparator = lpMenu->addSeparator();
+    lpSeparator->setObjectName(QLatin1String(szName));
+    return lpSeparator;
+}
+
+QMenu *AddMenu(QMenuBar *lpMenuBar, const char *szName, const QString &sText)
+{
+    QMenu *lpMenu = lpMenuBar->addMenu(sText);
+    lpMenu->setObjectName(QLatin1String(szName));
+    return lpMenu;
+}
+
+QLabel *AddPanel(QStatusBar *lpBar, const char *szName, const QString &sText, const QString &sToolTip)
+{
+    auto *lpPanel = new QLabel(sText, lpBar);
+    lpPanel->setObjectName(QLatin1String(szName));
+    lpPanel->setToolTip(sToolTip);
+    lpPanel->setFrameShape(QFrame::Panel);
+    lpPanel->setFrameShadow(QFrame::Sunken);
+    lpPanel->setTextFormat(Qt::PlainText);
+    lpBar->addWidget(lpPanel);
+    return lpPanel;
+}
+
+}  // namespace
+
+void CLarkspur::InitializeComponent()
+{
+    setObjectName(QStringLiteral("CLarkspur"));
+    setWindowTitle(QLatin1String(EMPTY_TITLE));
+    setWindowIcon(ProgramIcon());
+
+    InitializeMenus();
+    InitializeContextMenus();
+    InitializePanes();
+    InitializeStatusBar();
+
+    // Qt counts the menu bar inside the window, Windows outside the client
+    // area: add it, so that the panes and the status bar get the client size.
+    resize(CLIENT_WIDTH, CLIENT_HEIGHT + mnuMain->sizeHint().height());
+}
+
+void CLarkspur::InitializeMenus()
+{
+    mnuMain = menuBar();
+    mnuMain->setObjectName(QStringLiteral("mnuMain"));
+
+    btnFileMenu = AddMenu(mnuMain, "btnFileMenu", QStringLiteral("&File"));
+    btnOpen = AddAction(btnFileMenu, "btnOpen", QStringLiteral("&Open"));
+    btnOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    btnRecentFiles = btnFileMenu->addMenu(QStringLiteral("&Recent Files"));
+    btnRecentFiles->setObjectName(QStringLiteral("btnRecentFiles"));
+    btnRecentFiles->menuAction()->setVisible(false);
+    btnFileLine1 = AddSeparator(btnFileMenu, "btnFileLine1");
+    btnExit = AddAction(btnFileMenu, "btnExit", QStringLiteral("E&xit"));
+    btnExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+
+    btnEdit = AddMenu(mnuMain, "btnEdit", QStringLiteral("&Edit"));
+    btnFind = AddAction(btnEdit, "btnFind", QStringLiteral("&Find"));
+    btnFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    btnFind->setEnabled(false);
+
+    btnView = AddMenu(mnuMain, "btnView", QStringLiteral("&View"));
+    ViewGroup = new QActionGroup(this);
+    ViewGroup->setExclusive(true);
+    btnIcons = AddAction(btnView, "btnIcons", QStringLiteral("&Icons"));
+    btnList = AddAction(btnView, "btnList", QStringLiteral("&List"));
+    btnDetails = AddAction(btnView, "btnDetails", QStringLiteral("&Details"));
+    for (QAction *lpViewItem : {btnIcons, btnList, btnDetails})
+    {
+        lpViewItem->setCheckable(true);
+        ViewGroup->addAction(lpViewItem);
+    }
+
+    btnHelp = AddMenu(mnuMain, "btnHelp", QStringLiteral("&Help"));
+    btnAbout = AddAction(btnHelp, "btnAbout", QStringLiteral("&About"));
+
+    connect(btnOpen, &QAction::triggered, this, [this] { btnOpen_Click(); });
+    connect(btnExit, &QAction::triggered, this, [this] { btnExit_Click(); });
+    connect(btnFind, &QAction::triggered, this, [this] { btnFind_Click(); });
+    connect(btnIcons, &QAction::triggered, this, [this] { btnIcons_Click(); });
+    connect(btnList, &QAction::triggered, this, [this] { btnList_Click(); });
+    connect(btnDetails, &QAction::triggered, this, [this] { btnDetails_Click(); });
+    connect(btnAbout, &QAction::triggered, this, [this] { btnAbout_Click(); });
+}
+
+void CLarkspur::InitializeContextMenus()
+{
+    mnuGCFTreeItem = new QMenu(this);
+    mnuGCFTreeItem->setObjectName(QStringLiteral("mnuGCFTreeItem"));
+    btnExtractGCFTreeItem = AddAction(mnuGCFTreeItem, "btnExtractGCFTreeItem", QStringLiteral("&Extract"));
+    btnExecuteGCFTreeItem = AddAction(mnuGCFTreeItem, "btnExecuteGCFTreeItem", QStringLiteral("&Shell Execute"));
+    btnGCFTreeItemSpace1 = AddSeparator(mnuGCFTreeItem, "btnGCFTreeItemSpace1");
+    btnGCFTreeItemExpandAll = AddAction(mnuGCFTreeItem, "btnGCFTreeItemExpandAll", QStringLiteral("&Expand All"));
+    btnGCFTreeItemCollapseAll =
+        AddAction(mnuGCFTreeItem, "btnGCFTreeItemCollapseAll", QStringLiteral("&Collapse All"));
+    btnGCFTreeItemSpace2 = AddSeparator(mnuGCFTreeItem, "btnGCFTreeItemSpace2");
+    btnGCFTreeItemProperties = AddAction(mnuGCFTreeItem, "btnGCFTreeItemProperties", QStringLiteral("&Properties"));
+
+    mnuGCFListViewItem = new QMenu(this);
+    mnuGCFListViewItem->setObjectName(QStringLiteral("mnuGCFListViewItem"));
+    btnExtractGCFListViewItem =
+        AddAction(mnuGCFListViewItem, "btnExtractGCFListViewItem", QStringLiteral("&Extract"));
+    btnExecuteGCFListViewItem =
+        AddAction(mnuGCFListViewItem, "btnExecuteGCFListViewItem", QStringLiteral("&Shell Execute"));
+    btnGCFListViewItemSpace1 = AddSeparator(mnuGCFListViewItem, "btnGCFListViewItemSpace1");
+    btnGCFListViewItemGoToDirectory =
+        AddAction(mnuGCFListViewItem, "btnGCFListViewItemGoToDirectory", QStringLiteral("&Go To Directory"));
+    btnGCFListViewItemSpace2 = AddSeparator(mnuGCFListViewItem, "btnGCFListViewItemSpace2");
+    btnGCFListViewItemProperties =
+        AddAction(mnuGCFListViewItem, "btnGCFListViewItemProperties", QStringLiteral("&Properties"));
+
+    mnuConsole = new QMenu(this);
+    mnuConsole->setObjectName(QStringLiteral("mnuConsole"));
+    btnCopyConsoleText = AddAction(mnuConsole, "btnCopyConsoleText", QStringLiteral("&Copy"));
+    btnSelectAllConsoleText = AddAction(mnuConsole, "btnSelectAllConsoleText", QStringLiteral("Select &All"));
+    btnConsoleSpace1 = AddSeparator(mnuConsole, "btnConsoleSpace1");
+    btnClearConsoleText = AddAction(mnuConsole, "btnClearConsoleText", QStringLiteral("&Clear"));
+    btnCopyConsoleText->setEnabled(false);
+    btnSelectAllConsoleText->setEnabled(false);
+
+    connect(btnExtractGCFTreeItem, &QAction::triggered, this, [this] { btnExtractGCFTreeItem_Click(); });
+    connect(btnExecuteGCFTreeItem, &QAction::triggered, this, [this] { btnExecuteGCFTreeItem_Click(); });
+    connect(btnGCFTreeItemExpandAll, &QAction::triggered, this, [this] { btnGCFTreeItemExpandAll_Click(); });
+    connect(btnGCFTreeItemCollapseAll, &QAction::triggered, this, [this] { btnGCFTreeItemCollapseAll_Click(); });
+    connect(btnGCFTreeItemProperties, &QAction::triggered, this, [this] { btnGCFTreeItemProperties_Click(); });
+    connect(btnExtractGCFListViewItem, &QAction::triggered, this, [this] { btnExtractGCFListViewItem_Click(); });
+    connect(btnExecuteGCFListViewItem, &QAction::triggered, this, [this] { btnExecuteGCFListViewItem_Click(); });
+    connect(btnGCFListViewItemGoToDirectory, &QAction::triggered, this,
+            [this] { btnGCFListViewItemGoToDirectory_Click(); });
+    connect(btnGCFListViewItemProperties, &QAction::triggered, this,
+            [this] { btnGCFListViewItemProperties_Click(); });
+    connect(btnCopyConsoleText, &QAction::triggered, this, [this] { btnCopyConsoleText_Click(); });
+    connect(btnSelectAllConsoleText, &QAction::triggered, this, [this] { btnSelectAllConsoleText_Click(); });
+    connect(btnClearConsoleText, &QAction::triggered, this, [this] { btnClearConsoleText_Click(); });
+}
+
+void CLarkspur::InitializePanes()
+{
+    treGCFFile = new GCFTreeWidget;
+    treGCFFile->setObjectName(QStringLiteral("treGCFFile"));
+    treGCFFile->setHeaderHidden(true);
+    treGCFFile->setColumnCount(1);
+    treGCFFile->setSelectionMode(QAbstractItemView::SingleSelection);
+    treGCFFile->setIconSize(QSize(16, 16));
+    // Every row is one line of text with a 16-pixel picture; saying so spares
+    // the view measuring a hundred thousand rows.
+    treGCFFile->setUniformRowHeights(true);
+    treGCFFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    ListModel = new GCFListModel(this);
+    lstGCFFileIcons = new GCFListView;
+    lstGCFFileIcons->setObjectName(QStringLiteral("lstGCFFileIcons"));
+    lstGCFFileIcons->setModel(ListModel);
+    lstGCFFileIcons->setUniformItemSizes(true);
+    lstGCFFileIcons->setMovement(QListView::Static);
+    lstGCFFileIcons->setResizeMode(QListView::Adjust);
+    // Long names keep their extension in view.
+    lstGCFFileIcons->setTextElideMode(Qt::ElideMiddle);
+
+    lstGCFFileDetails = new GCFDetailsView;
+    lstGCFFileDetails->setObjectName(QStringLiteral("lstGCFFileDetails"));
+    lstGCFFileDetails->setModel(ListModel);
+    lstGCFFileDetails->setSelectionModel(lstGCFFileIcons->selectionModel());
+    lstGCFFileDetails->setRootIsDecorated(false);
+    lstGCFFileDetails->setItemsExpandable(false);
+    lstGCFFileDetails->setUniformRowHeights(true);
+    lstGCFFileDetails->setAllColumnsShowFocus(true);
+    QHeaderView *lpHeader = lstGCFFileDetails->header();
+    lpHeader->setSectionsClickable(false);
+    lpHeader->setSectionsMovable(false);
+    lpHeader->setStretchLastSection(false);
+
+    for (QAbstractItemView *lpView : {static_cast<QAbstractItemView *>(lstGCFFileIcons),
+                                      static_cast<QAbstractItemView *>(lstGCFFileDetails)})
+    {
+        lpView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        // Whole rows, so that a row selected in one view shows selected in
+        // the other as well.
+        lpView->setSelectionBehavior(QAbstractItemView::SelectRows);
+        lpView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        lpView->setIconSize(QSize(16, 16));
+        connect(lpView, &QAbstractItemView::doubleClicked, this, [this] { lstGCFFile_DoubleClick(); });
+    }
+    connect(lstGCFFileIcons, &GCFListView::MouseUp, this,
+            [this](Qt::MouseButton eButton, QPoint Position) { lstGCFFile_MouseUp(lstGCFFileIcons, eButton, Position); });
+    connect(lstGCFFileDetails, &GCFDetailsView::MouseUp, this, [this](Qt::MouseButton eButton, QPoint Position) {
+        lstGCFFile_MouseUp(lstGCFFileDetails, eButton, Position);
+    });
+    connect(lstGCFFileIcons, &GCFListView::ItemDrag, this, [this](Qt::MouseButton eButton, const QModelIndex &Item) {
+        lstGCFFile_ItemDrag(lstGCFFileIcons, eButton, Item);
+    });
+    connect(lstGCFFileDetails, &GCFDetailsView::ItemDrag, this,
+            [this](Qt::MouseButton eButton, const QModelIndex &Item) {
+                lstGCFFile_ItemDrag(lstGCFFileDetails, eButton, Item);
+            });
+    lstGCFFileDetails->viewport()->installEventFilter(this);
+
+    lstGCFFile = new QStackedWidget;
+    lstGCFFile->setObjectName(QStringLiteral("lstGCFFile"));
+    lstGCFFile->addWidget(lstGCFFileIcons);
+    lstGCFFile->addWidget(lstGCFFileDetails);
+    lstGCFFile->setCurrentWidget(lstGCFFileDetails);
+
+    splMain = new QSplitter(Qt::Horizontal);
+    splMain->setObjectName(QStringLiteral("splMain"));
+    splMain->setHandleWidth(SPLITTER_WIDTH);
+    splMain->setChildrenCollapsible(false);
+    splMain->addWidget(treGCFFile);
+    splMain->addWidget(lstGCFFile);
+    splMain->setStretchFactor(0, 0);
+    splMain->setStretchFactor(1, 1);
+    splMain->setSizes({TREE_WIDTH, CLIENT_WIDTH - TREE_WIDTH - SPLITTER_WIDTH});
+
+    pnlMain = new QWidget;
+    pnlMain->setObjectName(QStringLiteral("pnlMain"));
+    auto *lpMainLayout = new QHBoxLayout(pnlMain);
+    lpMainLayout->setContentsMargins(0, 0, 0, 0);
+    lpMainLayout->addWidget(splMain);
+
+    txtConsole = new QPlainTextEdit;
+    txtConsole->setObjectName(QStringLiteral("txtConsole"));
+    txtConsole->setReadOnly(true);
+    txtConsole->setContextMenuPolicy(Qt::CustomContextMenu);
+    txtConsole->setLineWrapMode(QPlainTextEdit::NoWrap);
+    connect(txtConsole, &QPlainTextEdit::customContextMenuRequested, this,
+            [this](QPoint Position) { mnuConsole->popup(txtConsole->viewport()->mapToGlobal(Position)); });
+    connect(txtConsole, &QPlainTextEdit::textChanged, this, [this] { txtConsole_TextChanged(); });
+    connect(txtConsole, &QPlainTextEdit::selectionChanged, this, [this] { txtConsole_SelectionChanged(); });
+
+    pnlConsole = new QWidget;
+    pnlConsole->setObjectName(QStringLiteral("pnlConsole"));
+    auto *lpConsoleLayout = new QHBoxLayout(pnlConsole);
+    lpConsoleLayout->setContentsMargins(0, 0, 0, 0);
+    lpConsoleLayout->addWidget(txtConsole);
+
+    splConsole = new QSplitter(Qt::Vertical);
+    splConsole->setObjectName(QStringLiteral("splConsole"));
+    splConsole->setHandleWidth(SPLITTER_WIDTH);
+    splConsole->setChildrenCollapsible(false);
+    splConsole->addWidget(pnlMain);
+    splConsole->addWidget(pnlConsole);
+    // The console keeps its height when the window grows; the panes above
+    // take the rest.
+    splConsole->setStretchFactor(0, 1);
+    splConsole->setStretchFactor(1, 0);
+    splConsole->setSizes({CLIENT_HEIGHT - STATUS_BAR_HEIGHT - SPLITTER_WIDTH - CONSOLE_HEIGHT, CONSOLE_HEIGHT});
+    setCentralWidget(splConsole);
+
+    connect(treGCFFile, &GCFTreeWidget::MouseDown, this,
+            [this](Qt::MouseButton eButton, QPoint Position) { treGCFFile_MouseDown(eButton, Position); });
+    connect(treGCFFile, &GCFTreeWidget::MouseUp, this,
+            [this](Qt::MouseButton eButton, QPoint Position) { treGCFFile_MouseUp(eButton, Position); });
+    connect(treGCFFile, &GCFTreeWidget::ItemDrag, this,
+            [this](Qt::MouseButton eButton, QTreeWidgetItem *lpItem) { treGCFFile_ItemDrag(eButton, lpItem); });
+    connect(treGCFFile, &QTreeWidget::itemSelectionChanged, this, [this] { treGCFFile_AfterSelect(); });
+}
+
+void CLarkspur::InitializeStatusBar()
+{
+    barMain = statusBar();
+    barMain->setObjectName(QStringLiteral("barMain"));
+    barMain->setSizeGripEnabled(false);
+    pnlFile = AddPanel(barMain, "pnlFile", QString(), QStringLiteral("Loaded GCF File"));
+    pnlFileSize = AddPanel(barMain, "pnlFileSize", QStringLiteral("0 B"), QStringLiteral("GCF File Size"));
+    pnlGCFVersion = AddPanel(barMain, "pnlGCFVersion", QStringLiteral("v0"), QStringLiteral("GCF File Version"));
+    pnlUsedBlocks = AddPanel(barMain, "pnlUsedBlocks", QStringLiteral("0/0"), QStringLiteral("GCF File Used Blocks"));
+    barMain->installEventFilter(this);
+}
+
+void CLarkspur::barMain_SizeChanged()
+{
+    const SPanelWidths Widths = PanelWidths(barMain->contentsRect().width());
+    pnlFile->setFixedWidth(Widths.iFile);
+    pnlFileSize->setFixedWidth(Widths.iFileSize);
+    pnlGCFVersion->setFixedWidth(Widths.iGCFVersion);
+    pnlUsedBlocks->setFixedWidth(Widths.iUsedBlocks);
+}
+
+void CLarkspur::treGCFFile_MouseDown(Qt::MouseButton eButton, QPoint Position)
+{
+    if (eButton != Qt::LeftButton && eButton != Qt::RightButton)
+        return;
+    // Any point of a node's row counts, its expand button included, so a
+    // right-click selects (and lists) the node before its menu opens.
+    if (QTreeWidgetItem *lpItem = treGCFFile->itemAt(Position))
+        treGCFFile->setCurrentItem(lpItem);
+    else
+        ClearTreeSelection();
+}
+
+void CLarkspur::treGCFFile_MouseUp(Qt::MouseButton eButton, QPoint Position)
+{
+    if (eButton != Qt::RightButton)
+        return;
+    auto *Node = static_cast<GCFTreeNode *>(treGCFFile->itemAt(Position));
+    if (!Node)
+        return;
+    const STreeMenuItems Items = TreeMenuItems(Node->GetTreeNodeType());
+    btnExecuteGCFTreeItem->setVisible(Items.bShellExecute);
+    btnGCFTreeItemSpace1->setVisible(Items.bSpace1);
+    btnGCFTreeItemExpandAll->setVisible(Items.bExpandAll);
+    btnGCFTreeItemCollapseAll->setVisible(Items.bCollapseAll);
+    mnuGCFTreeItem->popup(treGCFFile->viewport()->mapToGlobal(Position));
+}
+
+void CLarkspur::lstGCFFile_MouseUp(QAbstractItemView *lpView, Qt::MouseButton eButton, QPoint Position)
+{
+    if (eButton != Qt::RightButton)
+        return;
+    const QModelIndex Item = lpView->indexAt(Position);
+    if (!Item.isValid())
+        return;
+    const int iType = ListModel->Row(Item.row()).GetListViewItemType();
+    btnExecuteGCFListViewItem->setVisible(ListMenuShowsShellExecute(iType, int(SelectedListRows().size())));
+    mnuGCFListViewItem->popup(lpView->viewport()->mapToGlobal(Position));
+}
+
+void CLarkspur::txtConsole_TextChanged()
+{
+    const SConsoleMenuState State =
+        ConsoleMenuState(!txtConsole->document()->isEmpty(), txtConsole->textCursor().hasSelection());
+    btnSelectAllConsoleText->setEnabled(State.bSelectAll);
+}
+
+void CLarkspur::txtConsole_SelectionChanged()
+{
+    const SConsoleMenuState State =
+        ConsoleMenuState(!txtConsole->document()->isEmpty(), txtConsole->textCursor().hasSelection());
+    btnCopyConsoleText->setEnabled(State.bCopy);
+}
+
+void CLarkspur::btnCopyConsoleText_Click()
+{
+    txtConsole->copy();
+}
+
+void CLarkspur::btnSelectAllConsoleText_Click()
+{
+    txtConsole->selectAll();
+}
+
+void CLarkspur::btnClearConsoleText_Click()
+{
+    txtConsole->clear();
+    // Clearing a selection along with the text need not report a selection
+    // change; Copy must not stay enabled over an empty console.
+    txtConsole_SelectionChanged();
+}
+
+void CLarkspur::btnExit_Click()
+{
+    close();
+}
+
+}  // namespace Larkspur

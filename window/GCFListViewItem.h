@@ -1,0 +1,44 @@
+#pragma once
+// A row of the item list: one folder or file, tied to the tree node of the
+// same archive item. The row asks its node for the directory index. Its three
+// texts and its picture are fixed when it is made, so that painting and
+// switching views never go back to the archive.
+
+#include <QString>
+
+#include <cstdint>
+
+class CGCF;
+
+namespace Larkspur
+{
+
+class GCFTreeNode;
+
+class GCFListViewItem
+{
+public:
+    // iItemSize is the directory entry's item size: a file's bytes, or a
+    // folder's number of items.
+    GCFListViewItem(const QString &sName, int32_t ListViewItemType, uint32_t iItemSize, GCFTreeNode *TreeNode);
+
+    int32_t GetListViewItemType() const { return ListViewItemType; }
+    uint32_t GetDirectoryIndex() const;
+    GCFTreeNode *GetTreeNode() const { return TreeNode; }
+
+    const QString &GetName() const { return sName; }
+    const QString &GetSizeText() const { return sSize; }  // "12 Items", "1.50 KB"
+    const QString &GetTypeText() const { return sType; }  // "Folder", "Text File"
+
+private:
+    GCFTreeNode *TreeNode;  // owned by the tree
+    int32_t ListViewItemType;  // 0 folder, 1 file
+    QString sName;
+    QString sSize;
+    QString sType;
+};
+
+// The row for a node, with the name, kind and size asked of the reader again.
+GCFListViewItem MakeListViewItem(const CGCF &GCFFile, GCFTreeNode *TreeNode);
+
+}  // namespace Larkspur

@@ -1,0 +1,59 @@
+#pragma once
+// What the window asks of the desktop: message boxes, the open-file dialog,
+// the folder picker, opening a document or an address with its associated
+// program, and dragging a file out to another program. The window reaches
+// these only through this interface, so tests can answer them with a
+// recording fake instead of a modal window or another program.
+
+#include <QString>
+#include <QUrl>
+#include <Qt>
+
+#include <optional>
+
+class QDialog;
+class QMimeData;
+class QWidget;
+
+namespace Larkspur
+{
+
+class IDesktop
+{
+public:
+    virtual ~IDesktop() = default;
+
+    // A modal message box: caption "Larkspur", one OK button, the error icon.
+    virtual void ShowErrorBox(QWidget *lpOwner, const QString &sText) = 0;
+
+    // The "Open GCF File" dialog with the filter "GCF Files (*.gcf)". It opens
+    // in the folder and on the file of its previous use within the run. ""
+    // when the user cancels.
+    virtual QString GetOpenFileName(QWidget *lpOwner) = 0;
+
+    // The "Extract GCF Item" folder picker, opening at sStartFolder (the
+    // picker's own default when that is ""). None when the user cancels.
+    virtual std::optional<QString> BrowseForFolder(QWidget *lpOwner, const QString &sStartFolder) = 0;
+
+    // Opens a file or a web address with the program that the desktop
+    // associates with it, without waiting for it. False when the desktop
+    // cannot.
+    virtual bool OpenUrl(const QUrl &Url) = 0;
+
+    // Drags lpData (taken over) out of lpSource with the actions allowed;
+    // returns when the user drops or cancels.
+    virtual void StartDrag(QWidget *lpSource, QMimeData *lpData, Qt::DropActions eActions) = 0;
+
+    // Shows a dialog of the program modally and returns its result.
+    virtual int ExecDialog(QDialog &Dialog) = 0;
+};
+
+// A file URL holding exactly the bytes of sLocalPath: names that are not
+// valid UTF-8 still reach the desktop unchanged, percent-encoded.
+QUrl LocalFileUrl(const QByteArray &sLocalPath);
+
+// What a drag of one extracted item offers: its path as the one entry of a
+// file list (text/uri-list), the form file managers take.
+QMimeData *MakeFileDragData(const QUrl &File);
+
+}  // namespace Larkspur

@@ -1,0 +1,79 @@
+#include "window/Images.h"
+
+#include "window/MenuRules.h"
+
+#include <QPixmap>
+
+// Outside any namespace: the resource initialiser is a global function.
+static void InitImageResources()
+{
+    // The resources live in a static library; naming them here keeps the
+    // linker from dropping them.
+    Q_INIT_RESOURCE(larkspur);
+}
+
+namespace Larkspur
+{
+
+static QIcon LoadIcon(const char *szName, bool bSameWhenSelected)
+{
+    InitImageResources();
+    QIcon Icon;
+    for (const int iSize : {16, 32})
+    {
+        const QPixmap Picture(QStringLiteral(":/images/%1-%2.png").arg(QLatin1String(szName)).arg(iSize));
+        Icon.addPixmap(Picture, QIcon::Normal);
+        if (bSameWhenSelected)
+            Icon.addPixmap(Picture, QIcon::Selected);
+    }
+    return Icon;
+}
+
+const QIcon &ProgramIcon()
+{
+    static const QIcon Icon = [] {
+        InitImageResources();
+        QIcon Program;
+        for (const int iSize : {16, 32, 48, 64, 128, 256})
+            Program.addFile(QStringLiteral(":/images/larkspur-%1.png").arg(iSize), QSize(iSize, iSize));
+        return Program;
+    }();
+    return Icon;
+}
+
+const QIcon &FolderImage()
+{
+    static const QIcon Icon = LoadIcon("folder", false);
+    return Icon;
+}
+
+const QIcon &FolderSelectedImage()
+{
+    static const QIcon Icon = LoadIcon("folder-open", true);
+    return Icon;
+}
+
+const QIcon &FileImage()
+{
+    static const QIcon Icon = LoadIcon("file", false);
+    return Icon;
+}
+
+const QIcon &TreeNodeImage(int iTreeNodeType)
+{
+    static const QIcon Folder = [] {
+        QIcon Icon = LoadIcon("folder", false);
+        for (const int iSize : {16, 32})
+            Icon.addPixmap(FolderSelectedImage().pixmap(iSize, iSize), QIcon::Selected);
+        return Icon;
+    }();
+    static const QIcon File = LoadIcon("file", true);
+    return iTreeNodeType == FOLDER_ITEM ? Folder : File;
+}
+
+const QIcon &ListViewItemImage(int iListViewItemType)
+{
+    return iListViewItemType == FOLDER_ITEM ? FolderImage() : FileImage();
+}
+
+}  // namespace Larkspur

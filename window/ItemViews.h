@@ -1,0 +1,113 @@
+#pragma once
+// The tree and the two list views with the mouse events the window needs:
+// a button pressed or released at a point, and the start of a drag on an
+// item with the button it began with. The views start no drag of their own;
+// the window decides what a drag does.
+
+#include <QListView>
+#include <QModelIndex>
+#include <QPoint>
+#include <QTreeView>
+#include <QTreeWidget>
+
+namespace Larkspur
+{
+
+// Tells when a press followed by moves with a button held becomes a drag:
+// once per press, after the pointer has moved the desktop's drag distance,
+// and only when the press was on an item.
+class CDragStart
+{
+public:
+    void Press(Qt::MouseButton eButton, QPoint Position, const QModelIndex &Item);
+    // True once, for the move that starts the drag.
+    bool Move(Qt::MouseButtons eButtons, QPoint Position);
+    void Release() { bPressed = false; }
+
+    Qt::MouseButton GetButton() const { return eButton; }
+    const QPersistentModelIndex &GetItem() const { return Item; }
+
+private:
+    bool bPressed = false;
+    Qt::MouseButton eButton = Qt::NoButton;
+    QPoint PressPosition;
+    QPersistentModelIndex Item;
+};
+
+class GCFTreeWidget final : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    using QTreeWidget::QTreeWidget;
+
+    // Qt lays out open folders recursively, one call per level, so a crafted
+    // archive whose folders nest tens of thousands deep would exhaust the
+    // stack once they were all open. No folder deeper than this is opened.
+    static constexpr int MAX_OPEN_DEPTH = 1000;
+    // 0 for a top-level item.
+    static int Depth(const QTreeWidgetItem *lpItem);
+    // Opens the item and every folder below it (the "*" key does the same).
+    void ExpandAllBelow(QTreeWidgetItem *lpItem);
+    // Selects the item, opening the folders above it and scrolling to it;
+    // an item too deep to show is selected without being shown.
+    void SelectAndReveal(QTreeWidgetItem *lpItem);
+
+signals:
+    void MouseDown(Qt::MouseButton eButton, QPoint Position);
+    void MouseUp(Qt::MouseButton eButton, QPoint Position);
+    void ItemDrag(Qt::MouseButton eButton, QTreeWidgetItem *lpItem);
+
+protected:
+    void keyPressEvent(QKeyEvent *lpEvent) override;
+    void mousePressEvent(QMouseEvent *lpEvent) override;
+    void mouseMoveEvent(QMouseEvent *lpEvent) override;
+    void mouseReleaseEvent(QMouseEvent *lpEvent) override;
+
+private:
+    CDragStart DragStart;
+};
+
+// The Icons and List views.
+class GCFListView final : public QListView
+{
+    Q_OBJECT
+
+public:
+    using QListView::QListView;
+
+signals:
+    void MouseUp(Qt::MouseButton eButton, QPoint Position);
+    void ItemDrag(Qt::MouseButton eButton, const QModelIndex &Item);
+
+protected:
+    void mousePressEvent(QMouseEvent *lpEvent) override;
+    void mouseMoveEvent(QMouseEvent *lpEvent) override;
+    void mouseReleaseEvent(QMouseEvent *lpEvent) override;
+
+private:
+    CDragStart DragStart;
+};
+
+// The Details view.
+class GCFDetailsView final : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    using QTreeView::QTreeView;
+
+signals:
+    void MouseUp(Qt::MouseButton eButton, QPoint Position);
+    void ItemDrag(Qt::MouseButton eButton, const QModelIndex &Item);
+
+protected:
+    void mousePressEvent(QMouseEvent *lpEvent) override;
+    void mouseMoveEvent(QMouseEvent *lpEvent) override;
+    void mouseReleaseEvent(QMouseEvent *lpEvent) override;
+
+private:
+    CDragStart DragStart;
+};
+
+}  // namespace Larkspur

@@ -1,0 +1,47 @@
+#pragma once
+// The window's size arithmetic: the status bar's panels and the item list's
+// columns share out the width they are given by fixed fractions.
+
+#include <QString>
+
+#include <cstdint>
+
+class CGCF;
+
+namespace Larkspur
+{
+
+// The path panel takes two fifths of the status bar, the other three one
+// fifth each; no fifth is narrower than the path panel's minimum width.
+struct SPanelWidths
+{
+    int iFile, iFileSize, iGCFVersion, iUsedBlocks;
+};
+constexpr int PANEL_MIN_WIDTH = 10;
+SPanelWidths PanelWidths(int iClientWidth, int iMinWidth = PANEL_MIN_WIDTH);
+
+// Name takes half of the list's inner width, Size and Type a quarter each.
+struct SColumnWidths
+{
+    int iName, iSize, iType;
+};
+SColumnWidths ColumnWidths(int iClientWidth);
+
+// "Larkspur - z.gcf": the file name is what follows the path's last
+// separator, or the whole path when it holds none.
+QString WindowTitle(const QString &sFileName);
+inline const char *const EMPTY_TITLE = "Larkspur";
+
+// The four status bar texts of the open archive, or of no archive.
+struct SStatusTexts
+{
+    QString sFile, sFileSize, sGCFVersion, sUsedBlocks;
+};
+SStatusTexts StatusTexts(const CGCF &GCFFile, const QString &sFileName);
+SStatusTexts EmptyStatusTexts();
+
+// The Size column of a folder row: "1 Item", "0 Items", "1234 Items"
+// (no digit grouping).
+QString ItemCountToString(uint32_t uiItemCount);
+
+}  // namespace Larkspur
