@@ -7,9 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -211,9 +214,10 @@ int RunExtractCommand(const std::string &sArchive, const std::vector<std::string
     if (Indexes.empty())
         Indexes.push_back(0);
 
-    uint32_t uiTotal = 0;
+    uint64_t uiFiles = 0;  // the same item may be named many times
     for (const uint32_t uiIndex : Indexes)
-        uiTotal += GCFFile.GetDirectoryItemFileCount(uiIndex);
+        uiFiles += GCFFile.GetDirectoryItemFileCount(uiIndex);
+    const uint32_t uiTotal = static_cast<uint32_t>(std::min<uint64_t>(uiFiles, UINT32_MAX));
 
     CProgressBar Bar(uiTotal);
     CStdoutConsole Console(Bar);

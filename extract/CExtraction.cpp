@@ -5,7 +5,6 @@
 #include "window/Utils.h"
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,7 +49,7 @@ bool MakeDirectories(const std::string &sDirectory)
         const std::string sPrefix = sDirectory.substr(0, uiEnd);
         if (sPrefix.empty() || sPrefix.back() == '/')
             continue;  // the root, or a doubled separator
-        if (::mkdir(sPrefix.c_str(), 0777) != 0 && errno != EEXIST)
+        if (::mkdir(sPrefix.c_str(), 0777) != 0 && errno != EEXIST && !IsFolderOnDisk(sPrefix))
             return false;
     }
     return IsFolderOnDisk(sDirectory);
@@ -58,32 +57,16 @@ bool MakeDirectories(const std::string &sDirectory)
 
 }  // namespace
 
-// Marks the depth of the running ExtractItem/ExtractFile calls; the outermost
-// one ends the run's state when it returns.
+// Marks the depth of the running ExtractItem calls; the outermost one ends
+// the run's state when it returns.
 class CExtraction::CRun
 {
 public:
-    explicit CRun(CExtraction &Extraction) : Extraction(Extraction)
-    {
-        if (Extraction.uiDepth++ == 0)
-        {
-            // Only a mapped file may have its pages released (see
-            // CMappingRelease); an archive held in memory has no file identity.
-            const CGCF &GCFFile = Extraction.GCFFile;
-            const bool bMappedFile = GCFFile.Opened() && (GCFFile.GetFileDevice() != 0 || GCFFile.GetFileInode() != 0);
-            Extraction.MappingRelease =
-                std::make_unique<CMappingRelease>(bMappedFile ? GCFFile.lpBase : nullptr, GCFFile.uiFileSize,
-                                                  Extraction.uiMappedBytesSinceRelease);
-        }
-    }
+    explicit CRun(CExtraction &Extraction) : Extraction(Extraction) { ++Extraction.uiDepth; }
     ~CRun()
     {
         if (--Extraction.uiDepth == 0)
-        {
-            Extraction.CloseArchiveDescriptor();
             Extraction.Visited.clear();
-            Extraction.MappingRelease.reset();
-        }
     }
     CRun(const CRun &) = delete;
     CRun &operator=(const CRun &) = delete;
@@ -94,11 +77,6 @@ private:
 
 CExtraction::CExtraction(const CGCF &GCFFile, IConsole &Console) : GCFFile(GCFFile), Console(Console)
 {
-}
-
-CExtraction::~CExtraction()
-{
-    CloseArchiveDescriptor();
 }
 
 bool CExtraction::IsSafeItemName(std::string_view sName)
@@ -203,7 +181,6 @@ bool CExtraction::IsVisited(uint32_t uiDirectoryIndex) const
 
 bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEntryIndex)
 {
-    CRun Run(*this);
     std::string sPath = sDirectory;
     if (sPath.empty() || sPath.back() != '/')
         sPath += '/';
@@ -229,7 +206,7 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
     }
     sPath += sName;
 
-    COutputFile File(GCFFile.lpBase, ArchiveDescriptor(), MappingRelease.get());
+    COutputFile File(GCFFile.lpBase);
     switch (File.Open(sPath, GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
     {
     case EOpenOutput::Opened:
@@ -255,11 +232,6 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
         [&](uint64_t uiOffset, uint32_t uiLength) { return File.Append(uiOffset, uiLength); });
     // What was written before a failure stays on disk.
     const bool bClosed = File.Close();
-    if (File.CopyRangeRefused())
-    {
-        CloseArchiveDescriptor();
-        iArchiveDescriptor = -1;  // not offered again in this run
-    }
     if (eWalk == EDataWalk::Stopped || !bClosed)
     {
         WriteRed(sPath, "fwrite() failure");
@@ -279,37 +251,6 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
         WriteRed(sPath, Utils::GroupedNumber(uiWritten).toStdString() + " B / " +
                             Utils::GroupedNumber(uiItemSize).toStdString() + " B written");
     return true;
-}
-
-int CExtraction::ArchiveDescriptor()
-{
-    if (iArchiveDescriptor != -2)
-        return iArchiveDescriptor;
-    iArchiveDescriptor = -1;
-    if (!GCFFile.Opened() || (GCFFile.GetFileDevice() == 0 && GCFFile.GetFileInode() == 0))
-        return -1;
-    // The path may name another file by now (renamed, replaced): only the
-    // very file that is mapped is read through this descriptor.
-    const int iFile = ::open(GCFFile.GetFileName(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (iFile < 0)
-        return -1;
-    struct stat Stat;
-    if (::fstat(iFile, &Stat) != 0 || !S_ISREG(Stat.st_mode) ||
-        static_cast<uint64_t>(Stat.st_dev) != GCFFile.GetFileDevice() ||
-        static_cast<uint64_t>(Stat.st_ino) != GCFFile.GetFileInode())
-    {
-        ::close(iFile);
-        return -1;
-    }
-    iArchiveDescriptor = iFile;
-    return iArchiveDescriptor;
-}
-
-void CExtraction::CloseArchiveDescriptor()
-{
-    if (iArchiveDescriptor >= 0)
-        ::close(iArchiveDescriptor);
-    iArchiveDescriptor = -2;
 }
 
 bool CExtraction::CreateDirectory(const std::string &sDirectory)

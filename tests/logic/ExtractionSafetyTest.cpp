@@ -134,10 +134,11 @@ TEST(ExtractionSafety, TheArchiveItselfIsNeverOverwritten)
     }
 }
 
-TEST(ExtractionSafety, LinksFifosAndFoldersAtTheTargetAreNotWrittenThrough)
+TEST(ExtractionSafety, LinksFifosFoldersAndFilesInTheWayAreNotWrittenThrough)
 {
     CArchiveCase Case(SItem::Folder("root", {SItem::File("link", "new"), SItem::File("fifo", "new"),
-                                             SItem::File("folder", "new"), SItem::File("plain", "new")}));
+                                             SItem::File("folder", "new"), SItem::File("plain", "new"),
+                                             SItem::Folder("sub", {SItem::File("x", "x")})}));
     const std::string sRoot = Case.sOut + "/root/", sOutside = Case.Temp / "precious";
     ::mkdir(Case.sOut.c_str(), 0755);
     ::mkdir(sRoot.c_str(), 0755);
@@ -145,16 +146,31 @@ TEST(ExtractionSafety, LinksFifosAndFoldersAtTheTargetAreNotWrittenThrough)
     ::symlink(sOutside.c_str(), (sRoot + "link").c_str());
     ::mkfifo((sRoot + "fifo").c_str(), 0644);
     ::mkdir((sRoot + "folder").c_str(), 0755);
+    WriteText(sRoot + "sub", "a file where the folder goes");
 
     // In a child with a time limit: an open that followed the FIFO would hang.
     EXPECT_EQ(RunInChild([&] {
                   EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 0));
                   EXPECT_EQ(Case.Red(), (SStrings{"Could not open " + sRoot + "link for writing.",
                                                   "Could not open " + sRoot + "fifo for writing.",
-                                                  "Could not open " + sRoot + "folder for writing."}));
+                                                  "Could not open " + sRoot + "folder for writing.",
+                                                  "Faild to create directory " + sRoot + "sub/."}));
               },
                          10),
               0);
     EXPECT_EQ(ReadFile(sOutside), "precious");
     EXPECT_EQ(ReadFile(sRoot + "plain"), "new");
+    EXPECT_EQ(ReadFile(sRoot + "sub"), "a file where the folder goes");
+}
+
+TEST(ExtractionSafety, AnArchiveCutShortWhileOpenFailsTheFileInsteadOfCrashing)
+{
+    const std::string sData = GcfBuilder::PatternData(1 << 20, 3);
+    CArchiveCase Case(SItem::Folder("root", {SItem::File("big", sData)}));
+    // Another program truncates the archive within the file's data.
+    ASSERT_EQ(::truncate((Case.Temp / "archive.gcf").c_str(), Case.Archive.Layout.uiDataStart + 65536), 0);
+    EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, 1));
+    EXPECT_EQ(Case.Red(), SStrings{"Error writing " + Case.sOut + "/big (fwrite() failure)."});
+    const std::string sKept = ReadFile(Case.sOut + "/big");
+    EXPECT_EQ(sKept.substr(0, 65536), sData.substr(0, 65536));
 }
