@@ -3,6 +3,7 @@
 #include "dialogs/DialogLayout.h"
 #include "window/Utils.h"
 
+#include "SourceLines.h"
 #include "Version.h"
 
 #include <QApplication>
