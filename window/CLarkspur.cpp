@@ -97,7 +97,7 @@ bool CLarkspur::eventFilter(QObject *lpWatched, QEvent *lpEvent)
 {
     if (lpEvent->type() == QEvent::Resize)
     {
-        if (lpWatched == barMain)
+        if (lpWatched == pnlPanels)
             barMain_SizeChanged();
         else if (lpWatched == lstGCFFileDetails->viewport())
             lstGCFFile_Resize();

@@ -249,6 +249,7 @@ private:
     QAction *btnClearConsoleText = nullptr;
 
     QStatusBar *barMain = nullptr;
+    QWidget *pnlPanels = nullptr;  // holds the four panels below, edge to edge
     QLabel *pnlFile = nullptr;
     QLabel *pnlFileSize = nullptr;
     QLabel *pnlGCFVersion = nullptr;

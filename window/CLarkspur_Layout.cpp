@@ -56,15 +56,14 @@ QMenu *AddMenu(QMenuBar *lpMenuBar, const char *szName, const QString &sText)
     return lpMenu;
 }
 
-QLabel *AddPanel(QStatusBar *lpBar, const char *szName, const QString &sText, const QString &sToolTip)
+QLabel *AddPanel(QWidget *lpPanels, const char *szName, const QString &sText, const QString &sToolTip)
 {
-    auto *lpPanel = new QLabel(sText, lpBar);
+    auto *lpPanel = new QLabel(sText, lpPanels);
     lpPanel->setObjectName(QLatin1String(szName));
     lpPanel->setToolTip(sToolTip);
     lpPanel->setFrameShape(QFrame::Panel);
     lpPanel->setFrameShadow(QFrame::Sunken);
     lpPanel->setTextFormat(Qt::PlainText);
-    lpBar->addWidget(lpPanel);
     return lpPanel;
 }
 
@@ -307,20 +306,31 @@ void CLarkspur::InitializeStatusBar()
     barMain = statusBar();
     barMain->setObjectName(QStringLiteral("barMain"));
     barMain->setSizeGripEnabled(false);
-    pnlFile = AddPanel(barMain, "pnlFile", QString(), QStringLiteral("Loaded GCF File"));
-    pnlFileSize = AddPanel(barMain, "pnlFileSize", QStringLiteral("0 B"), QStringLiteral("GCF File Size"));
-    pnlGCFVersion = AddPanel(barMain, "pnlGCFVersion", QStringLiteral("v0"), QStringLiteral("GCF File Version"));
-    pnlUsedBlocks = AddPanel(barMain, "pnlUsedBlocks", QStringLiteral("0/0"), QStringLiteral("GCF File Used Blocks"));
-    barMain->installEventFilter(this);
+    // QStatusBar puts its own spacing before and between the widgets it
+    // holds. The panels therefore share one holder that fills the bar and
+    // place themselves in it edge to edge, so that their fifths add up to
+    // the bar's width and never overlap. The holder follows the bar's width
+    // whatever the panels' texts are.
+    pnlPanels = new QWidget(barMain);
+    pnlPanels->setObjectName(QStringLiteral("pnlPanels"));
+    pnlPanels->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    pnlFile = AddPanel(pnlPanels, "pnlFile", QString(), QStringLiteral("Loaded GCF File"));
+    pnlFileSize = AddPanel(pnlPanels, "pnlFileSize", QStringLiteral("0 B"), QStringLiteral("GCF File Size"));
+    pnlGCFVersion = AddPanel(pnlPanels, "pnlGCFVersion", QStringLiteral("v0"), QStringLiteral("GCF File Version"));
+    pnlUsedBlocks =
+        AddPanel(pnlPanels, "pnlUsedBlocks", QStringLiteral("0/0"), QStringLiteral("GCF File Used Blocks"));
+    pnlPanels->setFixedHeight(pnlFileSize->sizeHint().height());
+    barMain->addWidget(pnlPanels, 1);
+    pnlPanels->installEventFilter(this);
 }
 
 void CLarkspur::barMain_SizeChanged()
 {
-    const SPanelWidths Widths = PanelWidths(barMain->contentsRect().width());
-    pnlFile->setFixedWidth(Widths.iFile);
-    pnlFileSize->setFixedWidth(Widths.iFileSize);
-    pnlGCFVersion->setFixedWidth(Widths.iGCFVersion);
-    pnlUsedBlocks->setFixedWidth(Widths.iUsedBlocks);
+    const std::array<QRect, 4> Geometries = PanelGeometries(pnlPanels->rect());
+    pnlFile->setGeometry(Geometries[0]);
+    pnlFileSize->setGeometry(Geometries[1]);
+    pnlGCFVersion->setGeometry(Geometries[2]);
+    pnlUsedBlocks->setGeometry(Geometries[3]);
 }
 
 void CLarkspur::treGCFFile_MouseDown(Qt::MouseButton eButton, QPoint Position)
