@@ -191,8 +191,11 @@ TEST_F(WindowTreeTest, ColumnsFollowTheListsWidth)
     for (const int iWidth : {700, 452, 1000})
     {
         Window->resize(iWidth, Window->height());
-        QTRY_COMPARE(Details()->header()->sectionSize(0),
-                     Larkspur::ColumnWidths(Details()->viewport()->width()).iName);
+        // QTRY_* only returns from the function when it fails, which a
+        // GoogleTest body does not notice; wait, then compare.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return Details()->header()->sectionSize(0) == Larkspur::ColumnWidths(Details()->viewport()->width()).iName;
+        }));
         const Larkspur::SColumnWidths Widths = Larkspur::ColumnWidths(Details()->viewport()->width());
         EXPECT_EQ(Details()->header()->sectionSize(1), Widths.iSize);
         EXPECT_EQ(Details()->header()->sectionSize(2), Widths.iType);
@@ -212,10 +215,10 @@ TEST_F(WindowTreeTest, StatusPanelsShareTheBarsWidthEdgeToEdge)
     {
         SCOPED_TRACE(iWidth);
         Window->resize(iWidth, Window->height());
-        QTRY_COMPARE(lpBar->width(), Window->width());
         // What stays free is QStatusBar's own margin and the rounding of the fifths.
-        QTRY_VERIFY(lpBar->contentsRect().width() - 5 * Panels[1]->width() >= 0 &&
-                    lpBar->contentsRect().width() - 5 * Panels[1]->width() <= 8);
+        const auto Free = [&] { return lpBar->contentsRect().width() - 5 * Panels[1]->width(); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return lpBar->width() == Window->width() && Free() >= 0 && Free() <= 8; }))
+            << Free();
         const int iFifth = Panels[1]->width();
         EXPECT_EQ(InBar(Panels[0]).width(), 2 * iFifth);
         EXPECT_GE(InBar(Panels[0]).left(), lpBar->contentsRect().left());
