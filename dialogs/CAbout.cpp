@@ -1,8 +1,10 @@
 #include "dialogs/CAbout.h"
 
 #include "dialogs/DialogLayout.h"
+#include "window/ConsoleView.h"
 #include "window/Utils.h"
 
+#include "SourceLines.h"
 #include "Version.h"
 
 #include <QApplication>
@@ -24,6 +26,7 @@ namespace
 
 constexpr int BUTTON_PAD_X = 16;
 constexpr int BUTTON_PAD_Y = 8;
+constexpr const char *LINK_TEXT = "Read Me";
 
 QLabel *AddLabel(QWidget *lpParent, const QString &sName, const QString &sText)
 {
@@ -70,7 +73,7 @@ CAbout::CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon, QWi
         {lblLines, "lblLines", QStringLiteral("Lines: ") + Utils::GroupedNumber(LARKSPUR_SOURCE_LINES),
          QRect(81, 104, 110, 16)},
     };
-    const QString sLinkText = QStringLiteral("Read Me");
+    const QString sLinkText = QLatin1String(LINK_TEXT);
     const QRect LinkRect(192, 128, 72, 16), OKRect(104, 168, 80, 23);
 
     CDialogLayout Layout(font());
@@ -87,11 +90,10 @@ CAbout::CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon, QWi
         Fact.lpLabel->setGeometry(Layout(Fact.Geometry));
     }
 
-    // Black in both states, as the box's other texts.
     const QUrl Documentation = DocumentationUrl(QCoreApplication::applicationDirPath());
-    lnkWebSite = AddLabel(grpAbout, QStringLiteral("lnkWebSite"),
-                          QStringLiteral("<a href=\"%1\" style=\"color: #000000;\">%2</a>")
-                              .arg(Documentation.toString(QUrl::FullyEncoded).toHtmlEscaped(), sLinkText));
+    lnkWebSite = AddLabel(grpAbout, QStringLiteral("lnkWebSite"), QString());
+    sLinkAddress = Documentation.toString(QUrl::FullyEncoded);
+    ShowLink();
     lnkWebSite->setGeometry(Layout(LinkRect));
     lnkWebSite->setTextFormat(Qt::RichText);
     lnkWebSite->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -121,6 +123,23 @@ QUrl CAbout::DocumentationUrl(const QString &sProgramFolder)
             return QUrl::fromLocalFile(sCandidate);
     }
     return QUrl::fromLocalFile(Candidates[std::size(Candidates) - 1]);
+}
+
+void CAbout::ShowLink()
+{
+    // Black in both states, as the box's other texts, on a light palette; on
+    // a dark one as light as it takes to be read.
+    // The box's own palette: a new one reaches the box before its labels.
+    const QColor Color = Larkspur::ReadableColor({0, 0, 0}, palette().color(lnkWebSite->backgroundRole()));
+    lnkWebSite->setText(QStringLiteral("<a href=\"%1\" style=\"color: %2;\">%3</a>")
+                            .arg(sLinkAddress.toHtmlEscaped(), Color.name(), QLatin1String(LINK_TEXT)));
+}
+
+void CAbout::changeEvent(QEvent *lpEvent)
+{
+    QDialog::changeEvent(lpEvent);
+    if (lpEvent->type() == QEvent::PaletteChange && lnkWebSite)
+        ShowLink();
 }
 
 void CAbout::closeEvent(QCloseEvent *lpEvent)

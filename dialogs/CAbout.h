@@ -38,6 +38,8 @@ public:
 protected:
     // The box is never closed, only hidden, so that it can be shown again.
     void closeEvent(QCloseEvent *lpEvent) override;
+    // A new palette gives the link a colour that can be read on it.
+    void changeEvent(QEvent *lpEvent) override;
 
 public slots:
     void reject() override;
@@ -45,6 +47,7 @@ public slots:
 private:
     void btnOK_Click();
     void lnkWebSite_LinkClicked(const QString &sLink);
+    void ShowLink();
 
     std::function<void(const QUrl &)> OpenUrl;
     QGroupBox *grpAbout = nullptr;
@@ -55,5 +58,6 @@ private:
     QLabel *lblLanguage = nullptr;
     QLabel *lblLines = nullptr;
     QLabel *lnkWebSite = nullptr;
+    QString sLinkAddress;
     QPushButton *btnOK = nullptr;
 };

@@ -7,7 +7,7 @@
 #include "window/GCFTreeNode.h"
 #include "window/IDesktop.h"
 
-#include <QPlainTextEdit>
+#include <QPointer>
 
 #include <algorithm>
 #include <cstdint>
@@ -54,6 +54,8 @@ void CLarkspur::btnExtractGCFListViewItem_Click()
 
 void CLarkspur::RunExtractCommand(const QString &sFolder, const std::vector<uint32_t> &Items)
 {
+    // Disabling the window takes the focus away; it goes back afterwards.
+    const QPointer<QWidget> lpFocus = focusWidget();
     setEnabled(false);
     ShowAbort();
     StartExtracting();
@@ -65,7 +67,8 @@ void CLarkspur::RunExtractCommand(const QString &sFolder, const std::vector<uint
     StopExtracting();
     HideAbort();
     setEnabled(true);
-    txtConsole->setFocus();
+    if (lpFocus)
+        lpFocus->setFocus();
 
     if (bCloseAfterExtracting)
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

@@ -65,7 +65,8 @@ void CLarkspur::UpdateRecentFiles()
     btnRecentFiles->clear();
     for (const QString &sFile : RecentFiles.Files())
     {
-        QAction *lpItem = btnRecentFiles->addAction(sFile);
+        // A "&" in a path is shown as itself, not taken for an access key.
+        QAction *lpItem = btnRecentFiles->addAction(QString(sFile).replace(QLatin1Char('&'), QStringLiteral("&&")));
         connect(lpItem, &QAction::triggered, this, [this, lpItem] { btnRecentFile_Click(lpItem); });
     }
     btnRecentFiles->menuAction()->setVisible(!RecentFiles.Files().isEmpty());

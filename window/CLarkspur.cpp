@@ -6,6 +6,7 @@
 #include "dialogs/CAbout.h"
 #include "extract/CAbort.h"
 #include "window/CommandLine.h"
+#include "window/ConsoleView.h"
 #include "window/GCFTreeNode.h"
 #include "window/IDesktop.h"
 #include "window/Images.h"
@@ -17,11 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QTextCharFormat>
 
 namespace Larkspur
 {
@@ -97,7 +95,7 @@ bool CLarkspur::eventFilter(QObject *lpWatched, QEvent *lpEvent)
 {
     if (lpEvent->type() == QEvent::Resize)
     {
-        if (lpWatched == barMain)
+        if (lpWatched == pnlPanels)
             barMain_SizeChanged();
         else if (lpWatched == lstGCFFileDetails->viewport())
             lstGCFFile_Resize();
@@ -240,14 +238,9 @@ std::string CLarkspur::StringToCharPointer(const QString &sString)
 
 void CLarkspur::WriteLine(const QString &sString, ELineColor cColor)
 {
-    const SLineRgb Rgb = LineColorRgb(cColor);
-    txtConsole->setFocus();
-    txtConsole->moveCursor(QTextCursor::End);
-    QTextCharFormat Format;
-    Format.setForeground(QColor(Rgb.uiRed, Rgb.uiGreen, Rgb.uiBlue));
-    txtConsole->setCurrentCharFormat(Format);
-    txtConsole->insertPlainText(sString + QLatin1Char('\n'));
-    txtConsole->verticalScrollBar()->setValue(txtConsole->verticalScrollBar()->maximum());
+    // The focus stays where the user has it: the console scrolls to its new
+    // last line by itself.
+    txtConsole->AppendLine(sString, cColor);
 }
 
 void CLarkspur::CConsoleLines::WriteLine(std::string_view sLine, ELineColor eColor)

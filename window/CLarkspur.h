@@ -13,6 +13,7 @@
 #include "settings/CRecentFiles.h"
 #include "window/Console.h"
 #include "window/GCFListModel.h"
+#include "window/KeyboardRules.h"
 #include "window/LayoutRules.h"
 
 #include <QCoreApplication>
@@ -34,7 +35,6 @@ class QActionGroup;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class QPlainTextEdit;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
@@ -44,6 +44,7 @@ namespace Larkspur
 {
 
 class CAbort;
+class GCFConsole;
 class GCFDetailsView;
 class GCFListView;
 class GCFTreeNode;
@@ -93,12 +94,22 @@ private:
     void treGCFFile_MouseDown(Qt::MouseButton eButton, QPoint Position);
     void treGCFFile_MouseUp(Qt::MouseButton eButton, QPoint Position);
     void lstGCFFile_MouseUp(QAbstractItemView *lpView, Qt::MouseButton eButton, QPoint Position);
+    // The two menus with their items shown or hidden for the node or row
+    // they speak for, opened at a point of the screen.
+    void ShowTreeMenu(GCFTreeNode *Node, QPoint GlobalPosition);
+    void ShowListMenu(int iRow, QPoint GlobalPosition);
     void txtConsole_TextChanged();
     void txtConsole_SelectionChanged();
     void btnCopyConsoleText_Click();
     void btnSelectAllConsoleText_Click();
     void btnClearConsoleText_Click();
     void btnExit_Click();
+
+    // --- window/CLarkspur_Keyboard.cpp: keys of the tree, list and console --
+    void treGCFFile_KeyDown(EViewKey eKey);
+    void lstGCFFile_KeyDown(QAbstractItemView *lpView, EViewKey eKey);
+    void txtConsole_KeyDown(EViewKey eKey);
+    void SelectParentFolder();
 
     // --- window/CLarkspur.cpp: life of the window, the open archive ---------
     void CLarkspur_Load();
@@ -249,6 +260,7 @@ private:
     QAction *btnClearConsoleText = nullptr;
 
     QStatusBar *barMain = nullptr;
+    QWidget *pnlPanels = nullptr;  // holds the four panels below, edge to edge
     QLabel *pnlFile = nullptr;
     QLabel *pnlFileSize = nullptr;
     QLabel *pnlGCFVersion = nullptr;
@@ -256,7 +268,7 @@ private:
 
     QSplitter *splConsole = nullptr;  // the main area over the console
     QWidget *pnlConsole = nullptr;
-    QPlainTextEdit *txtConsole = nullptr;
+    GCFConsole *txtConsole = nullptr;
     QWidget *pnlMain = nullptr;
     QSplitter *splMain = nullptr;  // the tree beside the list
     GCFTreeWidget *treGCFFile = nullptr;

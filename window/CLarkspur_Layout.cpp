@@ -3,6 +3,7 @@
 
 #include "window/CLarkspur.h"
 
+#include "window/ConsoleView.h"
 #include "window/GCFTreeNode.h"
 #include "window/Images.h"
 #include "window/ItemViews.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -56,15 +56,14 @@ QMenu *AddMenu(QMenuBar *lpMenuBar, const char *szName, const QString &sText)
     return lpMenu;
 }
 
-QLabel *AddPanel(QStatusBar *lpBar, const char *szName, const QString &sText, const QString &sToolTip)
+QLabel *AddPanel(QWidget *lpPanels, const char *szName, const QString &sText, const QString &sToolTip)
 {
-    auto *lpPanel = new QLabel(sText, lpBar);
+    auto *lpPanel = new QLabel(sText, lpPanels);
     lpPanel->setObjectName(QLatin1String(szName));
     lpPanel->setToolTip(sToolTip);
     lpPanel->setFrameShape(QFrame::Panel);
     lpPanel->setFrameShadow(QFrame::Sunken);
     lpPanel->setTextFormat(Qt::PlainText);
-    lpBar->addWidget(lpPanel);
     return lpPanel;
 }
 
@@ -99,7 +98,8 @@ void CLarkspur::InitializeMenus()
     btnRecentFiles->menuAction()->setVisible(false);
     btnFileLine1 = AddSeparator(btnFileMenu, "btnFileLine1");
     btnExit = AddAction(btnFileMenu, "btnExit", QStringLiteral("E&xit"));
-    btnExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    // Alt+F4 is the one the menu shows; Ctrl+Q is how programs quit here.
+    btnExit->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_Q)});
 
     btnEdit = AddMenu(mnuMain, "btnEdit", QStringLiteral("&Edit"));
     btnFind = AddAction(btnEdit, "btnFind", QStringLiteral("&Find"));
@@ -193,6 +193,7 @@ void CLarkspur::InitializePanes()
     // the view measuring a hundred thousand rows.
     treGCFFile->setUniformRowHeights(true);
     treGCFFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    treGCFFile->setAccessibleName(QStringLiteral("Folders"));
 
     ListModel = new GCFListModel(this);
     lstGCFFileIcons = new GCFListView;
@@ -226,8 +227,14 @@ void CLarkspur::InitializePanes()
         lpView->setSelectionBehavior(QAbstractItemView::SelectRows);
         lpView->setEditTriggers(QAbstractItemView::NoEditTriggers);
         lpView->setIconSize(QSize(16, 16));
+        // The two views are one list to the user, shown two ways.
+        lpView->setAccessibleName(QStringLiteral("Items"));
         connect(lpView, &QAbstractItemView::doubleClicked, this, [this] { lstGCFFile_DoubleClick(); });
     }
+    connect(lstGCFFileIcons, &GCFListView::KeyDown, this,
+            [this](EViewKey eKey) { lstGCFFile_KeyDown(lstGCFFileIcons, eKey); });
+    connect(lstGCFFileDetails, &GCFDetailsView::KeyDown, this,
+            [this](EViewKey eKey) { lstGCFFile_KeyDown(lstGCFFileDetails, eKey); });
     connect(lstGCFFileIcons, &GCFListView::MouseUp, this,
             [this](Qt::MouseButton eButton, QPoint Position) { lstGCFFile_MouseUp(lstGCFFileIcons, eButton, Position); });
     connect(lstGCFFileDetails, &GCFDetailsView::MouseUp, this, [this](Qt::MouseButton eButton, QPoint Position) {
@@ -264,13 +271,13 @@ void CLarkspur::InitializePanes()
     lpMainLayout->setContentsMargins(0, 0, 0, 0);
     lpMainLayout->addWidget(splMain);
 
-    txtConsole = new QPlainTextEdit;
+    txtConsole = new GCFConsole;
     txtConsole->setObjectName(QStringLiteral("txtConsole"));
-    txtConsole->setReadOnly(true);
-    txtConsole->setContextMenuPolicy(Qt::CustomContextMenu);
+    txtConsole->setAccessibleName(QStringLiteral("Console"));
     txtConsole->setLineWrapMode(QPlainTextEdit::NoWrap);
-    connect(txtConsole, &QPlainTextEdit::customContextMenuRequested, this,
+    connect(txtConsole, &GCFConsole::MouseMenu, this,
             [this](QPoint Position) { mnuConsole->popup(txtConsole->viewport()->mapToGlobal(Position)); });
+    connect(txtConsole, &GCFConsole::KeyDown, this, [this](EViewKey eKey) { txtConsole_KeyDown(eKey); });
     connect(txtConsole, &QPlainTextEdit::textChanged, this, [this] { txtConsole_TextChanged(); });
     connect(txtConsole, &QPlainTextEdit::selectionChanged, this, [this] { txtConsole_SelectionChanged(); });
 
@@ -300,6 +307,7 @@ void CLarkspur::InitializePanes()
     connect(treGCFFile, &GCFTreeWidget::ItemDrag, this,
             [this](Qt::MouseButton eButton, QTreeWidgetItem *lpItem) { treGCFFile_ItemDrag(eButton, lpItem); });
     connect(treGCFFile, &QTreeWidget::itemSelectionChanged, this, [this] { treGCFFile_AfterSelect(); });
+    connect(treGCFFile, &GCFTreeWidget::KeyDown, this, [this](EViewKey eKey) { treGCFFile_KeyDown(eKey); });
 }
 
 void CLarkspur::InitializeStatusBar()
@@ -307,20 +315,31 @@ void CLarkspur::InitializeStatusBar()
     barMain = statusBar();
     barMain->setObjectName(QStringLiteral("barMain"));
     barMain->setSizeGripEnabled(false);
-    pnlFile = AddPanel(barMain, "pnlFile", QString(), QStringLiteral("Loaded GCF File"));
-    pnlFileSize = AddPanel(barMain, "pnlFileSize", QStringLiteral("0 B"), QStringLiteral("GCF File Size"));
-    pnlGCFVersion = AddPanel(barMain, "pnlGCFVersion", QStringLiteral("v0"), QStringLiteral("GCF File Version"));
-    pnlUsedBlocks = AddPanel(barMain, "pnlUsedBlocks", QStringLiteral("0/0"), QStringLiteral("GCF File Used Blocks"));
-    barMain->installEventFilter(this);
+    // QStatusBar puts its own spacing before and between the widgets it
+    // holds. The panels therefore share one holder that fills the bar and
+    // place themselves in it edge to edge, so that their fifths add up to
+    // the bar's width and never overlap. The holder follows the bar's width
+    // whatever the panels' texts are.
+    pnlPanels = new QWidget(barMain);
+    pnlPanels->setObjectName(QStringLiteral("pnlPanels"));
+    pnlPanels->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    pnlFile = AddPanel(pnlPanels, "pnlFile", QString(), QStringLiteral("Loaded GCF File"));
+    pnlFileSize = AddPanel(pnlPanels, "pnlFileSize", QStringLiteral("0 B"), QStringLiteral("GCF File Size"));
+    pnlGCFVersion = AddPanel(pnlPanels, "pnlGCFVersion", QStringLiteral("v0"), QStringLiteral("GCF File Version"));
+    pnlUsedBlocks =
+        AddPanel(pnlPanels, "pnlUsedBlocks", QStringLiteral("0/0"), QStringLiteral("GCF File Used Blocks"));
+    pnlPanels->setFixedHeight(pnlFileSize->sizeHint().height());
+    barMain->addWidget(pnlPanels, 1);
+    pnlPanels->installEventFilter(this);
 }
 
 void CLarkspur::barMain_SizeChanged()
 {
-    const SPanelWidths Widths = PanelWidths(barMain->contentsRect().width());
-    pnlFile->setFixedWidth(Widths.iFile);
-    pnlFileSize->setFixedWidth(Widths.iFileSize);
-    pnlGCFVersion->setFixedWidth(Widths.iGCFVersion);
-    pnlUsedBlocks->setFixedWidth(Widths.iUsedBlocks);
+    const std::array<QRect, 4> Geometries = PanelGeometries(pnlPanels->rect());
+    pnlFile->setGeometry(Geometries[0]);
+    pnlFileSize->setGeometry(Geometries[1]);
+    pnlGCFVersion->setGeometry(Geometries[2]);
+    pnlUsedBlocks->setGeometry(Geometries[3]);
 }
 
 void CLarkspur::treGCFFile_MouseDown(Qt::MouseButton eButton, QPoint Position)
@@ -339,15 +358,18 @@ void CLarkspur::treGCFFile_MouseUp(Qt::MouseButton eButton, QPoint Position)
 {
     if (eButton != Qt::RightButton)
         return;
-    auto *Node = static_cast<GCFTreeNode *>(treGCFFile->itemAt(Position));
-    if (!Node)
-        return;
+    if (auto *Node = static_cast<GCFTreeNode *>(treGCFFile->itemAt(Position)))
+        ShowTreeMenu(Node, treGCFFile->viewport()->mapToGlobal(Position));
+}
+
+void CLarkspur::ShowTreeMenu(GCFTreeNode *Node, QPoint GlobalPosition)
+{
     const STreeMenuItems Items = TreeMenuItems(Node->GetTreeNodeType());
     btnExecuteGCFTreeItem->setVisible(Items.bShellExecute);
     btnGCFTreeItemSpace1->setVisible(Items.bSpace1);
     btnGCFTreeItemExpandAll->setVisible(Items.bExpandAll);
     btnGCFTreeItemCollapseAll->setVisible(Items.bCollapseAll);
-    mnuGCFTreeItem->popup(treGCFFile->viewport()->mapToGlobal(Position));
+    mnuGCFTreeItem->popup(GlobalPosition);
 }
 
 void CLarkspur::lstGCFFile_MouseUp(QAbstractItemView *lpView, Qt::MouseButton eButton, QPoint Position)
@@ -355,11 +377,15 @@ void CLarkspur::lstGCFFile_MouseUp(QAbstractItemView *lpView, Qt::MouseButton eB
     if (eButton != Qt::RightButton)
         return;
     const QModelIndex Item = lpView->indexAt(Position);
-    if (!Item.isValid())
-        return;
-    const int iType = ListModel->Row(Item.row()).GetListViewItemType();
+    if (Item.isValid())
+        ShowListMenu(Item.row(), lpView->viewport()->mapToGlobal(Position));
+}
+
+void CLarkspur::ShowListMenu(int iRow, QPoint GlobalPosition)
+{
+    const int iType = ListModel->Row(iRow).GetListViewItemType();
     btnExecuteGCFListViewItem->setVisible(ListMenuShowsShellExecute(iType, int(SelectedListRows().size())));
-    mnuGCFListViewItem->popup(lpView->viewport()->mapToGlobal(Position));
+    mnuGCFListViewItem->popup(GlobalPosition);
 }
 
 void CLarkspur::txtConsole_TextChanged()

@@ -62,6 +62,12 @@ void GCFTreeWidget::keyPressEvent(QKeyEvent *lpEvent)
         ExpandAllBelow(currentItem());
         return;
     }
+    const EViewKey eKey = ViewKeyCommand(lpEvent->key(), lpEvent->modifiers());
+    if (eKey == EViewKey::ContextMenu || eKey == EViewKey::ParentFolder)
+    {
+        emit KeyDown(eKey);
+        return;
+    }
     QTreeWidget::keyPressEvent(lpEvent);
 }
 
@@ -93,6 +99,17 @@ void GCFTreeWidget::mouseReleaseEvent(QMouseEvent *lpEvent)
 
 // --- the Icons and List views -------------------------------------------------
 
+void GCFListView::keyPressEvent(QKeyEvent *lpEvent)
+{
+    const EViewKey eKey = ViewKeyCommand(lpEvent->key(), lpEvent->modifiers());
+    if (eKey != EViewKey::None)
+    {
+        emit KeyDown(eKey);
+        return;
+    }
+    QListView::keyPressEvent(lpEvent);
+}
+
 void GCFListView::mousePressEvent(QMouseEvent *lpEvent)
 {
     const QPoint Position = lpEvent->position().toPoint();
@@ -119,6 +136,17 @@ void GCFListView::mouseReleaseEvent(QMouseEvent *lpEvent)
 }
 
 // --- the Details view -----------------------------------------------------------
+
+void GCFDetailsView::keyPressEvent(QKeyEvent *lpEvent)
+{
+    const EViewKey eKey = ViewKeyCommand(lpEvent->key(), lpEvent->modifiers());
+    if (eKey != EViewKey::None)
+    {
+        emit KeyDown(eKey);
+        return;
+    }
+    QTreeView::keyPressEvent(lpEvent);
+}
 
 void GCFDetailsView::mousePressEvent(QMouseEvent *lpEvent)
 {

@@ -2,7 +2,10 @@
 // The tree and the two list views with the mouse events the window needs:
 // a button pressed or released at a point, and the start of a drag on an
 // item with the button it began with. The views start no drag of their own;
-// the window decides what a drag does.
+// the window decides what a drag does. The keys that ask the window for
+// something (a menu, Enter, the parent folder) are handed to it as well.
+
+#include "window/KeyboardRules.h"
 
 #include <QListView>
 #include <QModelIndex>
@@ -57,6 +60,7 @@ signals:
     void MouseDown(Qt::MouseButton eButton, QPoint Position);
     void MouseUp(Qt::MouseButton eButton, QPoint Position);
     void ItemDrag(Qt::MouseButton eButton, QTreeWidgetItem *lpItem);
+    void KeyDown(EViewKey eKey);
 
 protected:
     void keyPressEvent(QKeyEvent *lpEvent) override;
@@ -79,8 +83,10 @@ public:
 signals:
     void MouseUp(Qt::MouseButton eButton, QPoint Position);
     void ItemDrag(Qt::MouseButton eButton, const QModelIndex &Item);
+    void KeyDown(EViewKey eKey);
 
 protected:
+    void keyPressEvent(QKeyEvent *lpEvent) override;
     void mousePressEvent(QMouseEvent *lpEvent) override;
     void mouseMoveEvent(QMouseEvent *lpEvent) override;
     void mouseReleaseEvent(QMouseEvent *lpEvent) override;
@@ -100,8 +106,10 @@ public:
 signals:
     void MouseUp(Qt::MouseButton eButton, QPoint Position);
     void ItemDrag(Qt::MouseButton eButton, const QModelIndex &Item);
+    void KeyDown(EViewKey eKey);
 
 protected:
+    void keyPressEvent(QKeyEvent *lpEvent) override;
     void mousePressEvent(QMouseEvent *lpEvent) override;
     void mouseMoveEvent(QMouseEvent *lpEvent) override;
     void mouseReleaseEvent(QMouseEvent *lpEvent) override;

@@ -14,6 +14,20 @@ SPanelWidths PanelWidths(int iClientWidth, int iMinWidth)
     return SPanelWidths{2 * iFifth, iFifth, iFifth, iFifth};
 }
 
+std::array<QRect, 4> PanelGeometries(QRect Area)
+{
+    const SPanelWidths Widths = PanelWidths(Area.width());
+    std::array<QRect, 4> Geometries;
+    int iLeft = Area.left();
+    const int WidthsInOrder[] = {Widths.iFile, Widths.iFileSize, Widths.iGCFVersion, Widths.iUsedBlocks};
+    for (size_t iPanel = 0; iPanel < Geometries.size(); ++iPanel)
+    {
+        Geometries[iPanel] = QRect(iLeft, Area.top(), WidthsInOrder[iPanel], Area.height());
+        iLeft += WidthsInOrder[iPanel];
+    }
+    return Geometries;
+}
+
 SColumnWidths ColumnWidths(int iClientWidth)
 {
     const int iQuarter = iClientWidth > 0 ? iClientWidth / 4 : 0;

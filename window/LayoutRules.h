@@ -2,8 +2,10 @@
 // The window's size arithmetic: the status bar's panels and the item list's
 // columns share out the width they are given by fixed fractions.
 
+#include <QRect>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 
 class CGCF;
@@ -19,6 +21,9 @@ struct SPanelWidths
 };
 constexpr int PANEL_MIN_WIDTH = 10;
 SPanelWidths PanelWidths(int iClientWidth, int iMinWidth = PANEL_MIN_WIDTH);
+// The four panels side by side from the left edge of Area, in the order
+// pnlFile, pnlFileSize, pnlGCFVersion, pnlUsedBlocks, each as high as Area.
+std::array<QRect, 4> PanelGeometries(QRect Area);
 
 // Name takes half of the list's inner width, Size and Type a quarter each.
 struct SColumnWidths

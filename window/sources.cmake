@@ -1,14 +1,18 @@
 # Sources of window/: LOGIC_SOURCES need no widget (QtCore at most); GUI_SOURCES are widgets and CLarkspur members.
 list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp
+  window/Contrast.cpp
+  window/KeyboardRules.cpp
   window/LayoutRules.cpp
   window/MenuRules.cpp
   window/Utils.cpp
 )
 list(APPEND GUI_SOURCES
   window/CLarkspur.cpp
+  window/CLarkspur_Keyboard.cpp
   window/CLarkspur_Layout.cpp
   window/CLarkspur_Tree.cpp
+  window/ConsoleView.cpp
   window/GCFListModel.cpp
   window/GCFListViewItem.cpp
   window/GCFTreeNode.cpp

@@ -158,7 +158,7 @@ TEST_F(WindowExtractTest, CloseDuringExtractionWaitsForTheCommandsEnd)
     Tree()->setCurrentItem(Node("root/a"));
     Action("btnExtractGCFTreeItem")->trigger();
     EXPECT_EQ(ConsoleLines().last(), "Done.");
-    QTRY_VERIFY(!Window->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Window->isVisible(); }));
     EXPECT_TRUE(QFileInfo::exists(ProgramFolder.filePath("larkspur.log")));
 }
 

@@ -1,9 +1,13 @@
-// The context menus as the mouse opens them, and the console's menu.
+// The context menus as the mouse and the keyboard open them, and the
+// console's menu.
 
 #include "WindowFixture.h"
 
+#include "window/KeyboardRules.h"
+
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 
 namespace
 {
@@ -41,6 +45,14 @@ protected:
         return lpMenu;
     }
 };
+
+// The Menu key and Shift+F10.
+struct SMenuKey
+{
+    Qt::Key eKey;
+    Qt::KeyboardModifiers eModifiers;
+};
+const SMenuKey MENU_KEYS[] = {{Qt::Key_Menu, Qt::NoModifier}, {Qt::Key_F10, Qt::ShiftModifier}};
 
 TEST_F(WindowMenuTest, TreeMenuDependsOnTheNodeUnderThePointer)
 {
@@ -107,6 +119,82 @@ TEST_F(WindowMenuTest, ListMenuOffersShellExecuteForOneFileOnly)
     }
 }
 
+TEST_F(WindowMenuTest, TreeMenuOpensFromTheKeyboardBesideTheSelectedNode)
+{
+    const QStringList FileItems{"&Extract", "&Shell Execute", "-", "&Properties"};
+    const QStringList FolderItems{"&Extract", "-", "&Expand All", "&Collapse All", "-", "&Properties"};
+    for (const SMenuKey &Key : MENU_KEYS)
+    {
+        for (const auto &[szNode, Items] : {std::pair{"root/b.txt", FileItems}, std::pair{"root/a", FolderItems}})
+        {
+            SCOPED_TRACE(szNode);
+            Tree()->setCurrentItem(Node(szNode));
+            QTest::keyClick(Tree(), Key.eKey, Key.eModifiers);
+            QMenu *lpMenu = OpenMenu("mnuGCFTreeItem");
+            EXPECT_EQ(VisibleItems(lpMenu), Items);
+            const QPoint Expected = Larkspur::KeyboardMenuPoint(Tree()->visualItemRect(Node(szNode)),
+                                                                Tree()->viewport()->rect());
+            EXPECT_EQ(lpMenu->pos(), Tree()->viewport()->mapToGlobal(Expected));
+            lpMenu->close();
+        }
+        // No node selected: no menu, as over empty space.
+        Tree()->selectionModel()->clear();
+        QTest::keyClick(Tree(), Key.eKey, Key.eModifiers);
+        EXPECT_FALSE(Child<QMenu>("mnuGCFTreeItem")->isVisible());
+    }
+}
+
+TEST_F(WindowMenuTest, ListMenuOpensFromTheKeyboardInEveryView)
+{
+    struct SCase
+    {
+        const char *szName;
+        std::initializer_list<int> Selected;
+        bool bMenu, bShellExecute;
+    };
+    // Rows: 0 b.txt, 1 a (folder), 2 a (file), 3 empty, 4 z.bsp.
+    const SCase Cases[] = {
+        {"one file", {0}, true, true},
+        {"a folder", {1}, true, false},
+        {"three rows", {0, 2, 4}, true, false},
+        {"nothing selected", {}, false, false},
+    };
+    for (const char *szView : {"btnDetails", "btnIcons", "btnList"})
+    {
+        Action(szView)->trigger();
+        for (const SMenuKey &Key : MENU_KEYS)
+        {
+            for (const SCase &Case : Cases)
+            {
+                SCOPED_TRACE(std::string(szView) + ", " + Case.szName);
+                SelectRows(Case.Selected);
+                QTest::keyClick(CurrentList(), Key.eKey, Key.eModifiers);
+                QMenu *lpMenu = Child<QMenu>("mnuGCFListViewItem");
+                if (!Case.bMenu)
+                {
+                    EXPECT_FALSE(lpMenu->isVisible());
+                    continue;
+                }
+                OpenMenu("mnuGCFListViewItem");
+                EXPECT_EQ(lpMenu->actions().at(1)->isVisible(), Case.bShellExecute);
+                lpMenu->close();
+            }
+        }
+    }
+}
+
+TEST_F(WindowMenuTest, ConsoleMenuOpensFromTheKeyboard)
+{
+    auto *lpConsole = Child<QPlainTextEdit>("txtConsole");
+    for (const SMenuKey &Key : MENU_KEYS)
+    {
+        QTest::keyClick(lpConsole, Key.eKey, Key.eModifiers);
+        QMenu *lpMenu = OpenMenu("mnuConsole");
+        EXPECT_EQ(VisibleItems(lpMenu), (QStringList{"&Copy", "Select &All", "-", "&Clear"}));
+        lpMenu->close();
+    }
+}
+
 TEST_F(WindowMenuTest, ConsoleMenuFollowsTextAndSelection)
 {
     auto *lpConsole = Child<QPlainTextEdit>("txtConsole");
@@ -130,6 +218,16 @@ TEST_F(WindowMenuTest, ConsoleMenuFollowsTextAndSelection)
     lpSelectAll->trigger();
     EXPECT_EQ(lpConsole->textCursor().selectedText().size(), lpConsole->toPlainText().size());
     EXPECT_TRUE(lpCopy->isEnabled());
+    // Plain text only, with ordinary line breaks, from the menu and from Ctrl+C.
+    const std::function<void()> Copies[] = {[&] { lpCopy->trigger(); },
+                                            [&] { QTest::keySequence(lpConsole, QKeySequence::Copy); }};
+    for (const std::function<void()> &Copy : Copies)
+    {
+        QApplication::clipboard()->clear();
+        Copy();
+        EXPECT_EQ(QApplication::clipboard()->mimeData()->formats(), QStringList{"text/plain"});
+        EXPECT_EQ(QApplication::clipboard()->text(), lpConsole->toPlainText());
+    }
 
     Action("btnClearConsoleText")->trigger();
     EXPECT_TRUE(lpConsole->toPlainText().isEmpty());

@@ -86,6 +86,21 @@ TEST_F(WindowSettingsTest, ASecondRunGetsBackWhatTheFirstLeft)
     EXPECT_EQ(FindWith("x", false), "read me");
 }
 
+TEST_F(WindowSettingsTest, AnAmpersandInARecentPathShowsAsItselfAndOpensThatPath)
+{
+    const QString sPath = WriteArchive("Q&A && more.gcf", MixedTree());
+    Start();
+    Open(sPath);
+    Open(WriteArchive("other.gcf", MixedTree()));
+    QAction *lpItem = Child<QMenu>("btnRecentFiles")->actions().at(1);
+    // The shown text drops an access key's "&" and turns "&&" into "&".
+    EXPECT_EQ(lpItem->iconText(), sPath);
+    EXPECT_TRUE(QKeySequence::mnemonic(lpItem->text()).isEmpty());
+    lpItem->trigger();
+    EXPECT_EQ(Window->windowTitle(), "Larkspur - Q&A && more.gcf");
+    EXPECT_EQ(Child<QMenu>("btnRecentFiles")->actions().at(0)->iconText(), sPath);
+}
+
 TEST_F(WindowSettingsTest, MaximizedIsRestoredOverTheNormalBounds)
 {
     Start();

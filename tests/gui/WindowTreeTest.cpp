@@ -191,25 +191,43 @@ TEST_F(WindowTreeTest, ColumnsFollowTheListsWidth)
     for (const int iWidth : {700, 452, 1000})
     {
         Window->resize(iWidth, Window->height());
-        QTRY_COMPARE(Details()->header()->sectionSize(0),
-                     Larkspur::ColumnWidths(Details()->viewport()->width()).iName);
+        // QTRY_* only returns from the function when it fails, which a
+        // GoogleTest body does not notice; wait, then compare.
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return Details()->header()->sectionSize(0) == Larkspur::ColumnWidths(Details()->viewport()->width()).iName;
+        }));
         const Larkspur::SColumnWidths Widths = Larkspur::ColumnWidths(Details()->viewport()->width());
         EXPECT_EQ(Details()->header()->sectionSize(1), Widths.iSize);
         EXPECT_EQ(Details()->header()->sectionSize(2), Widths.iType);
     }
 }
 
-TEST_F(WindowTreeTest, StatusPanelsShareTheBarsWidth)
+TEST_F(WindowTreeTest, StatusPanelsShareTheBarsWidthEdgeToEdge)
 {
     Start();
-    for (const int iWidth : {600, 1000, 40})
+    QWidget *lpBar = Child<QWidget>("barMain");
+    QLabel *Panels[] = {Child<QLabel>("pnlFile"), Child<QLabel>("pnlFileSize"), Child<QLabel>("pnlGCFVersion"),
+                        Child<QLabel>("pnlUsedBlocks")};
+    // A path far wider than its panel must not push the others aside.
+    Panels[0]->setText(QString(400, QLatin1Char('x')));
+    const auto InBar = [lpBar](QLabel *lpPanel) { return QRect(lpPanel->mapTo(lpBar, QPoint()), lpPanel->size()); };
+    for (const int iWidth : {600, 1000, 1601, 452})
     {
+        SCOPED_TRACE(iWidth);
         Window->resize(iWidth, Window->height());
-        QWidget *lpBar = Child<QWidget>("barMain");
-        QTRY_COMPARE(lpBar->width(), Window->width());
-        const Larkspur::SPanelWidths Widths = Larkspur::PanelWidths(lpBar->contentsRect().width());
-        EXPECT_EQ(Child<QLabel>("pnlFile")->maximumWidth(), Widths.iFile);
-        EXPECT_EQ(Child<QLabel>("pnlUsedBlocks")->maximumWidth(), Widths.iUsedBlocks);
+        // What stays free is QStatusBar's own margin and the rounding of the fifths.
+        const auto Free = [&] { return lpBar->contentsRect().width() - 5 * Panels[1]->width(); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return lpBar->width() == Window->width() && Free() >= 0 && Free() <= 8; }))
+            << Free();
+        const int iFifth = Panels[1]->width();
+        EXPECT_EQ(InBar(Panels[0]).width(), 2 * iFifth);
+        EXPECT_GE(InBar(Panels[0]).left(), lpBar->contentsRect().left());
+        for (int iPanel = 1; iPanel < 4; ++iPanel)
+        {
+            EXPECT_EQ(InBar(Panels[iPanel]).width(), iFifth) << iPanel;
+            EXPECT_EQ(InBar(Panels[iPanel]).left(), InBar(Panels[iPanel - 1]).right() + 1) << iPanel;
+        }
+        EXPECT_LE(InBar(Panels[3]).right(), lpBar->contentsRect().right());
     }
 }
 

@@ -31,6 +31,15 @@ TEST(LayoutRulesTest, PanelWidthsAreFifthsWithAMinimum)
     }
 }
 
+TEST(LayoutRulesTest, PanelsStandEdgeToEdgeFromTheLeft)
+{
+    const std::array<QRect, 4> Geometries = PanelGeometries(QRect(3, 1, 1004, 20));
+    EXPECT_EQ(Geometries[0], QRect(3, 1, 400, 20));
+    EXPECT_EQ(Geometries[1], QRect(403, 1, 200, 20));
+    EXPECT_EQ(Geometries[2], QRect(603, 1, 200, 20));
+    EXPECT_EQ(Geometries[3], QRect(803, 1, 200, 20));
+}
+
 TEST(LayoutRulesTest, ColumnWidthsAreHalfAndQuarters)
 {
     struct SCase
