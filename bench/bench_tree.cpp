@@ -134,7 +134,9 @@ int main(int argc, char **argv)
     }
 
     CBenchDesktop Desktop;
-    Larkspur::CLarkspur Window(QString(), Desktop, Folder.path());
+    const SProgramFiles Files{Folder.filePath(QStringLiteral("larkspur.cfg")),
+                              Folder.filePath(QStringLiteral("larkspur.log")), {Folder.path()}};
+    Larkspur::CLarkspur Window(QString(), Desktop, Files);
     Window.show();
     QAction *lpOpen = Window.findChild<QAction *>(QStringLiteral("btnOpen"));
     QAction *lpFind = Window.findChild<QAction *>(QStringLiteral("btnFind"));

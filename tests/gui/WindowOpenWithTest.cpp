@@ -21,7 +21,7 @@ protected:
         SItem NoData = SItem::File("nodata.txt", "");
         NoData.bNoData = true;
         Start();
-        sTemp = ProgramFolder.filePath("temp");
+        sTemp = TempDirectory();
         Open(WriteArchive("open.gcf", SItem::Folder("r", {SItem::File("b.txt", "bytes of b"),
                                                           SItem::Folder("f", {SItem::File("c.txt", "c")}), NoData,
                                                           SItem::File("d.txt", "d")})));
