@@ -52,7 +52,7 @@ public:
     }
     QString GetOpenFileName(QWidget *) override { return sOpenFileName; }
     std::optional<QString> BrowseForFolder(QWidget *, const QString &) override { return std::nullopt; }
-    bool OpenUrl(const QUrl &) override { return true; }
+    void OpenUrl(const QUrl &, std::function<void()>) override {}
     void StartDrag(QWidget *, QMimeData *lpData, Qt::DropActions) override { delete lpData; }
     int ExecDialog(QDialog &Dialog) override
     {

@@ -10,17 +10,22 @@
 #include "window/ItemViews.h"
 
 #include <QFile>
+#include <QPointer>
 
 namespace Larkspur
 {
 
 void CLarkspur::ShellExecute(const QByteArray &sFileName)
 {
-    if (!Desktop.OpenUrl(LocalFileUrl(sFileName)))
-    {
-        Desktop.ShowErrorBox(this, QStringLiteral("Failed to shell execute:\n") + QFile::decodeName(sFileName) +
-                                       QStringLiteral("\n\nFile type has no default program associated with it."));
-    }
+    // The desktop may answer after this returns, when the window has closed.
+    const QPointer<CLarkspur> Window(this);
+    Desktop.OpenUrl(LocalFileUrl(sFileName), [Window, sFileName] {
+        if (Window)
+            Window->Desktop.ShowErrorBox(Window, QStringLiteral("Failed to shell execute:\n") +
+                                                     QFile::decodeName(sFileName) +
+                                                     QStringLiteral("\n\nFile type has no default program "
+                                                                    "associated with it."));
+    });
 }
 
 bool CLarkspur::CreateTempDirectory()

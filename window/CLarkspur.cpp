@@ -45,7 +45,7 @@ CLarkspur::CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProg
 {
     InitializeComponent();
     barMain_SizeChanged();
-    About = new CAbout([this](const QUrl &Url) { this->Desktop.OpenUrl(Url); }, ProgramIcon(), this);
+    About = new CAbout([this](const QUrl &Url) { this->Desktop.OpenUrl(Url, {}); }, ProgramIcon(), this);
 }
 
 CLarkspur::~CLarkspur()

@@ -64,6 +64,25 @@ TEST_F(WindowOpenWithTest, FailedShellExecuteShowsTheBox)
                                               "/d.txt\n\nFile type has no default program associated with it."});
 }
 
+TEST_F(WindowOpenWithTest, TheBoxComesWhenTheDesktopAnswersAndNeverAfterTheWindowIsGone)
+{
+    Desktop.bOpenUrlSucceeds = false;
+    Desktop.bOpenUrlAnswersLater = true;
+    for (int iTime = 0; iTime < 2; ++iTime)
+    {
+        SelectRows({3});
+        Action("btnExecuteGCFListViewItem")->trigger();
+    }
+    ASSERT_EQ(Desktop.LateFailures.size(), 2u);
+    EXPECT_TRUE(Desktop.ErrorBoxes.isEmpty());
+    Desktop.LateFailures[0]();
+    EXPECT_EQ(Desktop.ErrorBoxes.size(), 1);
+    Window->close();
+    Window.reset();
+    Desktop.LateFailures[1]();
+    EXPECT_EQ(Desktop.ErrorBoxes.size(), 1);
+}
+
 TEST_F(WindowOpenWithTest, FileWithoutDataOpensNothing)
 {
     Tree()->setCurrentItem(Node("root/nodata.txt"));
