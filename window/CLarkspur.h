@@ -198,6 +198,7 @@ private:
     CRecentFiles RecentFiles;
     QString sSearchWord;
     QString sExtractDirectory;
+    // The window's private temporary folder, ending in "/"; "" until made.
     QString sTempDirectory;
     QString sCommandLine;
     CConsoleLines ConsoleLines{*this};
