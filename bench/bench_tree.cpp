@@ -52,7 +52,7 @@ public:
     }
     QString GetOpenFileName(QWidget *) override { return sOpenFileName; }
     std::optional<QString> BrowseForFolder(QWidget *, const QString &) override { return std::nullopt; }
-    bool OpenUrl(const QUrl &) override { return true; }
+    void OpenUrl(const QUrl &, std::function<void()>) override {}
     void StartDrag(QWidget *, QMimeData *lpData, Qt::DropActions) override { delete lpData; }
     int ExecDialog(QDialog &Dialog) override
     {
@@ -134,7 +134,9 @@ int main(int argc, char **argv)
     }
 
     CBenchDesktop Desktop;
-    Larkspur::CLarkspur Window(QString(), Desktop, Folder.path());
+    const SProgramFiles Files{Folder.filePath(QStringLiteral("larkspur.cfg")),
+                              Folder.filePath(QStringLiteral("larkspur.log")), {Folder.path()}};
+    Larkspur::CLarkspur Window(QString(), Desktop, Files);
     Window.show();
     QAction *lpOpen = Window.findChild<QAction *>(QStringLiteral("btnOpen"));
     QAction *lpFind = Window.findChild<QAction *>(QStringLiteral("btnFind"));

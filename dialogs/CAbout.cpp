@@ -16,6 +16,14 @@
 #include <QPushButton>
 
 #include <iterator>
+
+// Where the program was built from; set by the build for this file only.
+#ifndef LARKSPUR_SOURCE_DIR
+#define LARKSPUR_SOURCE_DIR ""
+#endif
+#ifndef LARKSPUR_BUILD_DIR
+#define LARKSPUR_BUILD_DIR ""
+#endif
 #include <utility>
 
 const char *const CAbout::RELEASE_DATE = "12/08/2026";
@@ -111,6 +119,21 @@ CAbout::CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon, QWi
 
 QUrl CAbout::DocumentationUrl(const QString &sProgramFolder)
 {
+    return DocumentationUrl(sProgramFolder, QStringLiteral(LARKSPUR_BUILD_DIR), QStringLiteral(LARKSPUR_SOURCE_DIR));
+}
+
+QUrl CAbout::DocumentationUrl(const QString &sProgramFolder, const QString &sBuildFolder,
+                              const QString &sSourceFolder)
+{
+    const QString sProgram = QDir::cleanPath(sProgramFolder);
+    const QString sBuild = QDir::cleanPath(sBuildFolder);
+    if (!sBuild.isEmpty() && (sProgram == sBuild || sProgram.startsWith(sBuild + QLatin1Char('/'))))
+    {
+        const QString sReadme = QDir(sSourceFolder).filePath(QStringLiteral("README.md"));
+        if (QFileInfo(sReadme).isFile())
+            return QUrl::fromLocalFile(sReadme);
+    }
+
     const QDir ProgramFolder(sProgramFolder);
     const QString Candidates[] = {
         ProgramFolder.filePath(QStringLiteral("README.md")),

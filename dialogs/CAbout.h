@@ -26,10 +26,15 @@ public:
     explicit CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon = QIcon(),
                     QWidget *lpParent = nullptr);
 
-    // The installed README.md: beside the program, under the install
-    // prefix's share/doc/larkspur, or in /usr/share/doc/larkspur, the first
-    // that exists (the last when none does).
+    // The README.md that belongs to the program in sProgramFolder: the
+    // source tree's when the program runs from its build folder; otherwise
+    // the installed one, beside the program (a portable copy), under the
+    // install prefix's share/doc/larkspur, or in /usr/share/doc/larkspur,
+    // the first that exists (the last when none does).
     static QUrl DocumentationUrl(const QString &sProgramFolder);
+    // The same for a program built in sBuildFolder from sSourceFolder.
+    static QUrl DocumentationUrl(const QString &sProgramFolder, const QString &sBuildFolder,
+                                 const QString &sSourceFolder);
 
     // "12/08/2026": month/day/year, four-digit year.
     static const char *const RELEASE_DATE;

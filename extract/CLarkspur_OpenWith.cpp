@@ -1,29 +1,64 @@
 // Opening an archive item with the program the desktop associates with it,
 // and dragging items out to other programs. Both first extract the item into
-// the program's temporary folder.
+// the window's private temporary folder, which lives from load to closing.
 
 #include "window/CLarkspur.h"
 
+#include "settings/CProgramFiles.h"
 #include "window/GCFTreeNode.h"
 #include "window/IDesktop.h"
 #include "window/ItemViews.h"
 
 #include <QFile>
+#include <QPointer>
 
 namespace Larkspur
 {
 
 void CLarkspur::ShellExecute(const QByteArray &sFileName)
 {
-    if (!Desktop.OpenUrl(LocalFileUrl(sFileName)))
+    // The desktop may answer after this returns, when the window has closed.
+    const QPointer<CLarkspur> Window(this);
+    Desktop.OpenUrl(LocalFileUrl(sFileName), [Window, sFileName] {
+        if (Window)
+            Window->Desktop.ShowErrorBox(Window, QStringLiteral("Failed to shell execute:\n") +
+                                                     QFile::decodeName(sFileName) +
+                                                     QStringLiteral("\n\nFile type has no default program "
+                                                                    "associated with it."));
+    });
+}
+
+bool CLarkspur::CreateTempDirectory()
+{
+    if (!sTempDirectory.isEmpty() && CProgramFiles::IsPrivateDirectory(sTempDirectory))
+        return true;
+    const QString sMade = CProgramFiles::MakePrivateTempDirectory(Files.TempParents);
+    if (sMade.isEmpty())
     {
-        Desktop.ShowErrorBox(this, QStringLiteral("Failed to shell execute:\n") + QFile::decodeName(sFileName) +
-                                       QStringLiteral("\n\nFile type has no default program associated with it."));
+        WriteLine(QStringLiteral("Faild to create directory ") + CProgramFiles::TempDirectoryTemplate(Files.TempParents) +
+                      QLatin1Char('.'),
+                  ELineColor::Red);
+        return false;
     }
+    sTempDirectory = sMade;
+    WriteLine(QStringLiteral("Created ") + sTempDirectory + QLatin1Char('.'), ELineColor::Gray);
+    return true;
+}
+
+void CLarkspur::DeleteTempDirectory()
+{
+    // Only the folder this window made: whatever now stands under its name
+    // (a cleaner removed it, someone else made a new one) is left alone.
+    if (!sTempDirectory.isEmpty() && CProgramFiles::IsPrivateDirectory(sTempDirectory))
+        DeleteDirectory(sTempDirectory);
 }
 
 std::optional<QByteArray> CLarkspur::ExtractToTemp(uint32_t uiDirectoryIndex)
 {
+    // A folder that could not be made at load, or has gone since, is tried
+    // again for each use.
+    if (!CreateTempDirectory())
+        return std::nullopt;
     if (!ExtractItem(sTempDirectory, uiDirectoryIndex))
         return std::nullopt;
     // The extracted item carries the archive's name bytes unchanged.

@@ -130,7 +130,8 @@ void DrawFile(QPainter &Painter)
 }
 
 // The program icon, on a 64-unit grid: a spike of larkspur flowers rising
-// from a rounded tile, violet on deep blue.
+// from a rounded tile, violet on deep blue. images/larkspur.svg is the same
+// picture for the scalable icon theme: change both together.
 void DrawProgram(QPainter &Painter)
 {
     QPainterPath Tile;

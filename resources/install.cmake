@@ -1,7 +1,11 @@
-# Installs the window program with what a desktop needs to offer "Open with
-# Larkspur" for *.gcf files: the program, its icon in the hicolor theme, a
-# desktop entry and the application/x-gcf type. Included by the top
-# CMakeLists.txt.
+# What an install (and the package) holds besides larkspur-cli: the window
+# program, and what a desktop needs to offer "Open with Larkspur" for GCF
+# files: its desktop entry, the application/x-gcf type, the program icon in
+# the hicolor theme (PNG sizes and the scalable SVG) and the AppStream
+# metainfo; the manual pages, bash completion for larkspur-cli, the README
+# and the copyright file. Included by the top CMakeLists.txt.
+
+set(LARKSPUR_APP_ID org.larkspur.Larkspur)
 
 if(TARGET larkspur)
   install(TARGETS larkspur RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -10,13 +14,20 @@ if(TARGET larkspur)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${IconSize}x${IconSize}/apps
             RENAME larkspur.png)
   endforeach()
-  install(FILES ${CMAKE_CURRENT_LIST_DIR}/larkspur.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/images/larkspur.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/${LARKSPUR_APP_ID}.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/larkspur-gcf.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${LARKSPUR_APP_ID}.metainfo.xml
+                 ${PROJECT_BINARY_DIR}/${LARKSPUR_APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/${LARKSPUR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-  # Refresh the desktop's caches when installing into a live prefix (not into
-  # a staging DESTDIR, where the caches belong to the package's own scripts).
+  # Refresh the desktop's caches when installing into a live prefix. A
+  # package leaves that to the triggers of the packages that own the caches,
+  # so nothing is done for a staging DESTDIR or a CPack staging folder.
   install(CODE [[
-    if(NOT DEFINED ENV{DESTDIR} OR "$ENV{DESTDIR}" STREQUAL "")
+    if(("$ENV{DESTDIR}" STREQUAL "") AND NOT CMAKE_INSTALL_PREFIX MATCHES "/_CPack_Packages/")
       set(Data "${CMAKE_INSTALL_PREFIX}/share")
       find_program(UpdateMime update-mime-database)
       if(UpdateMime)
@@ -34,5 +45,20 @@ if(TARGET larkspur)
   ]])
 endif()
 
-# The about box links to the documentation installed here.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/larkspur)
+# Manual pages, compressed as Debian keeps them (-n: no name or time stamp
+# inside, so the same page gives the same bytes).
+foreach(ManPage larkspur larkspur-cli)
+  if(ManPage STREQUAL "larkspur" AND NOT TARGET larkspur)
+    continue()
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/docs/${ManPage}.1.in ${PROJECT_BINARY_DIR}/man/${ManPage}.1 @ONLY)
+  execute_process(COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/man/${ManPage}.1 COMMAND_ERROR_IS_FATAL ANY)
+  install(FILES ${PROJECT_BINARY_DIR}/man/${ManPage}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/larkspur-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME larkspur-cli)
+
+# The about box's "Read Me" opens the README installed here.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/larkspur)

@@ -188,11 +188,16 @@ bool CConfigFile::Load(const QString &sPath, SConfigValues &Values)
     return true;
 }
 
-bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values)
+bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QString *lpError)
 {
     QFile File(sPath);
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const auto Fail = [&]() {
+        if (lpError)
+            *lpError = File.errorString();
         return false;
+    };
+    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return Fail();
 
     QStringList Lines;
     Lines << QStringLiteral("[Larkspur]") << QString();
@@ -222,10 +227,10 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values)
     for (const QString &sLine : Lines)
     {
         if (!WriteLine(File, sLine))
-            return false;
+            return Fail();
     }
     // The last lines may still sit in the buffer: only a clean close means
     // the whole file was written.
     File.close();
-    return File.error() == QFileDevice::NoError;
+    return File.error() == QFileDevice::NoError || Fail();
 }

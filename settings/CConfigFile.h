@@ -1,5 +1,5 @@
 #pragma once
-// The settings file, larkspur.cfg beside the program: "key = value" lines
+// The settings file, larkspur.cfg: "key = value" lines
 // under section headers that carry no meaning when read. It is read once while
 // the main window loads and rewritten whole once while it closes.
 //
@@ -57,9 +57,10 @@ public:
     static bool Load(const QString &sPath, SConfigValues &Values);
 
     // Creates or truncates the file and writes every line with CR LF ends.
-    // False when the file cannot be created or a write fails; the lines
-    // written before the failure stay in the file.
-    static bool Write(const QString &sPath, const SConfigValues &Values);
+    // False when the file cannot be created or a write fails, with the
+    // reason in *lpError when given; the lines written before the failure
+    // stay in the file.
+    static bool Write(const QString &sPath, const SConfigValues &Values, QString *lpError = nullptr);
 
     // An optional sign followed by decimal digits, within the signed 32-bit
     // range; nothing else.

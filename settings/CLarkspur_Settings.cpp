@@ -3,6 +3,7 @@
 #include "window/CLarkspur.h"
 
 #include "settings/CConfigFile.h"
+#include "settings/CProgramFiles.h"
 
 #include <QAction>
 #include <QMenu>
@@ -33,7 +34,7 @@ bool CLarkspur::LoadConfigFile(const QString &sConfigFile)
     return bRead;
 }
 
-bool CLarkspur::WriteConfigFile(const QString &sConfigFile)
+bool CLarkspur::WriteConfigFile(const QString &sConfigFile, QString *lpError)
 {
     SConfigValues Values;
     Values.sExtractDirectory = sExtractDirectory;
@@ -46,7 +47,14 @@ bool CLarkspur::WriteConfigFile(const QString &sConfigFile)
         Values.eView = EListView::Details;
     FormPlacement.Store(Values);
     Values.RecentFiles = RecentFiles.Files();
-    return CConfigFile::Write(sConfigFile, Values);
+    QString sError;
+    if (!CProgramFiles::MakeParentFolder(sConfigFile, sError))
+    {
+        if (lpError)
+            *lpError = sError;
+        return false;
+    }
+    return CConfigFile::Write(sConfigFile, Values, lpError);
 }
 
 bool CLarkspur::ProcessLine(const QString &sLine, QString &sArg, QString &sVal)

@@ -2,6 +2,7 @@
 list(APPEND LOGIC_SOURCES
   settings/CConfigFile.cpp
   settings/CFormPlacement.cpp
+  settings/CProgramFiles.cpp
   settings/CRecentFiles.cpp
 )
 list(APPEND GUI_SOURCES

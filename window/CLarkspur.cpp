@@ -15,22 +15,35 @@
 #include "window/Utils.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QStackedWidget>
 #include <QStatusBar>
 
+#include <cstdio>
+
 namespace Larkspur
 {
 
-CLarkspur::CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const QString &sProgramFolder)
+namespace
+{
+
+void ReportNotWritten(const QString &sWhat, const QString &sPath, const QString &sReason)
+{
+    std::fprintf(stderr, "%s\n", CProgramFiles::NotWrittenLine(sWhat, sPath, sReason).toLocal8Bit().constData());
+}
+
+}  // namespace
+
+CLarkspur::CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProgramFiles &Files)
     : GCFFile(std::make_unique<CGCF>()), sCommandLine(sCommandLine), Extraction(*GCFFile, ConsoleLines),
-      Desktop(Desktop), sProgramFolder(sProgramFolder)
+      Desktop(Desktop), Files(Files)
 {
     InitializeComponent();
     barMain_SizeChanged();
-    About = new CAbout([this](const QUrl &Url) { this->Desktop.OpenUrl(Url); }, ProgramIcon(), this);
+    About = new CAbout([this](const QUrl &Url) { this->Desktop.OpenUrl(Url, {}); }, ProgramIcon(), this);
 }
 
 CLarkspur::~CLarkspur()
@@ -108,35 +121,31 @@ bool CLarkspur::eventFilter(QObject *lpWatched, QEvent *lpEvent)
 void CLarkspur::CLarkspur_Load()
 {
     BackupForm();
-    LoadConfigFile(sProgramFolder + QStringLiteral("/larkspur.cfg"));
+    LoadConfigFile(Files.sConfigFile);
     RestoreForm();
-    sTempDirectory = sProgramFolder + QStringLiteral("/temp/");
-    CreateDirectory(sTempDirectory);
+    CreateTempDirectory();
     ProcessCommandLine(sCommandLine);
 }
 
 void CLarkspur::CLarkspur_Closing()
 {
     CloseGCFFile();
-    if (!sTempDirectory.isEmpty())
-        DeleteDirectory(sTempDirectory);
-    WriteConfigFile(sProgramFolder + QStringLiteral("/larkspur.cfg"));
+    DeleteTempDirectory();
 
-    // The log is the console's text as it stands; a folder that cannot take
-    // it loses the log but does not keep the program from closing.
-    QFile Log(sProgramFolder + QStringLiteral("/larkspur.log"));
-    if (Log.open(QIODevice::WriteOnly | QIODevice::Truncate))
-    {
-        Log.write(txtConsole->toPlainText().toUtf8());
-        Log.close();
-    }
+    // The window is going, so a settings file or log that cannot be written
+    // is reported on standard error; neither keeps the program from closing.
+    QString sError;
+    if (!WriteConfigFile(Files.sConfigFile, &sError))
+        ReportNotWritten(QStringLiteral("settings file"), Files.sConfigFile, sError);
+    if (!CProgramFiles::WriteFile(Files.sLogFile, txtConsole->toPlainText().toUtf8(), sError))
+        ReportNotWritten(QStringLiteral("log"), Files.sLogFile, sError);
 
     QCoreApplication::quit();
 }
 
 void CLarkspur::ProcessCommandLine(const QString &sCommandLine)
 {
-    const QString sPath = PathFromCommandLine(sCommandLine);
+    const QString sPath = AbsoluteArchivePath(PathFromCommandLine(sCommandLine), QDir::currentPath());
     if (!sPath.isEmpty() && QFileInfo(sPath).isFile())
         OpenGCFFile(sPath);
 }

@@ -10,6 +10,7 @@
 #include "archive/CGCF.h"
 #include "extract/CExtraction.h"
 #include "settings/CFormPlacement.h"
+#include "settings/CProgramFiles.h"
 #include "settings/CRecentFiles.h"
 #include "window/Console.h"
 #include "window/GCFListModel.h"
@@ -56,11 +57,10 @@ class CLarkspur : public QMainWindow
     Q_OBJECT
 
 public:
-    // sCommandLine is the program's command line after its own name.
-    // sProgramFolder holds larkspur.cfg, larkspur.log and the temporary
-    // folder; it is the executable's folder except in tests.
-    CLarkspur(const QString &sCommandLine, IDesktop &Desktop,
-              const QString &sProgramFolder = QCoreApplication::applicationDirPath());
+    // sCommandLine is the program's command line after its own name. Files
+    // names the settings file, the log and where the window's private
+    // temporary folder goes (CProgramFiles::Locate).
+    CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProgramFiles &Files);
     ~CLarkspur() override;
 
 protected:
@@ -167,6 +167,13 @@ private:
     void btnExecuteGCFListViewItem_Click();
     void treGCFFile_ItemDrag(Qt::MouseButton eButton, QTreeWidgetItem *lpItem);
     void lstGCFFile_ItemDrag(QAbstractItemView *lpView, Qt::MouseButton eButton, const QModelIndex &Item);
+    // Makes the window's private temporary folder, or a new one when the
+    // folder made before is gone or no longer this user's own; reports the
+    // folder made, or the failure, on the console.
+    bool CreateTempDirectory();
+    // Removes the temporary folder with everything in it, if it is still
+    // the one this window made.
+    void DeleteTempDirectory();
     // Extracts the item into the temporary folder and gives the extracted
     // path, or nothing when the item could not be written.
     std::optional<QByteArray> ExtractToTemp(uint32_t uiDirectoryIndex);
@@ -182,7 +189,9 @@ private:
 
     // --- settings/CLarkspur_Settings.cpp: settings, recent files, placement --
     bool LoadConfigFile(const QString &sConfigFile);
-    bool WriteConfigFile(const QString &sConfigFile);
+    // Makes the file's folder when it is missing; the reason for a failure
+    // goes to *lpError when given.
+    bool WriteConfigFile(const QString &sConfigFile, QString *lpError = nullptr);
     bool ProcessLine(const QString &sLine, QString &sArg, QString &sVal);
     void AddRecentFile(const QString &sFile);
     void UpdateRecentFiles();
@@ -200,6 +209,7 @@ private:
     CRecentFiles RecentFiles;
     QString sSearchWord;
     QString sExtractDirectory;
+    // The window's private temporary folder, ending in "/"; "" until made.
     QString sTempDirectory;
     QString sCommandLine;
     CConsoleLines ConsoleLines{*this};
@@ -207,7 +217,7 @@ private:
     CExtraction Extraction;
 
     IDesktop &Desktop;
-    const QString sProgramFolder;
+    const SProgramFiles Files;
     bool bLoaded = false;
     bool bClosed = false;
     // A close asked for while an Extract command runs waits for its end: the

@@ -1,5 +1,13 @@
 #include "window/CommandLine.h"
 
+#include "Version.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <filesystem>
+#include <system_error>
+
 namespace Larkspur
 {
 
@@ -46,6 +54,42 @@ QString PathFromCommandLine(const QString &sCommandLine)
     if (iFirstBlank < 0)
         return sLine;
     return sLine.left(iFirstBlank);
+}
+
+QString AbsoluteArchivePath(const QString &sPath, const QString &sCurrentFolder)
+{
+    if (sPath.isEmpty() || QDir::isAbsolutePath(sPath))
+        return sPath;
+    const QString sJoined = sCurrentFolder + QLatin1Char('/') + sPath;
+    const QString sCleaned = QDir::cleanPath(sJoined);
+    std::error_code Error;
+    if (std::filesystem::equivalent(QFile::encodeName(sJoined).toStdString(), QFile::encodeName(sCleaned).toStdString(),
+                                    Error))
+        return sCleaned;
+    return sJoined;
+}
+
+std::optional<QString> InformationText(const QStringList &Arguments)
+{
+    if (Arguments.isEmpty())
+        return std::nullopt;
+    const QString &sFirst = Arguments.first();
+    if (sFirst == QLatin1String("--version"))
+        return QStringLiteral("larkspur " LARKSPUR_VERSION "\n");
+    if (sFirst != QLatin1String("--help") && sFirst != QLatin1String("-h"))
+        return std::nullopt;
+    return QStringLiteral(
+        "Usage: larkspur [ARCHIVE]\n"
+        "Browses and extracts GCF game-cache archives in a window.\n"
+        "\n"
+        "  ARCHIVE      the GCF file to open (a path holding blanks is one argument)\n"
+        "  -h, --help   show this help and exit\n"
+        "  --version    show the version and exit\n"
+        "\n"
+        "Settings: $XDG_CONFIG_HOME/larkspur/larkspur.cfg (default ~/.config/larkspur/)\n"
+        "Log:      $XDG_STATE_HOME/larkspur/larkspur.log (default ~/.local/state/larkspur/)\n"
+        "A larkspur.cfg beside the executable keeps both there instead (a portable copy).\n"
+        "The same engine on the command line: larkspur-cli --help\n");
 }
 
 }  // namespace Larkspur

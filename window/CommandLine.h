@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace Larkspur
 {
 
@@ -23,5 +25,17 @@ QString RebuildCommandLine(const QStringList &Arguments);
 // - any other line names the text up to its first blank (a path holding a
 //   blank must be quoted).
 QString PathFromCommandLine(const QString &sCommandLine);
+
+// The archive path as the window shows and remembers it: a relative path
+// (a shell passes those) is taken from sCurrentFolder and made absolute, so
+// that the title, the status bar and the recent list hold a path that works
+// from any folder. "." and ".." steps are dropped only where that names the
+// same file: through a link, "link/.." is not the folder that holds the link.
+// An absolute path is kept as given.
+QString AbsoluteArchivePath(const QString &sPath, const QString &sCurrentFolder);
+
+// What "larkspur --help" (or -h) and "larkspur --version" print instead of
+// opening a window, when the first argument asks for it; nothing otherwise.
+std::optional<QString> InformationText(const QStringList &Arguments);
 
 }  // namespace Larkspur

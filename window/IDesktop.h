@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <Qt>
 
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -36,9 +37,11 @@ public:
     virtual std::optional<QString> BrowseForFolder(QWidget *lpOwner, const QString &sStartFolder) = 0;
 
     // Opens a file or a web address with the program that the desktop
-    // associates with it, without waiting for it. False when the desktop
-    // cannot.
-    virtual bool OpenUrl(const QUrl &Url) = 0;
+    // associates with it, and returns at once: the window goes on while the
+    // desktop looks for that program and starts it. OnFailure (may be empty)
+    // runs once the desktop has said that it cannot, which may be later:
+    // no program for the type, or no open service at all.
+    virtual void OpenUrl(const QUrl &Url, std::function<void()> OnFailure) = 0;
 
     // Drags lpData (taken over) out of lpSource with the actions allowed;
     // returns when the user drops or cancels.

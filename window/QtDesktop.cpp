@@ -2,12 +2,15 @@
 
 #include "window/Images.h"
 
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDrag>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
+
+#include <memory>
+#include <utility>
 
 namespace Larkspur
 {
@@ -62,9 +65,34 @@ std::optional<QString> QtDesktop::BrowseForFolder(QWidget *lpOwner, const QStrin
     return sFolder;
 }
 
-bool QtDesktop::OpenUrl(const QUrl &Url)
+void QtDesktop::OpenUrl(const QUrl &Url, std::function<void()> OnFailure)
 {
-    return QDesktopServices::openUrl(Url);
+    // QDesktopServices starts xdg-open detached and never learns that it
+    // found no program for the file. Run here, its exit status tells; the
+    // window is not held while it (or the program it waits for) runs.
+    auto *lpRun = new QProcess(&OpenServiceRuns);
+    auto Fail = std::make_shared<std::function<void()>>(std::move(OnFailure));
+    const auto Report = [Fail] {
+        if (*Fail)
+            std::exchange(*Fail, nullptr)();
+    };
+    QObject::connect(lpRun, &QProcess::errorOccurred, lpRun, [lpRun, Report](QProcess::ProcessError eError) {
+        if (eError == QProcess::FailedToStart)
+        {
+            Report();
+            lpRun->deleteLater();
+        }
+    });
+    QObject::connect(lpRun, &QProcess::finished, lpRun, [lpRun, Report](int iExitCode, QProcess::ExitStatus eStatus) {
+        if (iExitCode != 0 || eStatus != QProcess::NormalExit)
+            Report();
+        lpRun->deleteLater();
+    });
+    // What it says about a failure reaches the terminal the program runs in.
+    lpRun->setProcessChannelMode(QProcess::ForwardedChannels);
+    lpRun->setStandardInputFile(QProcess::nullDevice());
+    // The encoded address keeps a name's bytes that are not UTF-8 intact.
+    lpRun->start(QStringLiteral("xdg-open"), {QString::fromLatin1(Url.toEncoded())});
 }
 
 void QtDesktop::StartDrag(QWidget *lpSource, QMimeData *lpData, Qt::DropActions eActions)

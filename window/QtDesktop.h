@@ -1,9 +1,10 @@
 #pragma once
-// The desktop as Qt provides it: QMessageBox, QFileDialog, QDesktopServices
-// and QDrag.
+// The desktop as Qt provides it: QMessageBox, QFileDialog, QDrag, and the
+// desktop's open service (xdg-open) run through QProcess.
 
 #include "window/IDesktop.h"
 
+#include <QObject>
 #include <QPointer>
 
 class QFileDialog;
@@ -20,7 +21,7 @@ public:
     void ShowErrorBox(QWidget *lpOwner, const QString &sText) override;
     QString GetOpenFileName(QWidget *lpOwner) override;
     std::optional<QString> BrowseForFolder(QWidget *lpOwner, const QString &sStartFolder) override;
-    bool OpenUrl(const QUrl &Url) override;
+    void OpenUrl(const QUrl &Url, std::function<void()> OnFailure) override;
     void StartDrag(QWidget *lpSource, QMimeData *lpData, Qt::DropActions eActions) override;
     int ExecDialog(QDialog &Dialog) override;
 
@@ -28,6 +29,9 @@ private:
     // Made on first use and kept, so that the next use opens where the last
     // one ended.
     QPointer<QFileDialog> dlgOpenGCFFile;
+    // Holds the open service's runs that have not ended; ending the program
+    // ends them (not the programs they started).
+    QObject OpenServiceRuns;
 };
 
 }  // namespace Larkspur

@@ -1,6 +1,8 @@
-// The program's entry: builds the file-type table, makes the main window with
-// the command line and runs the event loop until the window closes.
+// The program's entry: answers --help and --version, or builds the file-type
+// table, makes the main window with the command line and the user's program
+// files, and runs the event loop until the window closes.
 
+#include "settings/CProgramFiles.h"
 #include "window/CLarkspur.h"
 #include "window/CommandLine.h"
 #include "window/Images.h"
@@ -8,9 +10,23 @@
 #include "window/Utils.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QProcessEnvironment>
+
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
+    // Answered before the toolkit starts, so that they work without a display.
+    QStringList Arguments;
+    for (int i = 1; i < argc; ++i)
+        Arguments.append(QFile::decodeName(argv[i]));
+    if (const std::optional<QString> sText = Larkspur::InformationText(Arguments))
+    {
+        std::fputs(sText->toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Larkspur"));
     QApplication::setWindowIcon(Larkspur::ProgramIcon());
@@ -18,7 +34,9 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     Larkspur::QtDesktop Desktop;
-    Larkspur::CLarkspur Window(Larkspur::RebuildCommandLine(QCoreApplication::arguments().mid(1)), Desktop);
+    Larkspur::CLarkspur Window(Larkspur::RebuildCommandLine(QCoreApplication::arguments().mid(1)), Desktop,
+                               CProgramFiles::Locate(QCoreApplication::applicationDirPath(),
+                                                     QProcessEnvironment::systemEnvironment()));
     Window.show();
     QApplication::exec();
     return 0;

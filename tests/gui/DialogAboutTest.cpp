@@ -93,6 +93,18 @@ TEST(DialogAbout, TheLinkOpensTheInstalledReadmeThroughTheDesktop)
         ASSERT_TRUE(Readme.open(QIODevice::WriteOnly));
         EXPECT_EQ(CAbout::DocumentationUrl(sBin), QUrl::fromLocalFile(Readme.fileName()));
     }
+
+    // Run from a build folder: the source tree's, even with one installed.
+    ASSERT_TRUE(Root.mkpath(QStringLiteral("src")) && Root.mkpath(QStringLiteral("build/sub")));
+    QFile Source(Root.filePath(QStringLiteral("src/README.md")));
+    ASSERT_TRUE(Source.open(QIODevice::WriteOnly));
+    const QString sBuild = Root.filePath(QStringLiteral("build")), sSource = Root.filePath(QStringLiteral("src"));
+    EXPECT_EQ(CAbout::DocumentationUrl(sBuild + "/sub", sBuild, sSource), QUrl::fromLocalFile(Source.fileName()));
+    EXPECT_EQ(CAbout::DocumentationUrl(sBin, sBuild, sSource),
+              QUrl::fromLocalFile(Root.filePath(QStringLiteral("bin/README.md"))));
+    // A folder whose name only begins like the build folder's is not in it.
+    EXPECT_EQ(CAbout::DocumentationUrl(sBuild + "-other", sBuild, sSource),
+              QUrl::fromLocalFile(Root.filePath(QStringLiteral("share/doc/larkspur/README.md"))));
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ public:
     QString sOpenFileName;                   // "" acts as Cancel
     std::optional<QString> sFolder;          // nullopt acts as Cancel
     bool bOpenUrlSucceeds = true;
+    bool bOpenUrlAnswersLater = false;       // a failure waits in LateFailures
     std::function<int(QDialog &)> OnDialog;  // default: reject at once
     std::function<void()> OnBrowseForFolder; // runs before the folder is given
 
@@ -38,6 +39,7 @@ public:
     int iOpenFileDialogs = 0;
     QStringList FolderPickerStarts;
     std::vector<QUrl> OpenedUrls;
+    std::vector<std::function<void()>> LateFailures;
     std::vector<SDrag> Drags;
     int iDialogs = 0;
 
@@ -57,10 +59,16 @@ public:
         return sFolder;
     }
 
-    bool OpenUrl(const QUrl &Url) override
+    void OpenUrl(const QUrl &Url, std::function<void()> OnFailure) override
     {
         OpenedUrls.push_back(Url);
-        return bOpenUrlSucceeds;
+        if (!bOpenUrlSucceeds && OnFailure)
+        {
+            if (bOpenUrlAnswersLater)
+                LateFailures.push_back(std::move(OnFailure));
+            else
+                OnFailure();
+        }
     }
 
     void StartDrag(QWidget *lpSource, QMimeData *lpData, Qt::DropActions eActions) override

@@ -1,7 +1,8 @@
 #pragma once
 // A fresh main window per test: a temporary program folder (for the log, the
-// settings file and the temporary folder), a temporary work folder for
-// archives and extraction targets, and the recording desktop.
+// settings file, and in its tmp/ the window's private temporary folder), a
+// temporary work folder for archives and extraction targets, and the
+// recording desktop.
 
 #include "FakeDesktop.h"
 
@@ -22,13 +23,66 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <ostream>
+
+#include <unistd.h>
 
 inline void PrintTo(const QString &sText, std::ostream *lpStream)
 {
     *lpStream << '"' << sText.toStdString() << '"';
 }
+
+// Takes what the process writes to standard error, from construction until
+// Text(), into a file: the window reports there what it can no longer show.
+class CStandardErrorCapture
+{
+public:
+    CStandardErrorCapture() : lpFile(std::tmpfile())
+    {
+        std::fflush(stderr);
+        iSaved = ::dup(STDERR_FILENO);
+        if (lpFile)
+            ::dup2(::fileno(lpFile), STDERR_FILENO);
+    }
+    ~CStandardErrorCapture()
+    {
+        Restore();
+        if (lpFile)
+            std::fclose(lpFile);
+    }
+    CStandardErrorCapture(const CStandardErrorCapture &) = delete;
+    CStandardErrorCapture &operator=(const CStandardErrorCapture &) = delete;
+
+    QString Text()
+    {
+        Restore();
+        QByteArray Bytes;
+        if (lpFile)
+        {
+            std::rewind(lpFile);
+            char Buffer[4096];
+            for (size_t uiRead; (uiRead = std::fread(Buffer, 1, sizeof Buffer, lpFile)) > 0;)
+                Bytes.append(Buffer, qsizetype(uiRead));
+        }
+        return QString::fromLocal8Bit(Bytes);
+    }
+
+private:
+    void Restore()
+    {
+        if (iSaved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(iSaved, STDERR_FILENO);
+        ::close(iSaved);
+        iSaved = -1;
+    }
+
+    std::FILE *lpFile;
+    int iSaved = -1;
+};
 
 class WindowTest : public ::testing::Test
 {
@@ -44,6 +98,7 @@ protected:
     {
         sPreviousFolder = QDir::currentPath();
         QDir::setCurrent(WorkFolder.path());
+        ASSERT_TRUE(QDir(ProgramFolder.path()).mkdir(QStringLiteral("tmp")));
     }
     void TearDown() override
     {
@@ -55,9 +110,25 @@ protected:
     // Makes and shows the window; its load runs then.
     void Start(const QString &sCommandLine = QString())
     {
-        Window = std::make_unique<Larkspur::CLarkspur>(sCommandLine, Desktop, ProgramFolder.path());
+        Window = std::make_unique<Larkspur::CLarkspur>(sCommandLine, Desktop, Files());
         Window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+    }
+
+    SProgramFiles Files() const
+    {
+        return {ProgramFolder.filePath(QStringLiteral("larkspur.cfg")),
+                ProgramFolder.filePath(QStringLiteral("larkspur.log")), {ProgramFolder.filePath(QStringLiteral("tmp"))}};
+    }
+
+    // The window's private temporary folder (no trailing separator), or ""
+    // while there is none.
+    QString TempDirectory() const
+    {
+        const QDir Parent(ProgramFolder.filePath(QStringLiteral("tmp")));
+        const QStringList Made = Parent.entryList({QStringLiteral("larkspur-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+        EXPECT_LE(Made.size(), 1);
+        return Made.isEmpty() ? QString() : Parent.filePath(Made.first());
     }
 
     QString WriteArchive(const QString &sName, const GcfBuilder::SArchive &Archive)

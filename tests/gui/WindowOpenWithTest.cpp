@@ -21,7 +21,7 @@ protected:
         SItem NoData = SItem::File("nodata.txt", "");
         NoData.bNoData = true;
         Start();
-        sTemp = ProgramFolder.filePath("temp");
+        sTemp = TempDirectory();
         Open(WriteArchive("open.gcf", SItem::Folder("r", {SItem::File("b.txt", "bytes of b"),
                                                           SItem::Folder("f", {SItem::File("c.txt", "c")}), NoData,
                                                           SItem::File("d.txt", "d")})));
@@ -62,6 +62,25 @@ TEST_F(WindowOpenWithTest, FailedShellExecuteShowsTheBox)
     Action("btnExecuteGCFListViewItem")->trigger();
     EXPECT_EQ(Desktop.ErrorBoxes, QStringList{"Failed to shell execute:\n" + sTemp +
                                               "/d.txt\n\nFile type has no default program associated with it."});
+}
+
+TEST_F(WindowOpenWithTest, TheBoxComesWhenTheDesktopAnswersAndNeverAfterTheWindowIsGone)
+{
+    Desktop.bOpenUrlSucceeds = false;
+    Desktop.bOpenUrlAnswersLater = true;
+    for (int iTime = 0; iTime < 2; ++iTime)
+    {
+        SelectRows({3});
+        Action("btnExecuteGCFListViewItem")->trigger();
+    }
+    ASSERT_EQ(Desktop.LateFailures.size(), 2u);
+    EXPECT_TRUE(Desktop.ErrorBoxes.isEmpty());
+    Desktop.LateFailures[0]();
+    EXPECT_EQ(Desktop.ErrorBoxes.size(), 1);
+    Window->close();
+    Window.reset();
+    Desktop.LateFailures[1]();
+    EXPECT_EQ(Desktop.ErrorBoxes.size(), 1);
 }
 
 TEST_F(WindowOpenWithTest, FileWithoutDataOpensNothing)

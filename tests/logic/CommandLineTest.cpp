@@ -3,8 +3,15 @@
 
 #include "window/CommandLine.h"
 
+#include "Version.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using Larkspur::AbsoluteArchivePath;
+using Larkspur::InformationText;
 using Larkspur::PathFromCommandLine;
 using Larkspur::RebuildCommandLine;
 
@@ -53,6 +60,49 @@ TEST(CommandLineTest, AnArgumentComesBackWhole)
         const QString sPath = QString::fromUtf8(szPath);
         EXPECT_EQ(PathFromCommandLine(RebuildCommandLine({sPath, "--other"})), sPath) << szPath;
     }
+}
+
+TEST(CommandLineTest, RelativePathIsMadeAbsoluteFromTheCurrentFolder)
+{
+    QTemporaryDir Folder;
+    const QDir Root(Folder.path());
+    ASSERT_TRUE(Root.mkpath("sub") && Root.mkpath("elsewhere/deep"));
+    for (const char *szFile : {"a.gcf", "elsewhere/a.gcf"})
+    {
+        QFile File(Root.filePath(szFile));
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    }
+    // Through the link, "link/.." is elsewhere/, not the folder holding the link.
+    ASSERT_TRUE(QFile::link(Root.filePath("elsewhere/deep"), Root.filePath("link")));
+    const QString sRoot = Folder.path();
+    const struct
+    {
+        QString sPath, sExpected;
+    } Cases[] = {
+        {"a.gcf", sRoot + "/a.gcf"},
+        {"./a.gcf", sRoot + "/a.gcf"},
+        {"sub/../a.gcf", sRoot + "/a.gcf"},
+        {"link/../a.gcf", sRoot + "/link/../a.gcf"},
+        {"missing/../a.gcf", sRoot + "/missing/../a.gcf"},
+        {"/abs/./x.gcf", "/abs/./x.gcf"},  // an absolute path is the caller's own
+        {"", ""},
+    };
+    for (const auto &Case : Cases)
+        EXPECT_EQ(AbsoluteArchivePath(Case.sPath, sRoot).toStdString(), Case.sExpected.toStdString())
+            << Case.sPath.toStdString();
+}
+
+TEST(CommandLineTest, HelpAndVersionAnswerOnlyAsTheFirstArgument)
+{
+    EXPECT_EQ(InformationText({"--version"}), QString("larkspur " LARKSPUR_VERSION "\n"));
+    for (const char *szHelp : {"--help", "-h"})
+    {
+        const std::optional<QString> sHelp = InformationText({szHelp});
+        ASSERT_TRUE(sHelp.has_value()) << szHelp;
+        EXPECT_TRUE(sHelp->startsWith("Usage: larkspur [ARCHIVE]\n"));
+    }
+    for (const QStringList &Arguments : {QStringList{}, QStringList{"a.gcf", "--help"}, QStringList{"--helpful.gcf"}})
+        EXPECT_FALSE(InformationText(Arguments).has_value()) << Arguments.join(' ').toStdString();
 }
 
 }  // namespace
