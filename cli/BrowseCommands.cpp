@@ -1,6 +1,6 @@
 #include "BrowseCommands.h"
 
-#include "CliCommon.h"
+#include "CliArchive.h"
 #include "archive/CGCF.h"
 #include "dialogs/Search.h"
 #include "window/Utils.h"

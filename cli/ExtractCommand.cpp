@@ -1,6 +1,6 @@
 #include "ExtractCommand.h"
 
-#include "CliCommon.h"
+#include "CliArchive.h"
 #include "archive/CGCF.h"
 #include "extract/CExtraction.h"
 

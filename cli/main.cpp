@@ -3,7 +3,7 @@
 // names are written as the archive's bytes.
 
 #include "BrowseCommands.h"
-#include "CliCommon.h"
+#include "CliArchive.h"
 #include "ExtractCommand.h"
 #include "Version.h"
 

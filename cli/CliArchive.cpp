@@ -1,4 +1,4 @@
-#include "CliCommon.h"
+#include "CliArchive.h"
 
 #include "archive/CGCF.h"
 
