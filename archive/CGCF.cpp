@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -387,3 +390,5 @@ void CGCF::Dump() const
     Section("Data Block Header", lpDataBlockHeader, sizeof(GCFDataBlockHeader));
     File.Close();
 }
+
+}  // namespace Larkspur

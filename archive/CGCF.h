@@ -13,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+namespace Larkspur
+{
+
 // One item of a directory walk, in pre-order: the item and the position (in
 // the walk's own vector) of the folder that holds it.
 struct SDirectoryWalkItem
@@ -237,3 +240,5 @@ EDataWalk CGCF::WalkItemData(uint32_t uiFirstEntry, EntryFn &&OnEntry, StepFn &&
         uiEntry = uiNext;
     }
 }
+
+}  // namespace Larkspur

@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cstring>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -333,3 +336,5 @@ const GCFBlockEntry *CGCF::GetBlockEntry(uint32_t uiBlockEntryIndex) const
         return nullptr;
     return &lpBlockEntries[uiBlockEntryIndex];
 }
+
+}  // namespace Larkspur

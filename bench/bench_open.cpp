@@ -21,6 +21,8 @@
 #include <system_error>
 #include <vector>
 
+using namespace Larkspur;
+
 namespace
 {
 

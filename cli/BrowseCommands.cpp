@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <vector>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -124,7 +127,7 @@ int RunFindCommand(const std::string &sArchive, const std::string &sText)
         return CLI_EXIT_USAGE;
 
     bool bComplete = true;
-    const std::vector<uint32_t> Matches = FindItems(GCFFile, Utils::DecodeName(sText), &bComplete);
+    const std::vector<uint32_t> Matches = FindMatchingItems(GCFFile, Utils::DecodeName(sText), &bComplete);
     std::string sOutput;
     for (const uint32_t uiIndex : Matches)
     {
@@ -140,3 +143,5 @@ int RunFindCommand(const std::string &sArchive, const std::string &sText)
     WriteOut(SearchResultLine(sText, Matches.size()) + "\n");
     return CLI_EXIT_OK;
 }
+
+}  // namespace Larkspur

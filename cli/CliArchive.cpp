@@ -7,6 +7,9 @@
 #include <cstdio>
 #include <vector>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -112,3 +115,5 @@ void WriteError(std::string_view sText)
     std::fflush(stdout);  // keeps the two streams in order on a shared terminal
     std::fwrite(sText.data(), 1, sText.size(), stderr);
 }
+
+}  // namespace Larkspur

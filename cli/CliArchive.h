@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+namespace Larkspur
+{
+
 class CGCF;
 
 // Exit statuses. Scripts tell a refused archive or a bad command line (2)
@@ -32,3 +35,5 @@ std::string ItemLocation(const CGCF &GCFFile, uint32_t uiDirectoryIndex);
 // Bytes to stdout or stderr, unchanged.
 void WriteOut(std::string_view sText);
 void WriteError(std::string_view sText);
+
+}  // namespace Larkspur

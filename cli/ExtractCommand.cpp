@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -246,3 +249,5 @@ int RunExtractCommand(const std::string &sArchive, const std::vector<std::string
     }
     return Console.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }
+
+}  // namespace Larkspur

@@ -5,5 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace Larkspur
+{
+
 int RunExtractCommand(const std::string &sArchive, const std::vector<std::string> &Items,
                       const std::string &sOutputDirectory);
+
+}  // namespace Larkspur

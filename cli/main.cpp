@@ -16,6 +16,8 @@
 #include <system_error>
 #include <vector>
 
+using namespace Larkspur;
+
 namespace
 {
 

@@ -16,6 +16,9 @@
 #include <iterator>
 #include <utility>
 
+namespace Larkspur
+{
+
 const char *const CAbout::RELEASE_DATE = "12/08/2026";
 const char *const CAbout::AUTHOR = "Larkspur Developers";
 
@@ -147,3 +150,5 @@ void CAbout::lnkWebSite_LinkClicked(const QString &sLink)
     if (OpenUrl)
         OpenUrl(QUrl(sLink));
 }
+
+}  // namespace Larkspur

@@ -16,6 +16,9 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
+namespace Larkspur
+{
+
 class CAbout : public QDialog
 {
     Q_OBJECT
@@ -57,3 +60,5 @@ private:
     QLabel *lnkWebSite = nullptr;
     QPushButton *btnOK = nullptr;
 };
+
+}  // namespace Larkspur

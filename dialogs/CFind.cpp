@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -74,3 +77,5 @@ void CFind::txtFind_TextChanged(const QString &sText)
 {
     btnFind->setEnabled(!sText.trimmed().isEmpty());
 }
+
+}  // namespace Larkspur

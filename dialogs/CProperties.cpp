@@ -11,6 +11,9 @@
 
 #include <algorithm>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -165,3 +168,5 @@ QString CProperties::FlagsText(uint32_t uiFlags)
 {
     return QStringLiteral("%1").arg(uiFlags, 8, 16, QLatin1Char('0'));
 }
+
+}  // namespace Larkspur

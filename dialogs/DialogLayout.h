@@ -14,6 +14,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace Larkspur
+{
+
 class CDialogLayout
 {
 public:
@@ -56,3 +59,5 @@ private:
     double dScaleX = 1.0;
     double dScaleY = 1.0;
 };
+
+}  // namespace Larkspur

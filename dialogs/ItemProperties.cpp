@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -57,3 +60,5 @@ SItemProperties GatherProperties(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
     Properties.uiFlags = lpEntry ? lpEntry->uiFlags : 0;
     return Properties;
 }
+
+}  // namespace Larkspur

@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <cstdlib>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -341,3 +344,5 @@ void CExtraction::WriteRed(std::string_view sPath, std::string_view sReason)
     sLine.append(sPath).append(" (").append(sReason).append(").");
     Console.WriteLine(sLine, ELineColor::Red);
 }
+
+}  // namespace Larkspur

@@ -12,6 +12,9 @@
 #include <string_view>
 #include <vector>
 
+namespace Larkspur
+{
+
 // Present only while an abort dialog is shown: it decides progress counting,
 // event processing between items and abort checks.
 class IExtractionHook
@@ -75,3 +78,5 @@ private:
     // lead back into it is written once, not forever.
     std::vector<bool> Visited;
 };
+
+}  // namespace Larkspur

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -229,3 +232,5 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values)
     File.close();
     return File.error() == QFileDevice::NoError;
 }
+
+}  // namespace Larkspur

@@ -27,7 +27,6 @@
 #include <string>
 #include <vector>
 
-class CAbout;
 class QAbstractItemView;
 class QAction;
 class QActionGroup;
@@ -44,6 +43,7 @@ namespace Larkspur
 {
 
 class CAbort;
+class CAbout;
 class GCFDetailsView;
 class GCFListView;
 class GCFTreeNode;

@@ -8,11 +8,10 @@
 
 #include <cstdint>
 
-class CGCF;
-
 namespace Larkspur
 {
 
+class CGCF;
 class GCFTreeNode;
 
 class GCFListViewItem

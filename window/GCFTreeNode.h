@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <vector>
 
-class CGCF;
-struct SDirectoryWalkItem;
-
 namespace Larkspur
 {
+
+class CGCF;
+struct SDirectoryWalkItem;
 
 class GCFTreeNode : public QTreeWidgetItem
 {

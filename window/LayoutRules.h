@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
-class CGCF;
-
 namespace Larkspur
 {
+
+class CGCF;
 
 // The path panel takes two fifths of the status bar, the other three one
 // fifth each; no fifth is narrower than the path panel's minimum width.

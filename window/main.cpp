@@ -14,7 +14,7 @@ int main(int argc, char **argv)
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Larkspur"));
     QApplication::setWindowIcon(Larkspur::ProgramIcon());
-    Utils::BuildExtTable();
+    Larkspur::Utils::BuildExtTable();
     QCoreApplication::processEvents();
 
     Larkspur::QtDesktop Desktop;

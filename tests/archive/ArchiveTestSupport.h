@@ -19,6 +19,9 @@
 
 #include <unistd.h>
 
+namespace Larkspur
+{
+
 inline void PrintTo(EDataWalk eResult, std::ostream *pStream)
 {
     static const char *const Names[] = {"Complete", "Stopped", "NoData", "BadEntry", "EntryLoop",
@@ -26,8 +29,12 @@ inline void PrintTo(EDataWalk eResult, std::ostream *pStream)
     *pStream << Names[static_cast<int>(eResult)];
 }
 
+}  // namespace Larkspur
+
 namespace ArchiveTest
 {
+
+using namespace Larkspur;
 
 class CTempFolder
 {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 
+using namespace Larkspur;
 using namespace ArchiveTest;
 using namespace GcfBuilder;
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <sstream>
 
+using namespace Larkspur;
 using namespace ArchiveTest;
 using namespace GcfBuilder;
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 
+using namespace Larkspur;
 using namespace ArchiveTest;
 using namespace GcfBuilder;
 

@@ -16,6 +16,8 @@
 #include <functional>
 #include <vector>
 
+using namespace Larkspur;
+
 namespace
 {
 

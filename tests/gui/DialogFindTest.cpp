@@ -8,6 +8,8 @@
 
 #include <ostream>
 
+using namespace Larkspur;
+
 static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
 
 namespace

@@ -13,6 +13,8 @@
 #include <ostream>
 #include <string>
 
+using namespace Larkspur;
+
 static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
 
 namespace

@@ -13,6 +13,7 @@
 
 #include <string>
 
+using namespace Larkspur;
 using GcfBuilder::SItem;
 
 namespace

@@ -18,6 +18,8 @@
 namespace ExtractionTest
 {
 
+using namespace Larkspur;
+
 struct SLine
 {
     std::string sText;

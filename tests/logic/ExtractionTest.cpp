@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 
+using namespace Larkspur;
 using namespace ExtractionTest;
 using GcfBuilder::SItem;
 

@@ -10,6 +10,8 @@
 #include <optional>
 #include <ostream>
 
+using namespace Larkspur;
+
 static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
 
 namespace

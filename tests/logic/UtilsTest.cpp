@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+using namespace Larkspur;
+
 // Readable failures; internal, so that other test files may have their own.
 static void PrintTo(const QString &sText, std::ostream *lpStream)
 {
