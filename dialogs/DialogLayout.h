@@ -44,9 +44,6 @@ public:
         return QRect(TopLeft, QPoint(X(Rect.x() + Rect.width()), Y(Rect.y() + Rect.height())) - QPoint(1, 1));
     }
 
-    double ScaleX() const { return dScaleX; }
-    double ScaleY() const { return dScaleY; }
-
     const QFontMetrics Metrics;
 
 private:

@@ -49,11 +49,6 @@ bool CLarkspur::WriteConfigFile(const QString &sConfigFile)
     return CConfigFile::Write(sConfigFile, Values);
 }
 
-bool CLarkspur::ProcessLine(const QString &sLine, QString &sArg, QString &sVal)
-{
-    return CConfigFile::ProcessLine(sLine, sArg, sVal);
-}
-
 void CLarkspur::AddRecentFile(const QString &sFile)
 {
     if (RecentFiles.Add(sFile))

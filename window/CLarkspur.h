@@ -132,7 +132,6 @@ private:
     // The selected rows in the order in which they stand in the list.
     std::vector<int> SelectedListRows() const;
     void ClearListSelection();
-    QAbstractItemView *CurrentListView() const;
     void UpdateListViewSizing();
 
     // --- extract/CLarkspur_Extract.cpp: extraction and the abort dialog ------
@@ -172,7 +171,6 @@ private:
     // --- settings/CLarkspur_Settings.cpp: settings, recent files, placement --
     bool LoadConfigFile(const QString &sConfigFile);
     bool WriteConfigFile(const QString &sConfigFile);
-    bool ProcessLine(const QString &sLine, QString &sArg, QString &sVal);
     void AddRecentFile(const QString &sFile);
     void UpdateRecentFiles();
     void btnRecentFile_Click(QAction *lpSender);

@@ -357,8 +357,8 @@ void CLarkspur::lstGCFFile_MouseUp(QAbstractItemView *lpView, Qt::MouseButton eB
     const QModelIndex Item = lpView->indexAt(Position);
     if (!Item.isValid())
         return;
-    const int iType = ListModel->Row(Item.row()).GetListViewItemType();
-    btnExecuteGCFListViewItem->setVisible(ListMenuShowsShellExecute(iType, int(SelectedListRows().size())));
+    const EItemType eType = ListModel->Row(Item.row()).GetListViewItemType();
+    btnExecuteGCFListViewItem->setVisible(ListMenuShowsShellExecute(eType, int(SelectedListRows().size())));
     mnuGCFListViewItem->popup(lpView->viewport()->mapToGlobal(Position));
 }
 

@@ -3,17 +3,16 @@
 #include "archive/CGCF.h"
 #include "window/GCFTreeNode.h"
 #include "window/LayoutRules.h"
-#include "window/MenuRules.h"
 #include "window/Utils.h"
 
 namespace Larkspur
 {
 
-GCFListViewItem::GCFListViewItem(const QString &sName, int32_t ListViewItemType, uint32_t iItemSize,
+GCFListViewItem::GCFListViewItem(const QString &sName, EItemType ListViewItemType, uint32_t iItemSize,
                                  GCFTreeNode *TreeNode)
     : TreeNode(TreeNode), ListViewItemType(ListViewItemType), sName(sName)
 {
-    if (ListViewItemType == FOLDER_ITEM)
+    if (ListViewItemType == EItemType::Folder)
     {
         sSize = ItemCountToString(iItemSize);
         sType = QStringLiteral("Folder");
@@ -37,7 +36,7 @@ GCFListViewItem MakeListViewItem(const CGCF &GCFFile, GCFTreeNode *TreeNode)
     const uint32_t uiItemSize = lpEntry ? uint32_t(lpEntry->uiItemSize) : 0;
     // The root's stored name is not shown anywhere: it is always "root".
     const QString sName = uiIndex == 0 ? QStringLiteral("root") : Utils::DecodeName(GCFFile.GetDirectoryItemName(uiIndex));
-    return GCFListViewItem(sName, GCFFile.IsFolder(uiIndex) ? FOLDER_ITEM : FILE_ITEM, uiItemSize, TreeNode);
+    return GCFListViewItem(sName, GCFFile.IsFolder(uiIndex) ? EItemType::Folder : EItemType::File, uiItemSize, TreeNode);
 }
 
 }  // namespace Larkspur
