@@ -53,10 +53,11 @@ int RunInfoCommand(const std::string &sArchive)
         return CLI_EXIT_USAGE;
 
     std::string sText;
-    sText += "Version: " + Decimal(GCFFile.lpHeader->uiVersion) + "\n";
-    sText += "Size: " + ToOutput(Utils::FileSizeToString(GCFFile.lpHeader->uiRecordedSize)) + "\n";
-    sText += "Blocks: " + Decimal(GCFFile.lpDataBlockHeader->uiUsedBlocks) + "/" +
-             Decimal(GCFFile.lpDataBlockHeader->uiTotalBlocks) + "\n";
+    const GCFHeader &Header = *GCFFile.GetPositions().lpHeader;
+    const GCFDataBlockHeader &DataBlockHeader = *GCFFile.GetPositions().lpDataBlockHeader;
+    sText += "Version: " + Decimal(Header.uiVersion) + "\n";
+    sText += "Size: " + ToOutput(Utils::FileSizeToString(Header.uiRecordedSize)) + "\n";
+    sText += "Blocks: " + Decimal(DataBlockHeader.uiUsedBlocks) + "/" + Decimal(DataBlockHeader.uiTotalBlocks) + "\n";
     sText += "Items: " + Decimal(GCFFile.GetItemCount()) + "\n";
     sText += "Folders: " + Decimal(GCFFile.GetDirectoryItemFolderCount(0)) + "\n";
     sText += "Files: " + Decimal(GCFFile.GetDirectoryItemFileCount(0)) + "\n";
@@ -109,7 +110,7 @@ int RunDumpCommand(const std::string &sArchive)
 
     // The dump itself reports nothing; a folder that cannot take the file is
     // found out here, so that a dump never written is not reported as done.
-    std::FILE *lpProbe = std::fopen("dump.txt", "ab");
+    std::FILE *lpProbe = std::fopen(GCFFile.GetDumpPath().c_str(), "ab");
     if (!lpProbe)
     {
         WriteError("Error:\nCould not write dump.txt in the current folder.\n");

@@ -128,7 +128,7 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
     if (uiDepth > 1)
         MarkVisited(uiDirectoryIndex);
     const uint32_t uiFirstEntry = GCFFile.GetFirstEntry(uiDirectoryIndex);
-    if (uiFirstEntry == GCFFile.lpBlockEntryHeader->uiEntryCount)
+    if (uiFirstEntry == GCFFile.GetPositions().lpBlockEntryHeader->uiEntryCount)
     {
         WriteRed(sName, "no physical data to write");
         return false;
@@ -209,7 +209,7 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
     }
     sPath += sName;
 
-    COutputFile File(GCFFile.lpBase);
+    COutputFile File(GCFFile.GetPositions().lpBase);
     switch (File.Open(sPath, GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
     {
     case EOpenOutput::Opened:

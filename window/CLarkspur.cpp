@@ -205,7 +205,7 @@ void CLarkspur::CloseGCFFile()
 
     if (GCFFile->Opened())
     {
-        const QString sFileName = QFile::decodeName(GCFFile->GetFileName());
+        const QString sFileName = QFile::decodeName(QByteArray::fromStdString(GCFFile->GetFileName()));
         GCFFile->Close();
         WriteLine(sFileName + QStringLiteral(" closed."), ELineColor::Green);
     }
@@ -221,6 +221,11 @@ void CLarkspur::ShowStatus(const SStatusTexts &Texts)
     pnlFileSize->setText(Texts.sFileSize);
     pnlGCFVersion->setText(Texts.sGCFVersion);
     pnlUsedBlocks->setText(Texts.sUsedBlocks);
+}
+
+void CLarkspur::SetDumpFolder(const QString &sFolder)
+{
+    GCFFile->SetDumpFolder(StringToCharPointer(sFolder));
 }
 
 void CLarkspur::btnOpen_Click()

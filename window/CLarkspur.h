@@ -62,6 +62,10 @@ public:
               const QString &sProgramFolder = QCoreApplication::applicationDirPath());
     ~CLarkspur() override;
 
+    // Where a refused archive's dump.txt goes: the current folder unless
+    // another is given (tests keep it in a temporary folder).
+    void SetDumpFolder(const QString &sFolder);
+
 protected:
     void showEvent(QShowEvent *lpEvent) override;
     void closeEvent(QCloseEvent *lpEvent) override;

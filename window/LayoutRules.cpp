@@ -30,8 +30,8 @@ SStatusTexts StatusTexts(const CGCF &GCFFile, const QString &sFileName)
 {
     if (!GCFFile.Opened())
         return EmptyStatusTexts();
-    const GCFHeader &Header = *GCFFile.lpHeader;
-    const GCFDataBlockHeader &DataBlockHeader = *GCFFile.lpDataBlockHeader;
+    const GCFHeader &Header = *GCFFile.GetPositions().lpHeader;
+    const GCFDataBlockHeader &DataBlockHeader = *GCFFile.GetPositions().lpDataBlockHeader;
     return SStatusTexts{
         sFileName,
         Utils::FileSizeToString(Header.uiRecordedSize),

@@ -33,8 +33,8 @@ SWalk Walk(const CGCF &GCF, uint32_t uiIndex, uint32_t uiStopAfterSteps = 0xFFFF
         [&](const GCFBlockEntry &) { return ++Result.uiEntries < 1000; },
         [&](uint64_t uiOffset, uint32_t uiLength)
         {
-            EXPECT_LE(uiOffset + uiLength, GCF.uiFileSize);
-            Result.sData.append(reinterpret_cast<const char *>(GCF.lpBase + uiOffset), uiLength);
+            EXPECT_LE(uiOffset + uiLength, GCF.GetFileSize());
+            Result.sData.append(reinterpret_cast<const char *>(GCF.GetPositions().lpBase + uiOffset), uiLength);
             Result.Steps.push_back(uiLength);
             return Result.Steps.size() < uiStopAfterSteps;
         });

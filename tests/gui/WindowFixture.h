@@ -38,24 +38,14 @@ protected:
     FakeDesktop Desktop;
     std::unique_ptr<Larkspur::CLarkspur> Window;
 
-    // The reader writes its dump into the current folder: keep that a
-    // temporary one too.
-    void SetUp() override
-    {
-        sPreviousFolder = QDir::currentPath();
-        QDir::setCurrent(WorkFolder.path());
-    }
-    void TearDown() override
-    {
-        Window.reset();
-        QDir::setCurrent(sPreviousFolder);
-    }
-    QString sPreviousFolder;
+    void TearDown() override { Window.reset(); }
 
-    // Makes and shows the window; its load runs then.
-    void Start(const QString &sCommandLine = QString())
+    // Makes and shows the window; its load runs then. A refused archive's
+    // dump goes to sDumpFolder, the work folder unless given.
+    void Start(const QString &sCommandLine = QString(), const QString &sDumpFolder = QString())
     {
         Window = std::make_unique<Larkspur::CLarkspur>(sCommandLine, Desktop, ProgramFolder.path());
+        Window->SetDumpFolder(sDumpFolder.isEmpty() ? WorkFolder.path() : sDumpFolder);
         Window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
     }
