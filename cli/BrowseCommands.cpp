@@ -3,6 +3,7 @@
 #include "CliArchive.h"
 #include "archive/CGCF.h"
 #include "dialogs/Search.h"
+#include "window/ItemTexts.h"
 #include "window/Utils.h"
 
 #include <cstdio>
@@ -25,24 +26,6 @@ std::string Decimal(uint64_t uiNumber)
     return std::to_string(uiNumber);
 }
 
-// The Size column of the item list: a folder's number of items, ungrouped,
-// or a file's short size text.
-std::string SizeColumn(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
-{
-    const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
-    const uint32_t uiItemSize = lpEntry ? static_cast<uint32_t>(lpEntry->uiItemSize) : 0;
-    if (GCFFile.IsFolder(uiDirectoryIndex))
-        return Decimal(uiItemSize) + (uiItemSize == 1 ? " Item" : " Items");
-    return ToOutput(Utils::FileSizeToString(uiItemSize));
-}
-
-// The Type column of the item list.
-std::string TypeColumn(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
-{
-    if (GCFFile.IsFolder(uiDirectoryIndex))
-        return "Folder";
-    return ToOutput(Utils::FileTypeToString(Utils::DecodeName(GCFFile.GetDirectoryItemName(uiDirectoryIndex))));
-}
 
 }  // namespace
 
@@ -86,11 +69,12 @@ int RunListCommand(const std::string &sArchive, const std::optional<std::string>
     for (const SDirectoryWalkItem &Item : Items)
     {
         const uint32_t uiIndex = Item.uiDirectoryIndex;
+        const SItemRow Row = ReadItemRow(GCFFile, uiIndex);
         sLine = ItemLocation(GCFFile, uiIndex);
         sLine += '\t';
-        sLine += SizeColumn(GCFFile, uiIndex);
+        sLine += ToOutput(ItemSizeText(Row.eType, Row.uiItemSize));
         sLine += '\t';
-        sLine += TypeColumn(GCFFile, uiIndex);
+        sLine += ToOutput(ItemTypeText(Row.eType, Row.sName));
         sLine += '\n';
         WriteOut(sLine);
     }

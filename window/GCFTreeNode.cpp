@@ -58,9 +58,8 @@ GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkI
             continue;
         const uint32_t uiIndex = Items[uiSlot].uiDirectoryIndex;
         const EItemType eType = uiSlot == 0 || GCFFile.IsFolder(uiIndex) ? EItemType::Folder : EItemType::File;
-        // The root's stored name is not shown; the tree always calls it "root".
-        const QString sName = uiSlot == 0 ? QStringLiteral("root")
-                                          : Utils::DecodeName(GCFFile.GetDirectoryItemName(uiIndex));
+        // The reader names index 0, where the walk starts, "root".
+        const QString sName = Utils::DecodeName(GCFFile.GetDirectoryItemName(uiIndex));
         Nodes[uiSlot] = new GCFTreeNode(sName, eType, uiIndex);
         PreOrder.push_back(Nodes[uiSlot]);
         if (uiIndex < NodesByIndex.size())

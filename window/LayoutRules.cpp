@@ -46,9 +46,4 @@ SStatusTexts EmptyStatusTexts()
     return SStatusTexts{QString(), QStringLiteral("0 B"), QStringLiteral("v0"), QStringLiteral("0/0")};
 }
 
-QString ItemCountToString(uint32_t uiItemCount)
-{
-    return QString::number(uiItemCount) + (uiItemCount == 1 ? QStringLiteral(" Item") : QStringLiteral(" Items"));
-}
-
 }  // namespace Larkspur

@@ -40,8 +40,4 @@ struct SStatusTexts
 SStatusTexts StatusTexts(const CGCF &GCFFile, const QString &sFileName);
 SStatusTexts EmptyStatusTexts();
 
-// The Size column of a folder row: "1 Item", "0 Items", "1234 Items"
-// (no digit grouping).
-QString ItemCountToString(uint32_t uiItemCount);
-
 }  // namespace Larkspur

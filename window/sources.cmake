@@ -1,6 +1,7 @@
 # Sources of window/: LOGIC_SOURCES need no widget (QtCore at most); GUI_SOURCES are widgets and CLarkspur members.
 list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp
+  window/ItemTexts.cpp
   window/LayoutRules.cpp
   window/MenuRules.cpp
   window/Utils.cpp
