@@ -10,7 +10,6 @@
 #include "window/IDesktop.h"
 #include "window/Images.h"
 #include "window/ItemViews.h"
-#include "window/LayoutRules.h"
 #include "window/Utils.h"
 
 #include <QCloseEvent>

@@ -13,7 +13,7 @@
 #include "settings/CRecentFiles.h"
 #include "window/Console.h"
 #include "window/GCFListModel.h"
-#include "window/LayoutRules.h"
+#include "window/WindowTexts.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>

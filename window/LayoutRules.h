@@ -2,14 +2,8 @@
 // The window's size arithmetic: the status bar's panels and the item list's
 // columns share out the width they are given by fixed fractions.
 
-#include <QString>
-
-#include <cstdint>
-
 namespace Larkspur
 {
-
-class CGCF;
 
 // The path panel takes two fifths of the status bar, the other three one
 // fifth each; no fifth is narrower than the path panel's minimum width.
@@ -26,18 +20,5 @@ struct SColumnWidths
     int iName, iSize, iType;
 };
 SColumnWidths ColumnWidths(int iClientWidth);
-
-// "Larkspur - z.gcf": the file name is what follows the path's last
-// separator, or the whole path when it holds none.
-QString WindowTitle(const QString &sFileName);
-inline const char *const EMPTY_TITLE = "Larkspur";
-
-// The four status bar texts of the open archive, or of no archive.
-struct SStatusTexts
-{
-    QString sFile, sFileSize, sGCFVersion, sUsedBlocks;
-};
-SStatusTexts StatusTexts(const CGCF &GCFFile, const QString &sFileName);
-SStatusTexts EmptyStatusTexts();
 
 }  // namespace Larkspur

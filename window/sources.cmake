@@ -5,6 +5,7 @@ list(APPEND LOGIC_SOURCES
   window/LayoutRules.cpp
   window/MenuRules.cpp
   window/Utils.cpp
+  window/WindowTexts.cpp
 )
 list(APPEND GUI_SOURCES
   window/CLarkspur.cpp

@@ -1,4 +1,4 @@
-// The window's width arithmetic, its texts and the context menu rules.
+// The window's width arithmetic and the context menu rules.
 
 #include "window/LayoutRules.h"
 #include "window/MenuRules.h"
@@ -45,13 +45,6 @@ TEST(LayoutRulesTest, ColumnWidthsAreHalfAndQuarters)
         EXPECT_EQ(Widths.iSize, Case.iOther) << Case.iClient;
         EXPECT_EQ(Widths.iType, Case.iOther) << Case.iClient;
     }
-}
-
-TEST(LayoutRulesTest, TitleTexts)
-{
-    EXPECT_EQ(WindowTitle("/x/y/z.gcf"), "Larkspur - z.gcf");
-    EXPECT_EQ(WindowTitle("z.gcf"), "Larkspur - z.gcf");
-    EXPECT_EQ(WindowTitle("/x/y/"), "Larkspur - ");
 }
 
 TEST(MenuRulesTest, TreeMenuShowsFolderOrFileItems)
