@@ -2,7 +2,7 @@
 
 #include "CliArchive.h"
 #include "archive/CGCF.h"
-#include "extract/CExtraction.h"
+#include "extract/CExtractCommand.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,7 +54,9 @@ private:
 class CProgressBar
 {
 public:
-    explicit CProgressBar(uint32_t uiTotal) : bShown(::isatty(STDERR_FILENO) == 1), uiTotal(uiTotal) {}
+    CProgressBar() : bShown(::isatty(STDERR_FILENO) == 1) {}
+
+    void SetTotal(uint32_t uiFiles) { uiTotal = uiFiles; }
 
     void Update(uint32_t uiCount)
     {
@@ -95,7 +97,7 @@ private:
     }
 
     const bool bShown;
-    const uint32_t uiTotal;
+    uint32_t uiTotal = 0;
     uint32_t uiLastCount = 0;
     bool bDrawn = false;
     std::chrono::steady_clock::time_point LastDrawn;
@@ -217,27 +219,15 @@ int RunExtractCommand(const std::string &sArchive, const std::vector<std::string
     if (Indexes.empty())
         Indexes.push_back(0);
 
-    uint64_t uiFiles = 0;  // the same item may be named many times
-    for (const uint32_t uiIndex : Indexes)
-        uiFiles += GCFFile.GetDirectoryItemFileCount(uiIndex);
-    const uint32_t uiTotal = static_cast<uint32_t>(std::min<uint64_t>(uiFiles, UINT32_MAX));
-
-    CProgressBar Bar(uiTotal);
+    CProgressBar Bar;
     CStdoutConsole Console(Bar);
     CExtraction Extraction(GCFFile, Console);
+    CExtractCommand Command(Extraction, Indexes);
+    Bar.SetTotal(Command.GetTotal());
     CCliHook Hook(Extraction, Bar);
     {
         CInterruptGuard Guard;
-        Extraction.uiCount = 0;
-        Extraction.uiTotal = uiTotal;
-        Extraction.Abort = &Hook;
-        Extraction.StartExtracting();
-        Console.WriteLine("Extracting to " + sOutputDirectory + ".", ELineColor::Green);
-        for (const uint32_t uiIndex : Indexes)
-            Extraction.ExtractItem(sOutputDirectory, uiIndex);
-        Console.WriteLine("Done.", ELineColor::Green);
-        Extraction.StopExtracting();
-        Extraction.Abort = nullptr;
+        Command.Run(sOutputDirectory, Hook);
     }
     Bar.Erase();
     Console.Flush();

@@ -147,10 +147,11 @@ private:
     void DeleteDirectory(const QString &sDirectory);
     void StartExtracting();
     void StopExtracting();
-    void ShowAbort();
+    // The abort dialog of an Extract command that will reach uiTotal files.
+    void ShowAbort(uint32_t uiTotal);
     void HideAbort();
     // The part of an Extract command between the picker and the cleared
-    // selection: the abort dialog, the console lines and the items.
+    // selection: the abort dialog around the shared Extract command.
     void RunExtractCommand(const QString &sFolder, const std::vector<uint32_t> &Items);
 
     // --- extract/CLarkspur_OpenWith.cpp: open with and drag-out -------------
@@ -194,7 +195,8 @@ private:
     QString sTempDirectory;
     QString sCommandLine;
     CConsoleLines ConsoleLines{*this};
-    // bExtracting, uiCount and uiTotal live in the engine, which reads them.
+    // bExtracting and uiCount live in the engine, uiTotal in the Extract
+    // command, which sets the engine's run state.
     CExtraction Extraction;
 
     IDesktop &Desktop;
