@@ -1,7 +1,7 @@
-#include "BrowseCommands.h"
+#include "cli/BrowseCommands.h"
 
-#include "CliArchive.h"
 #include "archive/CGCF.h"
+#include "cli/CliArchive.h"
 #include "dialogs/Search.h"
 #include "window/ItemTexts.h"
 #include "window/Utils.h"
@@ -26,13 +26,12 @@ std::string Decimal(uint64_t uiNumber)
     return std::to_string(uiNumber);
 }
 
-
 }  // namespace
 
-int RunInfoCommand(const std::string &sArchive)
+int RunInfoCommand(const SCliContext &Context, const std::string &sArchive)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     std::string sText;
@@ -46,20 +45,20 @@ int RunInfoCommand(const std::string &sArchive)
     sText += "Files: " + Decimal(GCFFile.GetDirectoryItemFileCount(0)) + "\n";
     sText += "Data size: " + ToOutput(Utils::FileSizeToString(GCFFile.GetDirectoryItemSize(0), true)) + "\n";
     sText += "Size on disk: " + ToOutput(Utils::FileSizeToString(GCFFile.GetDirectoryItemSizeOnDisk(0), true)) + "\n";
-    WriteOut(sText);
+    Context.Output.WriteOut(sText);
     return CLI_EXIT_OK;
 }
 
-int RunListCommand(const std::string &sArchive, const std::optional<std::string> &sItem)
+int RunListCommand(const SCliContext &Context, const std::string &sArchive, const std::optional<std::string> &sItem)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     uint32_t uiStart = 0;
     if (sItem && !ResolveItem(GCFFile, *sItem, uiStart))
     {
-        WriteError("No such item: " + *sItem + "\n");
+        Context.Output.WriteError("No such item: " + *sItem + "\n");
         return CLI_EXIT_FAILED;
     }
 
@@ -76,20 +75,21 @@ int RunListCommand(const std::string &sArchive, const std::optional<std::string>
         sLine += '\t';
         sLine += ToOutput(ItemTypeText(Row.eType, Row.sName));
         sLine += '\n';
-        WriteOut(sLine);
+        Context.Output.WriteOut(sLine);
     }
     if (!bComplete)
     {
-        WriteError("Error:\nThe archive's directory is damaged; the listing stops where it could not be followed.\n");
+        Context.Output.WriteError(
+            "Error:\nThe archive's directory is damaged; the listing stops where it could not be followed.\n");
         return CLI_EXIT_FAILED;
     }
     return CLI_EXIT_OK;
 }
 
-int RunDumpCommand(const std::string &sArchive)
+int RunDumpCommand(const SCliContext &Context, const std::string &sArchive)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     // The dump itself reports nothing; a folder that cannot take the file is
@@ -97,7 +97,7 @@ int RunDumpCommand(const std::string &sArchive)
     std::FILE *lpProbe = std::fopen(GCFFile.GetDumpPath().c_str(), "ab");
     if (!lpProbe)
     {
-        WriteError("Error:\nCould not write dump.txt in the current folder.\n");
+        Context.Output.WriteError("Error:\nCould not write dump.txt in the current folder.\n");
         return CLI_EXIT_FAILED;
     }
     std::fclose(lpProbe);
@@ -105,10 +105,10 @@ int RunDumpCommand(const std::string &sArchive)
     return CLI_EXIT_OK;
 }
 
-int RunFindCommand(const std::string &sArchive, const std::string &sText)
+int RunFindCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sText)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     bool bComplete = true;
@@ -119,13 +119,14 @@ int RunFindCommand(const std::string &sArchive, const std::string &sText)
         sOutput += ItemLocation(GCFFile, uiIndex);
         sOutput += '\n';
     }
-    WriteOut(sOutput);
+    Context.Output.WriteOut(sOutput);
     if (!bComplete)
     {
-        WriteError("Error:\nThe archive's directory is damaged; the search stops where it could not be followed.\n");
+        Context.Output.WriteError(
+            "Error:\nThe archive's directory is damaged; the search stops where it could not be followed.\n");
         return CLI_EXIT_FAILED;
     }
-    WriteOut(SearchResultLine(sText, Matches.size()) + "\n");
+    Context.Output.WriteOut(SearchResultLine(sText, Matches.size()) + "\n");
     return CLI_EXIT_OK;
 }
 

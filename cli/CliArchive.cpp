@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <vector>
 
 namespace Larkspur
@@ -44,8 +43,9 @@ std::vector<std::string_view> SplitLocation(std::string_view sItem)
 
 }  // namespace
 
-bool OpenArchiveForCli(CGCF &GCFFile, const std::string &sPath)
+bool OpenArchiveForCli(const SCliContext &Context, CGCF &GCFFile, const std::string &sPath)
 {
+    GCFFile.SetDumpFolder(Context.sDumpFolder);
     std::string sReason;
     if (!FileExists(sPath))
     {
@@ -60,7 +60,7 @@ bool OpenArchiveForCli(CGCF &GCFFile, const std::string &sPath)
         const char *szLastError = GCFFile.GetLastError();
         sReason = szLastError ? szLastError : "";
     }
-    WriteError("Could not open:\n" + sPath + "\n\nError:\n" + sReason + "\n");
+    Context.Output.WriteError("Could not open:\n" + sPath + "\n\nError:\n" + sReason + "\n");
     return false;
 }
 
@@ -103,17 +103,6 @@ std::string ItemLocation(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
     std::string sPath;
     GCFFile.GetDirectoryItemPath(uiDirectoryIndex, sPath);
     return sPath;
-}
-
-void WriteOut(std::string_view sText)
-{
-    std::fwrite(sText.data(), 1, sText.size(), stdout);
-}
-
-void WriteError(std::string_view sText)
-{
-    std::fflush(stdout);  // keeps the two streams in order on a shared terminal
-    std::fwrite(sText.data(), 1, sText.size(), stderr);
 }
 
 }  // namespace Larkspur

@@ -1,16 +1,14 @@
-#include "ExtractCommand.h"
+#include "cli/ExtractCommand.h"
 
-#include "CliArchive.h"
 #include "archive/CGCF.h"
+#include "cli/CliArchive.h"
 #include "extract/CExtractCommand.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -54,10 +52,9 @@ private:
 class CProgressBar
 {
 public:
-    CProgressBar() : bShown(::isatty(STDERR_FILENO) == 1) {}
+    explicit CProgressBar(ICliOutput &Output) : Output(Output), bShown(Output.ErrorIsTerminal()) {}
 
     void SetTotal(uint32_t uiFiles) { uiTotal = uiFiles; }
-
     void Update(uint32_t uiCount)
     {
         uiLastCount = uiCount;
@@ -74,7 +71,7 @@ public:
     void Erase()
     {
         if (bDrawn)
-            std::fputs("\r\033[K", stderr);
+            Output.WriteError("\r\033[K");
         bDrawn = false;
     }
     void Redraw()
@@ -91,11 +88,11 @@ private:
         std::string sBar = "\r[";
         sBar.append(uiFilled, '#').append(WIDTH - uiFilled, '.');
         sBar += "] " + std::to_string(uiLastCount) + "/" + std::to_string(uiTotal) + " files\033[K";
-        std::fputs(sBar.c_str(), stderr);
-        std::fflush(stderr);
+        Output.WriteError(sBar);
         bDrawn = true;
     }
 
+    ICliOutput &Output;
     const bool bShown;
     uint32_t uiTotal = 0;
     uint32_t uiLastCount = 0;
@@ -111,7 +108,9 @@ private:
 class CStdoutConsole : public IConsole
 {
 public:
-    explicit CStdoutConsole(CProgressBar &Bar) : bTerminal(::isatty(STDOUT_FILENO) == 1), Bar(Bar) {}
+    CStdoutConsole(ICliOutput &Output, CProgressBar &Bar) : Output(Output), bTerminal(Output.OutIsTerminal()), Bar(Bar)
+    {
+    }
     ~CStdoutConsole() override { Flush(); }
     CStdoutConsole(const CStdoutConsole &) = delete;
     CStdoutConsole &operator=(const CStdoutConsole &) = delete;
@@ -132,14 +131,14 @@ public:
             sShown.push_back((static_cast<unsigned char>(cChar) < 0x20 || cChar == 0x7F) ? '?' : cChar);
         sShown += "\033[0m\n";
         Bar.Erase();
-        WriteOut(sShown);
-        std::fflush(stdout);
+        Output.WriteOut(sShown);
+        Output.FlushOut();
         Bar.Redraw();
     }
 
     void Flush()
     {
-        WriteOut(sBuffer);
+        Output.WriteOut(sBuffer);
         sBuffer.clear();
     }
 
@@ -159,6 +158,7 @@ private:
         return "";
     }
 
+    ICliOutput &Output;
     const bool bTerminal;
     CProgressBar &Bar;
     std::string sBuffer;
@@ -192,16 +192,17 @@ bool IsFolder(const std::string &sPath)
 
 }  // namespace
 
-int RunExtractCommand(const std::string &sArchive, const std::vector<std::string> &Items,
+int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
                       const std::string &sOutputDirectory)
 {
+    ICliOutput &Output = Context.Output;
     if (!IsFolder(sOutputDirectory))
     {
-        WriteError("No such folder: " + sOutputDirectory + "\n");
+        Output.WriteError("No such folder: " + sOutputDirectory + "\n");
         return CLI_EXIT_USAGE;
     }
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     // Every item is found before anything is written.
@@ -211,7 +212,7 @@ int RunExtractCommand(const std::string &sArchive, const std::vector<std::string
         uint32_t uiIndex = 0;
         if (!ResolveItem(GCFFile, sItem, uiIndex))
         {
-            WriteError("No such item: " + sItem + "\n");
+            Output.WriteError("No such item: " + sItem + "\n");
             return CLI_EXIT_USAGE;
         }
         Indexes.push_back(uiIndex);
@@ -219,8 +220,8 @@ int RunExtractCommand(const std::string &sArchive, const std::vector<std::string
     if (Indexes.empty())
         Indexes.push_back(0);
 
-    CProgressBar Bar;
-    CStdoutConsole Console(Bar);
+    CProgressBar Bar(Output);
+    CStdoutConsole Console(Output, Bar);
     CExtraction Extraction(GCFFile, Console);
     CExtractCommand Command(Extraction, Indexes);
     Bar.SetTotal(Command.GetTotal());
@@ -234,7 +235,7 @@ int RunExtractCommand(const std::string &sArchive, const std::vector<std::string
 
     if (bInterrupted)
     {
-        WriteError("Interrupted: the items not reached were not extracted.\n");
+        Output.WriteError("Interrupted: the items not reached were not extracted.\n");
         return 128 + SIGINT;  // the shell's status for a program stopped by Ctrl+C
     }
     return Console.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;

@@ -3,6 +3,7 @@
 #include "dialogs/CProperties.h"
 #include "dialogs/ItemProperties.h"
 #include "tests/builder/GcfBuilder.h"
+#include "tests/support/TestSupport.h"
 #include "window/Utils.h"
 
 #include <QImage>
@@ -14,8 +15,6 @@
 #include <string>
 
 using namespace Larkspur;
-
-static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
 
 namespace
 {

@@ -6,6 +6,7 @@
 #include "FakeDesktop.h"
 
 #include "GcfBuilder.h"
+#include "tests/support/TestSupport.h"
 #include "window/CLarkspur.h"
 #include "window/GCFTreeNode.h"
 
@@ -24,11 +25,6 @@
 
 #include <memory>
 #include <ostream>
-
-inline void PrintTo(const QString &sText, std::ostream *lpStream)
-{
-    *lpStream << '"' << sText.toStdString() << '"';
-}
 
 class WindowTest : public ::testing::Test
 {

@@ -2,6 +2,7 @@
 // (United States) locale.
 
 #include "window/Utils.h"
+#include "tests/support/TestSupport.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -10,12 +11,6 @@
 #include <string>
 
 using namespace Larkspur;
-
-// Readable failures; internal, so that other test files may have their own.
-static void PrintTo(const QString &sText, std::ostream *lpStream)
-{
-    *lpStream << '"' << sText.toStdString() << '"';
-}
 
 namespace
 {
