@@ -73,6 +73,22 @@ TEST(Extraction, ExampleFolderGivesItsLinesWhateverTheTrailingSeparators)
     EXPECT_TRUE(Case.Console.Lines.empty());
 }
 
+TEST(Extraction, AnyNonZeroFlagsMakeAFileThatIsWritten)
+{
+    SItem Folder = SItem::Folder("flags");
+    for (const uint32_t uiFlags : {0x1u, 0x8u, 0x4000u})
+    {
+        SItem File = SItem::File("f" + std::to_string(uiFlags), "flags " + std::to_string(uiFlags));
+        File.uiFlags = uiFlags;
+        Folder.Children.push_back(File);
+    }
+    CArchiveCase Case(SItem::Folder("root", {Folder}));
+    EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, Case.Index("\\root\\flags")));
+    EXPECT_EQ(Case.Red(), SStrings{});
+    for (const uint32_t uiFlags : {0x1u, 0x8u, 0x4000u})
+        EXPECT_EQ(ReadFile(Case.sOut + "/flags/f" + std::to_string(uiFlags)), "flags " + std::to_string(uiFlags));
+}
+
 TEST(Extraction, EmptyFoldersAreNotCreated)
 {
     CArchiveCase Case(SItem::Folder("root", {SItem::Folder("empty"), SItem::Folder("outer", {SItem::Folder("inner")})}));
