@@ -57,7 +57,8 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
     CLI::App *Extract = App.add_subcommand("extract", "Extract items (default: the whole archive) into a folder.");
     Extract->add_option("ARCHIVE", sArchive, "The GCF file")->required();
     Extract->add_option("ITEM", Items, "The items' locations, such as root/maps/x.bsp");
-    Extract->add_option("-o,--output", sOutputDirectory, "The folder to extract into (default: the current folder)");
+    Extract->add_option("-o,--output", sOutputDirectory,
+                        "The folder to extract into, made when missing (default: the current folder)");
 
     std::vector<const char *> Argv{"larkspur-cli"};
     for (const std::string &sArgument : Arguments)
@@ -87,7 +88,10 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
     if (*Find)
         return RunFindCommand(Context, sArchive, sText);
     if (*Extract)
-        return RunExtractCommand(Context, sArchive, Items, sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory);
+    {
+        const std::string sFolder = sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory;
+        return RunExtractCommand(Context, sArchive, Items, sFolder);
+    }
     return CLI_EXIT_USAGE;
 }
 

@@ -184,10 +184,11 @@ private:
     CProgressBar &Bar;
 };
 
-bool IsFolder(const std::string &sPath)
+// Something other than a folder (a file, a device) stands at the path.
+bool IsNotAFolder(const std::string &sPath)
 {
     struct stat Stat;
-    return ::stat(sPath.c_str(), &Stat) == 0 && S_ISDIR(Stat.st_mode);
+    return ::stat(sPath.c_str(), &Stat) == 0 && !S_ISDIR(Stat.st_mode);
 }
 
 }  // namespace
@@ -196,7 +197,9 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
                       const std::string &sOutputDirectory)
 {
     ICliOutput &Output = Context.Output;
-    if (!IsFolder(sOutputDirectory))
+    // A missing folder is made, with its parents, by the first item written
+    // into it (as "unzip -d" does), once the archive and every item are found.
+    if (IsNotAFolder(sOutputDirectory))
     {
         Output.WriteError("No such folder: " + sOutputDirectory + "\n");
         return CLI_EXIT_USAGE;

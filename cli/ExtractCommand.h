@@ -1,6 +1,7 @@
 #pragma once
 // larkspur-cli extract: writes the named items (the whole archive when none
-// are named) into sOutputDirectory. Returns the program's exit status.
+// are named) into sOutputDirectory, made with its parents when missing.
+// Returns the program's exit status.
 
 #include "cli/CliContext.h"
 

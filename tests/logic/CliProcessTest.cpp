@@ -33,7 +33,7 @@ TEST(CliProcess, ExitStatusesAndOutputAsTheShellSeesThem)
         {{"find", sArchive, "file0001"}, nullptr, 0},
         {{"info", sBad}, nullptr, 2},
         {{"info"}, nullptr, 2},
-        {{"extract", sArchive, "root/folder0000/file00000.txt", "-o", Temp / "missing"}, nullptr, 2},
+        {{"extract", sArchive, "root/folder0000/file00000.txt", "-o", sBad}, nullptr, 2},
         {{"--version"}, nullptr, 0},
     };
     for (const auto &Case : Cases)

@@ -63,8 +63,8 @@ TEST(ExtractionCli, WrongArgumentsWriteNothingAndGiveStatus2)
     const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
         {{sArchive, "root/nope", "-o", sOut}, "No such item: root/nope\n"},
         {{sArchive, "root/top", "root/a/x", "-o", sOut}, "No such item: root/a/x\n"},
-        {{sArchive, "-o", sOut + "/missing"}, "No such folder: " + sOut + "/missing\n"},
         {{sArchive, "-o", sArchive}, "No such folder: " + sArchive + "\n"},
+        {{sArchive, "root/nope", "-o", sOut + "/missing"}, "No such item: root/nope\n"},
         {{sBad, "-o", sOut}, "Could not open:\n"},
     };
     for (const auto &[Arguments, sError] : Cases)
@@ -75,6 +75,24 @@ TEST(ExtractionCli, WrongArgumentsWriteNothingAndGiveStatus2)
         EXPECT_TRUE(Result.sErr.starts_with(sError)) << Result.sErr;
     }
     EXPECT_EQ(ListTree(sOut), SStrings{});
+}
+
+TEST(ExtractionCli, AMissingOutputFolderIsMadeWithItsParents)
+{
+    CArchiveCase Case(CliTree());
+    const std::string sArchive = Case.Temp / "archive.gcf", sNew = Case.sOut + "/new/deeper";
+    const SCliRun Result = Extract(Case, {sArchive, "root/top", "-o", sNew});
+    EXPECT_EQ(Result, (SCliRun{0,
+                               "Extracting to " + sNew + ".\nCreated " + sNew + "/.\nWrote " + sNew +
+                                   "/top (3 B).\nDone.\n",
+                               ""}));
+    EXPECT_EQ(ReadFile(sNew + "/top"), "top");
+
+    // A folder that cannot be made fails every item, as in the window.
+    const std::string sBlocked = Case.sOut + "/new/deeper/top/inside";
+    const SCliRun Blocked = Extract(Case, {sArchive, "root/top", "-o", sBlocked});
+    EXPECT_EQ(Blocked,
+              (SCliRun{1, "Extracting to " + sBlocked + ".\nFaild to create directory " + sBlocked + "/.\nDone.\n", ""}));
 }
 
 TEST(ExtractionCli, ATerminalSeesColouredLinesSafeNamesAndAProgressBar)
