@@ -3,12 +3,22 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace Larkspur
 {
 
+bool ColourWanted(bool bTerminal, const char *szNoColor, const char *szTerm)
+{
+    const bool bNoColor = szNoColor != nullptr && szNoColor[0] != '\0';
+    const bool bDumb = szTerm != nullptr && std::strcmp(szTerm, "dumb") == 0;
+    return bTerminal && !bNoColor && !bDumb;
+}
+
 CProcessOutput::CProcessOutput()
-    : bOutTerminal(::isatty(STDOUT_FILENO) == 1), bErrorTerminal(::isatty(STDERR_FILENO) == 1)
+    : bOutTerminal(::isatty(STDOUT_FILENO) == 1), bErrorTerminal(::isatty(STDERR_FILENO) == 1),
+      bOutColour(ColourWanted(bOutTerminal, std::getenv("NO_COLOR"), std::getenv("TERM")))
 {
 }
 

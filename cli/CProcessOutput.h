@@ -6,6 +6,11 @@
 namespace Larkspur
 {
 
+// Colour only on a terminal, never when the user set NO_COLOR (to anything
+// but the empty text) and never on a terminal that declares itself "dumb".
+// The two texts are those environment variables, null when unset.
+bool ColourWanted(bool bTerminal, const char *szNoColor, const char *szTerm);
+
 class CProcessOutput final : public ICliOutput
 {
 public:
@@ -16,6 +21,7 @@ public:
     void FlushOut() override;
     bool OutIsTerminal() const override { return bOutTerminal; }
     bool ErrorIsTerminal() const override { return bErrorTerminal; }
+    bool OutTakesColour() const override { return bOutColour; }
 
     // False when some output to stdout never arrived (a full disk, a closed
     // pipe): flushes what is left first.
@@ -24,6 +30,7 @@ public:
 private:
     const bool bOutTerminal;
     const bool bErrorTerminal;
+    const bool bOutColour;
 };
 
 }  // namespace Larkspur

@@ -28,6 +28,8 @@ public:
     virtual void FlushOut() = 0;
     virtual bool OutIsTerminal() const = 0;
     virtual bool ErrorIsTerminal() const = 0;
+    // Whether the console lines on stdout take their colours.
+    virtual bool OutTakesColour() const = 0;
 };
 
 struct SCliContext

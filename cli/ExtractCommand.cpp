@@ -101,14 +101,15 @@ private:
 };
 
 // The console of the command-line tool: one line per console line on stdout.
-// On a terminal each line shows at once, in its colour, with control
-// characters of item names shown as "?" so that a name cannot drive the
-// terminal; otherwise the lines are the bytes unchanged, written in large
-// chunks.
+// On a terminal each line shows at once, in its colour where colour is
+// wanted, with control characters of item names shown as "?" so that a name
+// cannot drive the terminal; otherwise the lines are the bytes unchanged,
+// written in large chunks.
 class CStdoutConsole : public IConsole
 {
 public:
-    CStdoutConsole(ICliOutput &Output, CProgressBar &Bar) : Output(Output), bTerminal(Output.OutIsTerminal()), Bar(Bar)
+    CStdoutConsole(ICliOutput &Output, CProgressBar &Bar)
+        : Output(Output), bTerminal(Output.OutIsTerminal()), bColour(Output.OutTakesColour()), Bar(Bar)
     {
     }
     ~CStdoutConsole() override { Flush(); }
@@ -126,10 +127,10 @@ public:
                 Flush();
             return;
         }
-        std::string sShown = ColorCode(eColor);
+        std::string sShown = bColour ? ColorCode(eColor) : "";
         for (const char cChar : sLine)
             sShown.push_back((static_cast<unsigned char>(cChar) < 0x20 || cChar == 0x7F) ? '?' : cChar);
-        sShown += "\033[0m\n";
+        sShown += bColour ? "\033[0m\n" : "\n";
         Bar.Erase();
         Output.WriteOut(sShown);
         Output.FlushOut();
@@ -160,6 +161,7 @@ private:
 
     ICliOutput &Output;
     const bool bTerminal;
+    const bool bColour;
     CProgressBar &Bar;
     std::string sBuffer;
     bool bAnyFailed = false;

@@ -2,6 +2,8 @@
 // lands on disk, the exit status, and what a terminal sees.
 #include "ExtractionSupport.h"
 
+#include "cli/CProcessOutput.h"
+
 #include <sys/stat.h>
 
 #include <csignal>
@@ -100,7 +102,7 @@ TEST(ExtractionCli, ATerminalSeesColouredLinesSafeNamesAndAProgressBar)
     CArchiveCase Case(SItem::Folder("root", {SItem::File("bell\x07.txt", "x"), SItem::File("ok", "ok")}));
     ::mkdir(Case.sOut.c_str(), 0755);
     CMemoryCliOutput Terminal;
-    Terminal.bOutTerminal = Terminal.bErrorTerminal = true;
+    Terminal.bOutTerminal = Terminal.bErrorTerminal = Terminal.bOutColour = true;
     const SCliRun Result = Extract(Case, {Case.Temp / "archive.gcf", "-o", Case.sOut}, std::move(Terminal));
     EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
     // The bell in the name is written as "?"; the file on disk keeps its name.
@@ -113,6 +115,32 @@ TEST(ExtractionCli, ATerminalSeesColouredLinesSafeNamesAndAProgressBar)
     // The bar is drawn on stderr, redrawn after each line and erased at the end.
     EXPECT_NE(Result.sErr.find("] 2/2 files\033[K"), std::string::npos) << Result.sErr;
     EXPECT_TRUE(Result.sErr.ends_with("\r\033[K")) << Result.sErr;
+
+    // A terminal that takes no colour gets the same lines, plain.
+    CMemoryCliOutput Plain;
+    Plain.bOutTerminal = true;
+    EXPECT_EQ(Extract(Case, {Case.Temp / "archive.gcf", "root/bell\x07.txt", "-o", Case.sOut}, std::move(Plain)).sOut,
+              "Extracting to " + Case.sOut + ".\nWrote " + Case.sOut + "/bell?.txt (1 B).\nDone.\n");
+}
+
+TEST(ExtractionCli, ColourOnlyOnATerminalWithoutNoColorOrADumbTerm)
+{
+    const struct
+    {
+        bool bTerminal;
+        const char *szNoColor, *szTerm;
+        bool bColour;
+    } Cases[] = {
+        {true, nullptr, "xterm-256color", true}, {true, nullptr, nullptr, true},
+        {false, nullptr, "xterm", false},        {true, "1", "xterm", false},
+        {true, "", "xterm", true},  // an empty NO_COLOR asks for nothing
+        {true, nullptr, "dumb", false},          {true, "yes", "dumb", false},
+        {true, nullptr, "dumber", true},
+    };
+    for (const auto &Case : Cases)
+        EXPECT_EQ(ColourWanted(Case.bTerminal, Case.szNoColor, Case.szTerm), Case.bColour)
+            << Case.bTerminal << " " << (Case.szNoColor ? Case.szNoColor : "(unset)") << " "
+            << (Case.szTerm ? Case.szTerm : "(unset)");
 }
 
 TEST(ExtractionCli, CtrlCStopsBetweenItems)
@@ -133,5 +161,5 @@ TEST(ExtractionCli, CtrlCStopsBetweenItems)
     EXPECT_EQ(Result.iExitCode, 128 + SIGINT);
     EXPECT_EQ(Result.sErr, "Interrupted: the items not reached were not extracted.\n");
     EXPECT_EQ(ListTree(Case.sOut), (SStrings{"many", "many/f0", "many/f1"}));
-    EXPECT_TRUE(Result.sOut.ends_with("\033[32mDone.\033[0m\n"));
+    EXPECT_TRUE(Result.sOut.ends_with("\nDone.\n")) << Result.sOut;
 }

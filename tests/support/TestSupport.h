@@ -115,8 +115,9 @@ inline int RunInChild(const std::function<void()> &Body, int iSeconds = 20)
     return WEXITSTATUS(iStatus);
 }
 
-// The tool's two streams in memory. Either may act as a terminal; OnWriteOut
-// sees every piece written to stdout as it comes.
+// The tool's two streams in memory. Either may act as a terminal (stdout one
+// that takes colour or not); OnWriteOut sees every piece written to stdout as
+// it comes.
 class CMemoryCliOutput final : public Larkspur::ICliOutput
 {
 public:
@@ -130,9 +131,10 @@ public:
     void FlushOut() override {}
     bool OutIsTerminal() const override { return bOutTerminal; }
     bool ErrorIsTerminal() const override { return bErrorTerminal; }
+    bool OutTakesColour() const override { return bOutColour; }
 
     std::string sOut, sErr;
-    bool bOutTerminal = false, bErrorTerminal = false;
+    bool bOutTerminal = false, bErrorTerminal = false, bOutColour = false;
     std::function<void(std::string_view)> OnWriteOut;
 };
 
