@@ -59,7 +59,7 @@ int RunListCommand(const SCliContext &Context, const std::string &sArchive, cons
     if (sItem && !ResolveItem(GCFFile, *sItem, uiStart))
     {
         Context.Output.WriteError("No such item: " + *sItem + "\n");
-        return CLI_EXIT_FAILED;
+        return CLI_EXIT_USAGE;
     }
 
     std::vector<SDirectoryWalkItem> Items;

@@ -142,12 +142,15 @@ TEST_F(CliTest, ListItemAcceptsEitherSeparator)
     }
 }
 
-TEST_F(CliTest, ListUnknownItemFails)
+// An unknown item is a wrong argument, with the same status in every command
+// that names items.
+TEST_F(CliTest, UnknownItemGivesStatus2)
 {
     for (const char *szItem : {"root/nothing", "ROOT", "maps", "root/MAPS", "root/maps/x.bsp/more", ""})
     {
         const SCliRun Result = Run({"list", sArchive, szItem});
-        EXPECT_EQ(Result.iExitCode, 1) << szItem;
+        EXPECT_EQ(Result.iExitCode, 2) << szItem;
+        EXPECT_EQ(Run({"extract", sArchive, szItem, "-o", Temp / "out"}), Result) << szItem;
         EXPECT_EQ(Result.sOut, "") << szItem;
         EXPECT_EQ(Result.sErr, std::string("No such item: ") + szItem + "\n");
     }
