@@ -1,4 +1,4 @@
-#include "CliArchive.h"
+#include "cli/CliArchive.h"
 
 #include "archive/CGCF.h"
 
