@@ -2,6 +2,9 @@
 
 #include "GCFFormat.h"
 
+namespace Larkspur
+{
+
 // The line ends are written as CR LF by the formats themselves; the stream is
 // a text stream, which on this platform adds nothing to them.
 
@@ -88,3 +91,5 @@ void CDump::Dump(const char *szSectionName, const uint8_t *lpData, uint32_t dwLe
     }
     std::fprintf(pFile, "\r\n");
 }
+
+}  // namespace Larkspur

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
+namespace Larkspur
+{
+
 class CDump
 {
 public:
@@ -21,3 +24,5 @@ public:
 private:
     FILE *pFile = nullptr;
 };
+
+}  // namespace Larkspur

@@ -13,6 +13,9 @@
 #include <string_view>
 #include <vector>
 
+namespace Larkspur
+{
+
 // One item of a directory walk, in pre-order: the item and the position (in
 // the walk's own vector) of the folder that holds it.
 struct SDirectoryWalkItem
@@ -39,10 +42,70 @@ enum class EDataWalk
 // A short English reason for a damaged data walk ("" for Complete/Stopped/NoData).
 const char *DataWalkReason(EDataWalk eResult);
 
+// Why Open refused a file. Each reason has one text, the one GetLastError
+// gives and the window's message box shows (OpenRefusalText).
+enum class EOpenRefusal
+{
+    None,                    // no Open has failed since the last one began
+    MapFailed,               // missing, unreadable, empty or not mappable
+    TooLarge,                // 4 GiB or more: no 32-bit position reaches that far
+    GCFHeaderOutside,        // too short to hold the GCF Header
+    BadVersion,              // uiVersion is not 3, 5 or 6
+    BlockSizeZero,
+    BlockEntryHeaderOutside,
+    BlockEntriesOutside,
+    FragmentationMapHeaderOutside,
+    FragmentationMapOutside,
+    BlockEntryMapHeaderOutside,
+    DirectoryHeaderOutside,
+    DirectoryOutside,
+    NameTableOutside,
+    DirectoryMapHeaderOutside,
+    DirectoryMapOutside,
+    ChecksumHeaderOutside,
+    ChecksumMapHeaderOutside,
+    DataBlockHeaderOutside,
+    DataAreaOutside,         // the data area ends beyond the end of the file
+};
+
+// The user-facing text of a refusal; null for None.
+const char *OpenRefusalText(EOpenRefusal eRefusal);
+
+// Where the structures of the open archive lie: each a view into the mapping,
+// null while no archive is open, and null where a refused archive's structure
+// could not be placed. Version 6 has no block entry map, version 3 no
+// Directory Map Header.
+struct SGCFPositions
+{
+    const uint8_t *lpBase = nullptr;
+    const GCFHeader *lpHeader = nullptr;
+    const GCFBlockEntryHeader *lpBlockEntryHeader = nullptr;
+    const GCFBlockEntry *lpBlockEntries = nullptr;
+    const GCFFragmentationMapHeader *lpFragmentationMapHeader = nullptr;
+    const GCFFragmentationMap *lpFragmentationMap = nullptr;
+    const GCFBlockEntryMapHeader *lpBlockEntryMapHeader = nullptr;
+    const GCFBlockEntryMap *lpBlockEntryMap = nullptr;
+    const GCFDirectoryHeader *lpDirectoryHeader = nullptr;
+    const GCFDirectoryEntry *lpDirectoryEntries = nullptr;
+    const uint8_t *lpNameTable = nullptr;
+    const uint8_t *lpSideTableA = nullptr;
+    const uint8_t *lpSideTableB = nullptr;
+    const uint8_t *lpSideTableD = nullptr;
+    const uint8_t *lpSideTableC = nullptr;
+    const GCFDirectoryMapHeader *lpDirectoryMapHeader = nullptr;
+    const GCFDirectoryMap *lpDirectoryMap = nullptr;
+    const GCFChecksumHeader *lpChecksumHeader = nullptr;
+    const GCFChecksumMapHeader *lpChecksumMapHeader = nullptr;
+    const GCFChecksumMap *lpChecksumMap = nullptr;
+    const uint8_t *lpChecksumEntries = nullptr;
+    const GCFDataBlockHeader *lpDataBlockHeader = nullptr;
+    const uint8_t *lpFirstDataBlock = nullptr;
+};
+
 class CGCF
 {
 public:
-    CGCF();
+    CGCF() = default;
     ~CGCF();
     CGCF(const CGCF &) = delete;
     CGCF &operator=(const CGCF &) = delete;
@@ -57,10 +120,20 @@ public:
     bool Opened() const;
 
     // Accessors.
-    const char *GetFileName() const;
-    void SetFileName(const char *szFileName);
-    const char *GetLastError() const;  // null until an Open fails
-    void Dump() const;                 // writes dump.txt in the current folder
+    const std::string &GetFileName() const { return sFileName; }  // "" while closed
+    uint32_t GetFileSize() const { return uiFileSize; }            // the real size, low 32 bits
+    const char *GetLastError() const;            // null until an Open fails
+    EOpenRefusal GetLastRefusal() const { return eLastRefusal; }
+    // The positions of the open archive's structures; readable by anyone,
+    // written only by Open.
+    const SGCFPositions &GetPositions() const { return Positions; }
+
+    // Writes dump.txt into the dump folder: the current folder unless one is
+    // set ("" sets the current folder again). Open writes it for a refused
+    // archive whose version is known.
+    void Dump() const;
+    void SetDumpFolder(std::string sFolder) { sDumpFolder = std::move(sFolder); }
+    std::string GetDumpPath() const;
 
     // Directory queries. A bad index never reads outside the directory: it
     // answers as an empty item ("" for a name, 0 for counts and sizes). A name
@@ -106,42 +179,20 @@ public:
     uint64_t GetFileDevice() const { return Mapping.uiDevice; }
     uint64_t GetFileInode() const { return Mapping.uiInode; }
 
-    // Positions, read directly by the window and the extraction engine while
-    // an archive is open; all null while closed.
-    const void *lpView = nullptr;
-    uint32_t uiFileSize = 0;
-    char *szFileName = nullptr;
-    const char *szLastError = nullptr;
-    const uint8_t *lpBase = nullptr;
-    const GCFHeader *lpHeader = nullptr;
-    const GCFBlockEntryHeader *lpBlockEntryHeader = nullptr;
-    const GCFBlockEntry *lpBlockEntries = nullptr;
-    const GCFFragmentationMapHeader *lpFragmentationMapHeader = nullptr;
-    const GCFFragmentationMap *lpFragmentationMap = nullptr;
-    const GCFBlockEntryMapHeader *lpBlockEntryMapHeader = nullptr;
-    const GCFBlockEntryMap *lpBlockEntryMap = nullptr;
-    const GCFDirectoryHeader *lpDirectoryHeader = nullptr;
-    const GCFDirectoryEntry *lpDirectoryEntries = nullptr;
-    const uint8_t *lpNameTable = nullptr;
-    const uint8_t *lpSideTableA = nullptr;
-    const uint8_t *lpSideTableB = nullptr;
-    const uint8_t *lpSideTableD = nullptr;
-    const uint8_t *lpSideTableC = nullptr;
-    const GCFDirectoryMapHeader *lpDirectoryMapHeader = nullptr;
-    const GCFDirectoryMap *lpDirectoryMap = nullptr;
-    const GCFChecksumHeader *lpChecksumHeader = nullptr;
-    const GCFChecksumMapHeader *lpChecksumMapHeader = nullptr;
-    const GCFChecksumMap *lpChecksumMap = nullptr;
-    const uint8_t *lpChecksumEntries = nullptr;
-    const GCFDataBlockHeader *lpDataBlockHeader = nullptr;
-    const uint8_t *lpFirstDataBlock = nullptr;
-
 private:
     bool MapFile(const char *szFileName);
     bool UnmapFile();
     bool Validate(const char *szFileName);  // steps 3 to 7 of opening, after the view exists
-    void ClearPositions();
+    // Ends a failed Open: keeps the reason, writes the dump when asked (only
+    // once the version is known is there a header worth showing) and closes.
+    bool Refuse(EOpenRefusal eRefusal, bool bDump);
 
+    const void *lpView = nullptr;
+    uint32_t uiFileSize = 0;
+    std::string sFileName;
+    EOpenRefusal eLastRefusal = EOpenRefusal::None;
+    SGCFPositions Positions;
+    std::string sDumpFolder;
     CMapping Mapping;
 };
 
@@ -152,16 +203,16 @@ EDataWalk CGCF::WalkItemData(uint32_t uiFirstEntry, EntryFn &&OnEntry, StepFn &&
 {
     if (!Opened())
         return EDataWalk::BadEntry;
-    const uint32_t uiEntryCount = lpBlockEntryHeader->uiEntryCount;
+    const uint32_t uiEntryCount = Positions.lpBlockEntryHeader->uiEntryCount;
     if (uiFirstEntry == uiEntryCount)
         return EDataWalk::NoData;
 
-    const uint32_t uiBlockSize = lpHeader->uiBlockSize;
-    const uint32_t uiEntryChainEnd = lpHeader->uiEntryChainEnd;
-    const uint32_t uiTotalBlocks = lpDataBlockHeader->uiTotalBlocks;
-    const uint64_t uiDataBlockSize = lpDataBlockHeader->uiDataBlockSize;
-    const uint64_t uiDataStart = lpDataBlockHeader->uiDataStart;
-    const uint32_t uiLinkCount = lpFragmentationMapHeader->uiLinkCount;
+    const uint32_t uiBlockSize = Positions.lpHeader->uiBlockSize;
+    const uint32_t uiEntryChainEnd = Positions.lpHeader->uiEntryChainEnd;
+    const uint32_t uiTotalBlocks = Positions.lpDataBlockHeader->uiTotalBlocks;
+    const uint64_t uiDataBlockSize = Positions.lpDataBlockHeader->uiDataBlockSize;
+    const uint64_t uiDataStart = Positions.lpDataBlockHeader->uiDataStart;
+    const uint32_t uiLinkCount = Positions.lpFragmentationMapHeader->uiLinkCount;
     if (uiBlockSize == 0)
         return EDataWalk::BlockLoop;  // a zero step would never finish
 
@@ -183,7 +234,7 @@ EDataWalk CGCF::WalkItemData(uint32_t uiFirstEntry, EntryFn &&OnEntry, StepFn &&
             return EDataWalk::BadEntry;
         if (uiEntriesWalked >= uiEntryCount)
             return EDataWalk::EntryLoop;
-        const GCFBlockEntry &Entry = lpBlockEntries[uiEntry];
+        const GCFBlockEntry &Entry = Positions.lpBlockEntries[uiEntry];
         if (!OnEntry(Entry))
             return EDataWalk::Stopped;
         ++uiBlockBudget;
@@ -211,7 +262,7 @@ EDataWalk CGCF::WalkItemData(uint32_t uiFirstEntry, EntryFn &&OnEntry, StepFn &&
                 // The last block's link is never needed, so it is not read.
                 if (uiBlock >= uiLinkCount)
                     return EDataWalk::BadLink;
-                uiBlock = lpFragmentationMap[uiBlock].uiNextBlock;
+                uiBlock = Positions.lpFragmentationMap[uiBlock].uiNextBlock;
                 if (uiBlock == uiSavedBlock)
                     return EDataWalk::BlockLoop;
                 if (++uiBlockSteps == uiBlockPower)
@@ -237,3 +288,5 @@ EDataWalk CGCF::WalkItemData(uint32_t uiFirstEntry, EntryFn &&OnEntry, StepFn &&
         uiEntry = uiNext;
     }
 }
+
+}  // namespace Larkspur

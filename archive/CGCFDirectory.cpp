@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <cstring>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -47,7 +50,7 @@ const char *DataWalkReason(EDataWalk eResult)
 
 uint32_t CGCF::GetItemCount() const
 {
-    return Opened() ? static_cast<uint32_t>(lpDirectoryHeader->uiItemCount) : 0;
+    return Opened() ? static_cast<uint32_t>(Positions.lpDirectoryHeader->uiItemCount) : 0;
 }
 
 bool CGCF::IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const
@@ -57,7 +60,7 @@ bool CGCF::IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const
 
 const GCFDirectoryEntry *CGCF::GetDirectoryEntry(uint32_t uiDirectoryItemIndex) const
 {
-    return IsValidDirectoryIndex(uiDirectoryItemIndex) ? &lpDirectoryEntries[uiDirectoryItemIndex] : nullptr;
+    return IsValidDirectoryIndex(uiDirectoryItemIndex) ? &Positions.lpDirectoryEntries[uiDirectoryItemIndex] : nullptr;
 }
 
 bool CGCF::IsFolder(uint32_t uiDirectoryItemIndex) const
@@ -74,13 +77,13 @@ std::string_view CGCF::GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const
     // The root's stored name is never used.
     if (uiDirectoryItemIndex == 0)
         return ROOT_NAME;
-    const uint32_t uiNameTableSize = lpDirectoryHeader->uiNameTableSize;
+    const uint32_t uiNameTableSize = Positions.lpDirectoryHeader->uiNameTableSize;
     const uint32_t uiNameStart = lpEntry->uiNameStart;
     if (uiNameStart >= uiNameTableSize)
         return {};
     // A name whose NUL is missing ends with the table, and no name runs on
     // past MAX_NAME_BYTES.
-    const char *szName = reinterpret_cast<const char *>(lpNameTable + uiNameStart);
+    const char *szName = reinterpret_cast<const char *>(Positions.lpNameTable + uiNameStart);
     const size_t uiLeft = std::min<size_t>(uiNameTableSize - uiNameStart, MAX_NAME_BYTES);
     const void *lpEnd = std::memchr(szName, '\0', uiLeft);
     const size_t uiLength = lpEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(lpEnd) - szName) : uiLeft;
@@ -107,7 +110,7 @@ void CGCF::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPat
             break;
         Names.push_back(sName);
         uiLength += 1 + sName.size();
-        const uint32_t uiParent = lpDirectoryEntries[uiIndex].uiParent;
+        const uint32_t uiParent = Positions.lpDirectoryEntries[uiIndex].uiParent;
         if (uiParent == GCF_ROOT_PARENT)
             break;
         uiIndex = uiParent;
@@ -142,7 +145,7 @@ bool CGCF::GetDirectoryItemChildren(uint32_t uiFolder, std::vector<uint32_t> &Ch
         if (Children.size() >= uiItemCount - 1)
             return false;
         Children.push_back(uiChild);
-        uiChild = lpDirectoryEntries[uiChild].uiNextSibling;
+        uiChild = Positions.lpDirectoryEntries[uiChild].uiNextSibling;
     }
     return true;
 }
@@ -153,7 +156,7 @@ bool CGCF::WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items
     if (!IsValidDirectoryIndex(uiRoot))
         return false;
     const uint32_t uiItemCount = GetItemCount();
-    const uint32_t uiNameTableSize = lpDirectoryHeader->uiNameTableSize;
+    const uint32_t uiNameTableSize = Positions.lpDirectoryHeader->uiNameTableSize;
     std::vector<uint8_t> Visited(uiItemCount, 0);
 
     // Each level of the walk keeps the next item to visit in its folder and
@@ -171,7 +174,7 @@ bool CGCF::WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items
     {
         if (uiIndex >= uiItemCount || Visited[uiIndex] != 0)
             return false;
-        const GCFDirectoryEntry &Entry = lpDirectoryEntries[uiIndex];
+        const GCFDirectoryEntry &Entry = Positions.lpDirectoryEntries[uiIndex];
         if (uiIndex != 0 && (Entry.uiNameStart >= uiNameTableSize ||
                              GetDirectoryItemName(uiIndex).size() >= MAX_NAME_BYTES))
             return false;
@@ -196,7 +199,7 @@ bool CGCF::WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items
         }
         if (uiIndex >= uiItemCount)
             return false;
-        Level.uiNext = lpDirectoryEntries[uiIndex].uiNextSibling;
+        Level.uiNext = Positions.lpDirectoryEntries[uiIndex].uiNextSibling;
         // Level may move when Visit opens a new level; it is not used after.
         if (!Visit(uiIndex, Level.uiParentSlot))
             return false;
@@ -211,10 +214,11 @@ template <class ItemFn>
 static void ForEachItemBelow(const CGCF &GCF, uint32_t uiFolder, ItemFn &&OnItem)
 {
     const uint32_t uiItemCount = GCF.GetItemCount();
+    const GCFDirectoryEntry *lpEntries = GCF.GetPositions().lpDirectoryEntries;
     std::vector<uint8_t> Visited(uiItemCount, 0);
     Visited[uiFolder] = 1;
     std::vector<uint32_t> Pending;
-    Pending.push_back(GCF.lpDirectoryEntries[uiFolder].uiFirstChild);
+    Pending.push_back(lpEntries[uiFolder].uiFirstChild);
     while (!Pending.empty())
     {
         const uint32_t uiIndex = Pending.back();
@@ -222,7 +226,7 @@ static void ForEachItemBelow(const CGCF &GCF, uint32_t uiFolder, ItemFn &&OnItem
         if (uiIndex == 0 || uiIndex >= uiItemCount || Visited[uiIndex] != 0)
             continue;
         Visited[uiIndex] = 1;
-        const GCFDirectoryEntry &Entry = GCF.lpDirectoryEntries[uiIndex];
+        const GCFDirectoryEntry &Entry = lpEntries[uiIndex];
         OnItem(Entry);
         Pending.push_back(Entry.uiNextSibling);
         if (Entry.uiFlags == 0)
@@ -294,7 +298,7 @@ uint32_t CGCF::GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const
     const GCFDirectoryEntry *lpEntry = GetDirectoryEntry(uiDirectoryItemIndex);
     if (lpEntry == nullptr)
         return 0;
-    const uint32_t uiBlockSize = lpHeader->uiBlockSize;
+    const uint32_t uiBlockSize = Positions.lpHeader->uiBlockSize;
     if (lpEntry->uiFlags != 0)
         return SizeOnDisk(lpEntry->uiItemSize, uiBlockSize);
     uint32_t uiSize = 0;
@@ -313,9 +317,9 @@ const uint8_t *CGCF::GetDataBlock(uint32_t uiDataBlockIndex) const
         return nullptr;
     // Every block below uiTotalBlocks lies inside the file (Open saw to it);
     // a pointer past the file's end is never formed.
-    const uint64_t uiOffset = uint64_t{lpDataBlockHeader->uiDataStart} +
-                              uint64_t{uiDataBlockIndex} * lpDataBlockHeader->uiDataBlockSize;
-    return uiOffset <= Mapping.uiSize ? lpBase + uiOffset : nullptr;
+    const uint64_t uiOffset = uint64_t{Positions.lpDataBlockHeader->uiDataStart} +
+                              uint64_t{uiDataBlockIndex} * Positions.lpDataBlockHeader->uiDataBlockSize;
+    return uiOffset <= Mapping.uiSize ? Positions.lpBase + uiOffset : nullptr;
 }
 
 uint32_t CGCF::GetFirstEntry(uint32_t uiDirectoryItemIndex) const
@@ -323,13 +327,15 @@ uint32_t CGCF::GetFirstEntry(uint32_t uiDirectoryItemIndex) const
     if (!Opened())
         return 0;
     if (!IsValidDirectoryIndex(uiDirectoryItemIndex))
-        return lpBlockEntryHeader->uiEntryCount;
-    return lpDirectoryMap[uiDirectoryItemIndex].uiFirstEntry;
+        return Positions.lpBlockEntryHeader->uiEntryCount;
+    return Positions.lpDirectoryMap[uiDirectoryItemIndex].uiFirstEntry;
 }
 
 const GCFBlockEntry *CGCF::GetBlockEntry(uint32_t uiBlockEntryIndex) const
 {
-    if (!Opened() || uiBlockEntryIndex >= lpBlockEntryHeader->uiEntryCount)
+    if (!Opened() || uiBlockEntryIndex >= Positions.lpBlockEntryHeader->uiEntryCount)
         return nullptr;
-    return &lpBlockEntries[uiBlockEntryIndex];
+    return &Positions.lpBlockEntries[uiBlockEntryIndex];
 }
+
+}  // namespace Larkspur

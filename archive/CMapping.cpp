@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace Larkspur
+{
+
 // There are no share modes here: another program may hold the file open for
 // writing while it is mapped, and nothing can ask the kernel to refuse that.
 // MAP_PRIVATE keeps our view of the pages we have touched, but a file cut
@@ -68,3 +71,5 @@ bool CMapping::Unmap()
     bOwned = false;
     return bReleased;
 }
+
+}  // namespace Larkspur

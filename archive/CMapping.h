@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace Larkspur
+{
+
 struct CMapping
 {
     const uint8_t *lpData = nullptr;
@@ -26,3 +29,5 @@ struct CMapping
     // Releases the view. False when nothing was mapped or the platform refused.
     bool Unmap();
 };
+
+}  // namespace Larkspur

@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace Larkspur
+{
+
 struct LE32
 {
     uint8_t b[4];
@@ -173,3 +176,5 @@ struct GCFDataBlockHeader
 static_assert(sizeof(GCFDataBlockHeader) == 24);
 
 inline constexpr uint32_t GCF_ROOT_PARENT = 0xFFFFFFFFu;
+
+}  // namespace Larkspur

@@ -21,6 +21,8 @@
 #include <system_error>
 #include <vector>
 
+using namespace Larkspur;
+
 namespace
 {
 
@@ -59,8 +61,6 @@ int main(int argc, char **argv)
     const std::filesystem::path Dir =
         std::filesystem::temp_directory_path() / ("larkspur-bench-open-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(Dir, Error);
-    // A refused archive writes its dump into the current folder: keep it in ours.
-    std::filesystem::current_path(Dir, Error);
     if (Error)
     {
         std::fprintf(stderr, "bench_open: cannot use %s\n", Dir.c_str());
@@ -90,6 +90,7 @@ int main(int argc, char **argv)
     }
 
     CGCF Archive;
+    Archive.SetDumpFolder(Dir.string());  // a refused archive's dump stays in our folder
     std::vector<double> SmallTimes, LargeTimes;
     std::mt19937 Random(12345);
     TimeOpens(Archive, sSmall);  // warm the page cache and the allocator
@@ -122,7 +123,6 @@ int main(int argc, char **argv)
     std::printf("ratio large/small (medians, %d rounds of %d opens): %.2f\n", iRounds, OPENS_PER_SAMPLE,
                 fLarge / fSmall);
 
-    std::filesystem::current_path(std::filesystem::temp_directory_path(), Error);
     std::filesystem::remove_all(Dir, Error);
     return 0;
 }

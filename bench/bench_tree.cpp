@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+using namespace Larkspur;
+
 namespace
 {
 
@@ -185,7 +187,7 @@ int main(int argc, char **argv)
             {
                 size_t uiMatches = 0;
                 Times[sKind].push_back(
-                    Milliseconds([&] { uiMatches = FindItems(Reader, QStringLiteral("7.tx")).size(); }));
+                    Milliseconds([&] { uiMatches = FindMatchingItems(Reader, QStringLiteral("7.tx")).size(); }));
                 if (uiMatches != 9500)
                     std::fprintf(stderr, "find walk: %zu matches, expected 9500\n", uiMatches);
             }

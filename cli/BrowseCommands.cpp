@@ -1,12 +1,16 @@
-#include "BrowseCommands.h"
+#include "cli/BrowseCommands.h"
 
-#include "CliCommon.h"
 #include "archive/CGCF.h"
+#include "cli/CliArchive.h"
 #include "dialogs/Search.h"
+#include "window/ItemTexts.h"
 #include "window/Utils.h"
 
 #include <cstdio>
 #include <vector>
+
+namespace Larkspur
+{
 
 namespace
 {
@@ -22,58 +26,40 @@ std::string Decimal(uint64_t uiNumber)
     return std::to_string(uiNumber);
 }
 
-// The Size column of the item list: a folder's number of items, ungrouped,
-// or a file's short size text.
-std::string SizeColumn(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
-{
-    const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
-    const uint32_t uiItemSize = lpEntry ? static_cast<uint32_t>(lpEntry->uiItemSize) : 0;
-    if (GCFFile.IsFolder(uiDirectoryIndex))
-        return Decimal(uiItemSize) + (uiItemSize == 1 ? " Item" : " Items");
-    return ToOutput(Utils::FileSizeToString(uiItemSize));
-}
-
-// The Type column of the item list.
-std::string TypeColumn(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
-{
-    if (GCFFile.IsFolder(uiDirectoryIndex))
-        return "Folder";
-    return ToOutput(Utils::FileTypeToString(Utils::DecodeName(GCFFile.GetDirectoryItemName(uiDirectoryIndex))));
-}
-
 }  // namespace
 
-int RunInfoCommand(const std::string &sArchive)
+int RunInfoCommand(const SCliContext &Context, const std::string &sArchive)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     std::string sText;
-    sText += "Version: " + Decimal(GCFFile.lpHeader->uiVersion) + "\n";
-    sText += "Size: " + ToOutput(Utils::FileSizeToString(GCFFile.lpHeader->uiRecordedSize)) + "\n";
-    sText += "Blocks: " + Decimal(GCFFile.lpDataBlockHeader->uiUsedBlocks) + "/" +
-             Decimal(GCFFile.lpDataBlockHeader->uiTotalBlocks) + "\n";
+    const GCFHeader &Header = *GCFFile.GetPositions().lpHeader;
+    const GCFDataBlockHeader &DataBlockHeader = *GCFFile.GetPositions().lpDataBlockHeader;
+    sText += "Version: " + Decimal(Header.uiVersion) + "\n";
+    sText += "Size: " + ToOutput(Utils::FileSizeToString(Header.uiRecordedSize)) + "\n";
+    sText += "Blocks: " + Decimal(DataBlockHeader.uiUsedBlocks) + "/" + Decimal(DataBlockHeader.uiTotalBlocks) + "\n";
     sText += "Items: " + Decimal(GCFFile.GetItemCount()) + "\n";
     sText += "Folders: " + Decimal(GCFFile.GetDirectoryItemFolderCount(0)) + "\n";
     sText += "Files: " + Decimal(GCFFile.GetDirectoryItemFileCount(0)) + "\n";
     sText += "Data size: " + ToOutput(Utils::FileSizeToString(GCFFile.GetDirectoryItemSize(0), true)) + "\n";
     sText += "Size on disk: " + ToOutput(Utils::FileSizeToString(GCFFile.GetDirectoryItemSizeOnDisk(0), true)) + "\n";
-    WriteOut(sText);
+    Context.Output.WriteOut(sText);
     return CLI_EXIT_OK;
 }
 
-int RunListCommand(const std::string &sArchive, const std::optional<std::string> &sItem)
+int RunListCommand(const SCliContext &Context, const std::string &sArchive, const std::optional<std::string> &sItem)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     uint32_t uiStart = 0;
     if (sItem && !ResolveItem(GCFFile, *sItem, uiStart))
     {
-        WriteError("No such item: " + *sItem + "\n");
-        return CLI_EXIT_FAILED;
+        Context.Output.WriteError("No such item: " + *sItem + "\n");
+        return CLI_EXIT_USAGE;
     }
 
     std::vector<SDirectoryWalkItem> Items;
@@ -82,34 +68,36 @@ int RunListCommand(const std::string &sArchive, const std::optional<std::string>
     for (const SDirectoryWalkItem &Item : Items)
     {
         const uint32_t uiIndex = Item.uiDirectoryIndex;
+        const SItemRow Row = ReadItemRow(GCFFile, uiIndex);
         sLine = ItemLocation(GCFFile, uiIndex);
         sLine += '\t';
-        sLine += SizeColumn(GCFFile, uiIndex);
+        sLine += ToOutput(ItemSizeText(Row.eType, Row.uiItemSize));
         sLine += '\t';
-        sLine += TypeColumn(GCFFile, uiIndex);
+        sLine += ToOutput(ItemTypeText(Row.eType, Row.sName));
         sLine += '\n';
-        WriteOut(sLine);
+        Context.Output.WriteOut(sLine);
     }
     if (!bComplete)
     {
-        WriteError("Error:\nThe archive's directory is damaged; the listing stops where it could not be followed.\n");
+        Context.Output.WriteError(
+            "Error:\nThe archive's directory is damaged; the listing stops where it could not be followed.\n");
         return CLI_EXIT_FAILED;
     }
     return CLI_EXIT_OK;
 }
 
-int RunDumpCommand(const std::string &sArchive)
+int RunDumpCommand(const SCliContext &Context, const std::string &sArchive)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     // The dump itself reports nothing; a folder that cannot take the file is
     // found out here, so that a dump never written is not reported as done.
-    std::FILE *lpProbe = std::fopen("dump.txt", "ab");
+    std::FILE *lpProbe = std::fopen(GCFFile.GetDumpPath().c_str(), "ab");
     if (!lpProbe)
     {
-        WriteError("Error:\nCould not write dump.txt in the current folder.\n");
+        Context.Output.WriteError("Error:\nCould not write dump.txt in the current folder.\n");
         return CLI_EXIT_FAILED;
     }
     std::fclose(lpProbe);
@@ -117,26 +105,29 @@ int RunDumpCommand(const std::string &sArchive)
     return CLI_EXIT_OK;
 }
 
-int RunFindCommand(const std::string &sArchive, const std::string &sText)
+int RunFindCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sText)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     bool bComplete = true;
-    const std::vector<uint32_t> Matches = FindItems(GCFFile, Utils::DecodeName(sText), &bComplete);
+    const std::vector<uint32_t> Matches = FindMatchingItems(GCFFile, Utils::DecodeName(sText), &bComplete);
     std::string sOutput;
     for (const uint32_t uiIndex : Matches)
     {
         sOutput += ItemLocation(GCFFile, uiIndex);
         sOutput += '\n';
     }
-    WriteOut(sOutput);
+    Context.Output.WriteOut(sOutput);
     if (!bComplete)
     {
-        WriteError("Error:\nThe archive's directory is damaged; the search stops where it could not be followed.\n");
+        Context.Output.WriteError(
+            "Error:\nThe archive's directory is damaged; the search stops where it could not be followed.\n");
         return CLI_EXIT_FAILED;
     }
-    WriteOut(SearchResultLine(sText, Matches.size()) + "\n");
+    Context.Output.WriteOut(SearchResultLine(sText, Matches.size()) + "\n");
     return CLI_EXIT_OK;
 }
+
+}  // namespace Larkspur

@@ -1,18 +1,19 @@
-#include "ExtractCommand.h"
+#include "cli/ExtractCommand.h"
 
-#include "CliCommon.h"
 #include "archive/CGCF.h"
-#include "extract/CExtraction.h"
+#include "cli/CliArchive.h"
+#include "extract/CExtractCommand.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+namespace Larkspur
+{
 
 namespace
 {
@@ -51,8 +52,9 @@ private:
 class CProgressBar
 {
 public:
-    explicit CProgressBar(uint32_t uiTotal) : bShown(::isatty(STDERR_FILENO) == 1), uiTotal(uiTotal) {}
+    explicit CProgressBar(ICliOutput &Output) : Output(Output), bShown(Output.ErrorIsTerminal()) {}
 
+    void SetTotal(uint32_t uiFiles) { uiTotal = uiFiles; }
     void Update(uint32_t uiCount)
     {
         uiLastCount = uiCount;
@@ -69,7 +71,7 @@ public:
     void Erase()
     {
         if (bDrawn)
-            std::fputs("\r\033[K", stderr);
+            Output.WriteError("\r\033[K");
         bDrawn = false;
     }
     void Redraw()
@@ -86,27 +88,30 @@ private:
         std::string sBar = "\r[";
         sBar.append(uiFilled, '#').append(WIDTH - uiFilled, '.');
         sBar += "] " + std::to_string(uiLastCount) + "/" + std::to_string(uiTotal) + " files\033[K";
-        std::fputs(sBar.c_str(), stderr);
-        std::fflush(stderr);
+        Output.WriteError(sBar);
         bDrawn = true;
     }
 
+    ICliOutput &Output;
     const bool bShown;
-    const uint32_t uiTotal;
+    uint32_t uiTotal = 0;
     uint32_t uiLastCount = 0;
     bool bDrawn = false;
     std::chrono::steady_clock::time_point LastDrawn;
 };
 
 // The console of the command-line tool: one line per console line on stdout.
-// On a terminal each line shows at once, in its colour, with control
-// characters of item names shown as "?" so that a name cannot drive the
-// terminal; otherwise the lines are the bytes unchanged, written in large
-// chunks.
+// On a terminal each line shows at once, in its colour where colour is
+// wanted, with control characters of item names shown as "?" so that a name
+// cannot drive the terminal; otherwise the lines are the bytes unchanged,
+// written in large chunks.
 class CStdoutConsole : public IConsole
 {
 public:
-    explicit CStdoutConsole(CProgressBar &Bar) : bTerminal(::isatty(STDOUT_FILENO) == 1), Bar(Bar) {}
+    CStdoutConsole(ICliOutput &Output, CProgressBar &Bar)
+        : Output(Output), bTerminal(Output.OutIsTerminal()), bColour(Output.OutTakesColour()), Bar(Bar)
+    {
+    }
     ~CStdoutConsole() override { Flush(); }
     CStdoutConsole(const CStdoutConsole &) = delete;
     CStdoutConsole &operator=(const CStdoutConsole &) = delete;
@@ -122,19 +127,19 @@ public:
                 Flush();
             return;
         }
-        std::string sShown = ColorCode(eColor);
+        std::string sShown = bColour ? ColorCode(eColor) : "";
         for (const char cChar : sLine)
             sShown.push_back((static_cast<unsigned char>(cChar) < 0x20 || cChar == 0x7F) ? '?' : cChar);
-        sShown += "\033[0m\n";
+        sShown += bColour ? "\033[0m\n" : "\n";
         Bar.Erase();
-        WriteOut(sShown);
-        std::fflush(stdout);
+        Output.WriteOut(sShown);
+        Output.FlushOut();
         Bar.Redraw();
     }
 
     void Flush()
     {
-        WriteOut(sBuffer);
+        Output.WriteOut(sBuffer);
         sBuffer.clear();
     }
 
@@ -154,7 +159,9 @@ private:
         return "";
     }
 
+    ICliOutput &Output;
     const bool bTerminal;
+    const bool bColour;
     CProgressBar &Bar;
     std::string sBuffer;
     bool bAnyFailed = false;
@@ -179,24 +186,28 @@ private:
     CProgressBar &Bar;
 };
 
-bool IsFolder(const std::string &sPath)
+// Something other than a folder (a file, a device) stands at the path.
+bool IsNotAFolder(const std::string &sPath)
 {
     struct stat Stat;
-    return ::stat(sPath.c_str(), &Stat) == 0 && S_ISDIR(Stat.st_mode);
+    return ::stat(sPath.c_str(), &Stat) == 0 && !S_ISDIR(Stat.st_mode);
 }
 
 }  // namespace
 
-int RunExtractCommand(const std::string &sArchive, const std::vector<std::string> &Items,
+int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
                       const std::string &sOutputDirectory)
 {
-    if (!IsFolder(sOutputDirectory))
+    ICliOutput &Output = Context.Output;
+    // A missing folder is made, with its parents, by the first item written
+    // into it (as "unzip -d" does), once the archive and every item are found.
+    if (IsNotAFolder(sOutputDirectory))
     {
-        WriteError("No such folder: " + sOutputDirectory + "\n");
+        Output.WriteError("No such folder: " + sOutputDirectory + "\n");
         return CLI_EXIT_USAGE;
     }
     CGCF GCFFile;
-    if (!OpenArchiveForCli(GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
     // Every item is found before anything is written.
@@ -206,7 +217,7 @@ int RunExtractCommand(const std::string &sArchive, const std::vector<std::string
         uint32_t uiIndex = 0;
         if (!ResolveItem(GCFFile, sItem, uiIndex))
         {
-            WriteError("No such item: " + sItem + "\n");
+            Output.WriteError("No such item: " + sItem + "\n");
             return CLI_EXIT_USAGE;
         }
         Indexes.push_back(uiIndex);
@@ -214,35 +225,25 @@ int RunExtractCommand(const std::string &sArchive, const std::vector<std::string
     if (Indexes.empty())
         Indexes.push_back(0);
 
-    uint64_t uiFiles = 0;  // the same item may be named many times
-    for (const uint32_t uiIndex : Indexes)
-        uiFiles += GCFFile.GetDirectoryItemFileCount(uiIndex);
-    const uint32_t uiTotal = static_cast<uint32_t>(std::min<uint64_t>(uiFiles, UINT32_MAX));
-
-    CProgressBar Bar(uiTotal);
-    CStdoutConsole Console(Bar);
+    CProgressBar Bar(Output);
+    CStdoutConsole Console(Output, Bar);
     CExtraction Extraction(GCFFile, Console);
+    CExtractCommand Command(Extraction, Indexes);
+    Bar.SetTotal(Command.GetTotal());
     CCliHook Hook(Extraction, Bar);
     {
         CInterruptGuard Guard;
-        Extraction.uiCount = 0;
-        Extraction.uiTotal = uiTotal;
-        Extraction.Abort = &Hook;
-        Extraction.StartExtracting();
-        Console.WriteLine("Extracting to " + sOutputDirectory + ".", ELineColor::Green);
-        for (const uint32_t uiIndex : Indexes)
-            Extraction.ExtractItem(sOutputDirectory, uiIndex);
-        Console.WriteLine("Done.", ELineColor::Green);
-        Extraction.StopExtracting();
-        Extraction.Abort = nullptr;
+        Command.Run(sOutputDirectory, Hook);
     }
     Bar.Erase();
     Console.Flush();
 
     if (bInterrupted)
     {
-        WriteError("Interrupted: the items not reached were not extracted.\n");
+        Output.WriteError("Interrupted: the items not reached were not extracted.\n");
         return 128 + SIGINT;  // the shell's status for a program stopped by Ctrl+C
     }
     return Console.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }
+
+}  // namespace Larkspur

@@ -1,9 +1,17 @@
 #pragma once
 // larkspur-cli extract: writes the named items (the whole archive when none
-// are named) into sOutputDirectory. Returns the program's exit status.
+// are named) into sOutputDirectory, made with its parents when missing.
+// Returns the program's exit status.
+
+#include "cli/CliContext.h"
 
 #include <string>
 #include <vector>
 
-int RunExtractCommand(const std::string &sArchive, const std::vector<std::string> &Items,
+namespace Larkspur
+{
+
+int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
                       const std::string &sOutputDirectory);
+
+}  // namespace Larkspur

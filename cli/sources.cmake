@@ -1,6 +1,9 @@
-# Sources of the command-line tool besides cli/main.cpp.
+# Sources of the command-line tool's library (the cli target): every command,
+# its output and its command line. The program itself is cli/main.cpp.
 set(CLI_SOURCES
-  cli/CliCommon.cpp
   cli/BrowseCommands.cpp
+  cli/CliArchive.cpp
+  cli/CliCommandLine.cpp
+  cli/CProcessOutput.cpp
   cli/ExtractCommand.cpp
 )

@@ -26,14 +26,15 @@
 #endif
 #include <utility>
 
+namespace Larkspur
+{
+
 const char *const CAbout::RELEASE_DATE = "12/08/2026";
 const char *const CAbout::AUTHOR = "Larkspur Developers";
 
 namespace
 {
 
-constexpr int BUTTON_PAD_X = 16;
-constexpr int BUTTON_PAD_Y = 8;
 constexpr const char *LINK_TEXT = "Read Me";
 
 QLabel *AddLabel(QWidget *lpParent, const QString &sName, const QString &sText)
@@ -50,10 +51,7 @@ CAbout::CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon, QWi
 {
     setObjectName(QStringLiteral("CAbout"));
     setWindowTitle(QStringLiteral("About Larkspur"));
-    // A fixed border with a close box only; the parent keeps it off the task
-    // bar and centres it.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(FIXED_DIALOG_FLAGS);
     if (!Icon.isNull())
         setWindowIcon(Icon);
 
@@ -88,7 +86,7 @@ CAbout::CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon, QWi
     for (const SFact &Fact : Facts)
         Layout.FitText(Fact.sText, Fact.Geometry.size());
     Layout.FitText(sLinkText, LinkRect.size());
-    Layout.FitText(QStringLiteral("OK"), OKRect.size(), BUTTON_PAD_X, BUTTON_PAD_Y);
+    Layout.FitButton(QStringLiteral("OK"), OKRect.size());
     setFixedSize(Layout(QSize(288, 198)));
     grpAbout->setGeometry(Layout(QRect(8, 8, 272, 152)));
     picIcon->setGeometry(QRect(Layout(QPoint(8, 16)), QSize(32, 32)));
@@ -189,3 +187,5 @@ void CAbout::lnkWebSite_LinkClicked(const QString &sLink)
     if (OpenUrl)
         OpenUrl(QUrl(sLink));
 }
+
+}  // namespace Larkspur

@@ -16,6 +16,9 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 
+namespace Larkspur
+{
+
 class CAbout : public QDialog
 {
     Q_OBJECT
@@ -66,3 +69,5 @@ private:
     QString sLinkAddress;
     QPushButton *btnOK = nullptr;
 };
+
+}  // namespace Larkspur

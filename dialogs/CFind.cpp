@@ -6,24 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace
+namespace Larkspur
 {
-
-// Room that a push button's frame and a text box's frame take around the text.
-constexpr int BUTTON_PAD_X = 16;
-constexpr int BUTTON_PAD_Y = 8;
-constexpr int TEXT_BOX_PAD_Y = 6;
-
-}  // namespace
 
 CFind::CFind(const QString &sSearchWord, QWidget *lpParent) : QDialog(lpParent)
 {
     setObjectName(QStringLiteral("CFind"));
     setWindowTitle(QStringLiteral("Find"));
-    // A fixed border with a close box only: no resizing, no minimize or
-    // maximize; the parent keeps it off the task bar and centres it.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(FIXED_DIALOG_FLAGS);
 
     label1 = new QLabel(QStringLiteral("Fi&nd what:"), this);
     label1->setObjectName(QStringLiteral("label1"));
@@ -44,8 +34,8 @@ CFind::CFind(const QString &sSearchWord, QWidget *lpParent) : QDialog(lpParent)
     CDialogLayout Layout(font());
     Layout.FitText(label1->text(), label1Rect.size());
     Layout.FitText(QString(), txtFindRect.size(), 0, TEXT_BOX_PAD_Y);
-    Layout.FitText(btnFind->text(), btnFindRect.size(), BUTTON_PAD_X, BUTTON_PAD_Y);
-    Layout.FitText(btnCancel->text(), btnCancelRect.size(), BUTTON_PAD_X, BUTTON_PAD_Y);
+    Layout.FitButton(btnFind->text(), btnFindRect.size());
+    Layout.FitButton(btnCancel->text(), btnCancelRect.size());
     setFixedSize(Layout(QSize(346, 80)));
     label1->setGeometry(Layout(label1Rect));
     txtFind->setGeometry(Layout(txtFindRect));
@@ -74,3 +64,5 @@ void CFind::txtFind_TextChanged(const QString &sText)
 {
     btnFind->setEnabled(!sText.trimmed().isEmpty());
 }
+
+}  // namespace Larkspur

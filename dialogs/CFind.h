@@ -11,6 +11,9 @@ class QLineEdit;
 class QPushButton;
 class QShowEvent;
 
+namespace Larkspur
+{
+
 class CFind : public QDialog
 {
     Q_OBJECT
@@ -34,3 +37,5 @@ private:
     QPushButton *btnFind = nullptr;
     QPushButton *btnCancel = nullptr;
 };
+
+}  // namespace Larkspur

@@ -49,7 +49,7 @@ void CLarkspur::FindItems(GCFTreeNode *Node, const QString &sSearchWord)
     if (Node->GetDirectoryIndex() != 0)
         return;
     std::vector<GCFListViewItem> Rows;
-    for (const uint32_t uiIndex : ::FindItems(*GCFFile, sSearchWord))
+    for (const uint32_t uiIndex : FindMatchingItems(*GCFFile, sSearchWord))
     {
         if (uiIndex < NodesByIndex.size() && NodesByIndex[uiIndex])
             Rows.push_back(MakeListViewItem(*GCFFile, NodesByIndex[uiIndex]));

@@ -11,6 +11,9 @@
 
 #include <algorithm>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -23,8 +26,6 @@ constexpr int LABEL_HEIGHT = 23;
 constexpr int TEXT_BOX_HEIGHT = 13;
 constexpr int TEXT_BOX_INNER_MARGIN = 2;
 constexpr int SEPARATOR_WIDTH = 248;
-constexpr int BUTTON_PAD_X = 16;
-constexpr int BUTTON_PAD_Y = 8;
 
 QLabel *AddLabel(QWidget *lpParent, const CDialogLayout &Layout, const QString &sName, const QString &sText,
                  QRect Geometry)
@@ -83,10 +84,7 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
 {
     setObjectName(QStringLiteral("CProperties"));
     setWindowTitle(QStringLiteral("Properties"));
-    // A fixed border with a close box only; the parent keeps it off the task
-    // bar and centres it.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(FIXED_DIALOG_FLAGS);
 
     struct SRow
     {
@@ -117,7 +115,7 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
         if (!Row.bSelectable)
             Layout.FitText(Row.sValue, QSize(VALUE_WIDTH, LABEL_HEIGHT));
     }
-    Layout.FitText(QStringLiteral("OK"), QSize(75, 23), BUTTON_PAD_X, BUTTON_PAD_Y);
+    Layout.FitButton(QStringLiteral("OK"), QSize(75, 23));
     setFixedSize(Layout(QSize(282, 328)));
 
     grpProperties = new QGroupBox(QStringLiteral("Properties:"), this);
@@ -165,3 +163,5 @@ QString CProperties::FlagsText(uint32_t uiFlags)
 {
     return QStringLiteral("%1").arg(uiFlags, 8, 16, QLatin1Char('0'));
 }
+
+}  // namespace Larkspur

@@ -8,9 +8,13 @@
 
 #include <cstdint>
 
-struct SItemProperties;
 class QGroupBox;
 class QPushButton;
+
+namespace Larkspur
+{
+
+struct SItemProperties;
 
 class CProperties : public QDialog
 {
@@ -33,3 +37,5 @@ private:
     QGroupBox *grpProperties = nullptr;
     QPushButton *btnOK = nullptr;
 };
+
+}  // namespace Larkspur

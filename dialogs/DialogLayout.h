@@ -3,7 +3,8 @@
 // (about 11 pixels high). The user's font is often larger, and then texts
 // would be cut off, so a dialog stretches its whole layout, across and down
 // separately, by just enough that every text it must show whole fits. With a
-// small font the layout is exactly as drawn.
+// small font the layout is exactly as drawn. Every dialog of the program,
+// the abort dialog included, is laid out through this one helper.
 
 #include <QFont>
 #include <QFontMetrics>
@@ -14,6 +15,19 @@
 #include <algorithm>
 #include <cmath>
 
+namespace Larkspur
+{
+
+// Room that a push button's frame and a text box's frame take around the text.
+inline constexpr int BUTTON_PAD_X = 16;
+inline constexpr int BUTTON_PAD_Y = 8;
+inline constexpr int TEXT_BOX_PAD_Y = 6;
+
+// A fixed border with a close box only: no resizing, no minimize or maximize;
+// the parent keeps the dialog off the task bar and centres it.
+inline constexpr Qt::WindowFlags FIXED_DIALOG_FLAGS = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                      Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+
 class CDialogLayout
 {
 public:
@@ -23,11 +37,29 @@ public:
     // (iPadX across, iPadY down). A "&" marking an access key takes no room.
     void FitText(const QString &sText, QSize Room, int iPadX = 0, int iPadY = 0)
     {
-        QString sShown = sText;
-        sShown.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));
-        sShown.replace(QLatin1Char('\x01'), QLatin1Char('&'));
-        Fit(Metrics.horizontalAdvance(sShown) + iPadX, Room.width(), dScaleX);
+        Fit(Metrics.horizontalAdvance(ShownText(sText)) + iPadX, Room.width(), dScaleX);
         Fit(Metrics.height() + iPadY, Room.height(), dScaleY);
+    }
+
+    // A push button's text must fit inside its frame.
+    void FitButton(const QString &sText, QSize Room) { FitText(sText, Room, BUTTON_PAD_X, BUTTON_PAD_Y); }
+
+    // A note wrapped over several lines must fit in Room: the layout widens,
+    // in steps of 5% up to dMaxWidening, until the note takes no more than
+    // Room's height, and grows downwards only when widening alone cannot
+    // make room. Fit the other texts first: the height is measured at the
+    // widest the layout has become.
+    void FitWrappedText(const QString &sText, QSize Room, double dMaxWidening)
+    {
+        const auto WrappedHeight = [&](double dScale) {
+            return Metrics.boundingRect(QRect(0, 0, int(Room.width() * dScale), 1 << 20), Qt::TextWordWrap, sText)
+                .height();
+        };
+        double dWidening = 1.0;
+        while (WrappedHeight(dWidening) > Room.height() && dWidening < dMaxWidening)
+            dWidening += 0.05;
+        dScaleX = std::max(dScaleX, dWidening);
+        Fit(WrappedHeight(dScaleX), Room.height(), dScaleY);
     }
 
     int X(int iX) const { return static_cast<int>(std::lround(iX * dScaleX)); }
@@ -41,12 +73,17 @@ public:
         return QRect(TopLeft, QPoint(X(Rect.x() + Rect.width()), Y(Rect.y() + Rect.height())) - QPoint(1, 1));
     }
 
-    double ScaleX() const { return dScaleX; }
-    double ScaleY() const { return dScaleY; }
-
     const QFontMetrics Metrics;
 
 private:
+    static QString ShownText(const QString &sText)
+    {
+        QString sShown = sText;
+        sShown.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));
+        sShown.replace(QLatin1Char('\x01'), QLatin1Char('&'));
+        return sShown;
+    }
+
     static void Fit(int iNeeded, int iRoom, double &dScale)
     {
         if (iRoom > 0)
@@ -56,3 +93,5 @@ private:
     double dScaleX = 1.0;
     double dScaleY = 1.0;
 };
+
+}  // namespace Larkspur

@@ -1,10 +1,14 @@
 #include "dialogs/ItemProperties.h"
 
 #include "archive/CGCF.h"
+#include "window/ItemTexts.h"
 #include "window/Utils.h"
 
 #include <string>
 #include <string_view>
+
+namespace Larkspur
+{
 
 namespace
 {
@@ -36,14 +40,15 @@ QString DecodePath(std::string_view sPath)
 SItemProperties GatherProperties(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
 {
     SItemProperties Properties;
-    const bool bFolder = GCFFile.IsFolder(uiDirectoryIndex);
+    const SItemRow Row = ReadItemRow(GCFFile, uiDirectoryIndex);
+    const bool bFolder = Row.eType == EItemType::Folder;
 
     std::string sPath;
     GCFFile.GetDirectoryItemPath(uiDirectoryIndex, sPath);
     Properties.sLocation = DecodePath(sPath);
 
-    Properties.sName = Utils::DecodeName(GCFFile.GetDirectoryItemName(uiDirectoryIndex));
-    Properties.sType = bFolder ? QStringLiteral("Folder") : Utils::FileTypeToString(Properties.sName);
+    Properties.sName = Row.sName;
+    Properties.sType = ItemTypeText(Row.eType, Row.sName);
     Properties.sSize = Utils::FileSizeToString(GCFFile.GetDirectoryItemSize(uiDirectoryIndex), true);
     Properties.sSizeOnDisk = Utils::FileSizeToString(GCFFile.GetDirectoryItemSizeOnDisk(uiDirectoryIndex), true);
     if (bFolder)
@@ -54,6 +59,8 @@ SItemProperties GatherProperties(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
         Properties.sItems = QStringLiteral("N/A");
 
     const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
-    Properties.uiFlags = lpEntry ? lpEntry->uiFlags : 0;
+    Properties.uiFlags = lpEntry ? uint32_t(lpEntry->uiFlags) : 0;
     return Properties;
 }
+
+}  // namespace Larkspur

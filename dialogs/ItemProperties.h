@@ -6,6 +6,9 @@
 
 #include <cstdint>
 
+namespace Larkspur
+{
+
 class CGCF;
 
 struct SItemProperties
@@ -22,3 +25,5 @@ struct SItemProperties
 // Reads the values for one directory index of the open archive. A bad index
 // answers as the reader does for one: an empty item.
 SItemProperties GatherProperties(const CGCF &GCFFile, uint32_t uiDirectoryIndex);
+
+}  // namespace Larkspur

@@ -3,6 +3,9 @@
 #include "archive/CGCF.h"
 #include "window/Utils.h"
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -55,7 +58,7 @@ bool CSearchMatch::MatchesDecoded(const QString &sName) const
     return sName.toLower().contains(sLowerWord);
 }
 
-std::vector<uint32_t> FindItems(const CGCF &GCFFile, const QString &sSearchWord, bool *lpbComplete)
+std::vector<uint32_t> FindMatchingItems(const CGCF &GCFFile, const QString &sSearchWord, bool *lpbComplete)
 {
     std::vector<SDirectoryWalkItem> Items;
     const bool bComplete = GCFFile.WalkDirectory(0, Items);
@@ -79,3 +82,5 @@ std::string SearchResultLine(std::string_view sSearchWord, uint64_t uiResultCoun
     sLine += uiResultCount == 1 ? " result." : " results.";
     return sLine;
 }
+
+}  // namespace Larkspur

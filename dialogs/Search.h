@@ -11,6 +11,9 @@
 #include <string_view>
 #include <vector>
 
+namespace Larkspur
+{
+
 class CGCF;
 
 class CSearchMatch
@@ -37,8 +40,10 @@ private:
 // pre-order: the root (named "root") first, each folder before its items,
 // siblings in the archive's order. *lpbComplete (when given) is false when a
 // damaged directory stopped the walk; the matches found before then stay.
-std::vector<uint32_t> FindItems(const CGCF &GCFFile, const QString &sSearchWord, bool *lpbComplete = nullptr);
+std::vector<uint32_t> FindMatchingItems(const CGCF &GCFFile, const QString &sSearchWord, bool *lpbComplete = nullptr);
 
 // The console line that reports a search: "Search for '" + word + "' returned
 // 3 results." ("1 result." for exactly one). The word is 8-bit text, as typed.
 std::string SearchResultLine(std::string_view sSearchWord, uint64_t uiResultCount);
+
+}  // namespace Larkspur

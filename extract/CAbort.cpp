@@ -1,10 +1,10 @@
 #include "extract/CAbort.h"
 
+#include "dialogs/DialogLayout.h"
 #include "window/Images.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
 
 namespace Larkspur
 {
@@ -28,31 +27,15 @@ int ProgressValue(uint32_t uiCount)
     return int(std::min<uint32_t>(uiCount, INT_MAX));
 }
 
+// The note's two lines and the button as drawn. With a larger font the note
+// would lose its last line, so the layout widens (by at most MAX_WIDENING)
+// until the note fits in its two lines, and grows downwards only when
+// widening alone cannot make room.
+const QRect NOTE_RECT(8, 40, 192, 32);
+const QRect BUTTON_RECT(208, 40, 75, 23);
+constexpr double MAX_WIDENING = 1.6;
+
 }  // namespace
-
-// The dialog is drawn for a small dialog font (about 5 by 13 pixels a
-// character). With a larger font the note would lose its last line, so the
-// layout widens until the note fits in its two lines, and grows downwards
-// only when widening alone cannot make room. With a small font it is exactly
-// as drawn.
-CAbortLayout::CAbortLayout(const QFontMetrics &Metrics, const QString &sNote, const QString &sButton)
-{
-    const auto NoteHeight = [&](double dScale) {
-        return Metrics.boundingRect(QRect(0, 0, int(NOTE_WIDTH * dScale), 1 << 20), Qt::TextWordWrap, sNote).height();
-    };
-    while (NoteHeight(dScaleX) > NOTE_HEIGHT && dScaleX < MAX_WIDENING)
-        dScaleX += 0.05;
-    dScaleX = std::max(dScaleX, double(Metrics.horizontalAdvance(sButton) + 16) / BUTTON_WIDTH);
-    dScaleY = std::max({1.0, double(NoteHeight(dScaleX)) / NOTE_HEIGHT,
-                        double(Metrics.height() + 6) / BUTTON_HEIGHT});
-}
-
-QRect CAbortLayout::operator()(int iX, int iY, int iWidth, int iHeight) const
-{
-    const auto X = [this](int i) { return int(std::lround(i * dScaleX)); };
-    const auto Y = [this](int i) { return int(std::lround(i * dScaleY)); };
-    return QRect(QPoint(X(iX), Y(iY)), QPoint(X(iX + iWidth) - 1, Y(iY + iHeight) - 1));
-}
 
 CAbort::CAbort(uint32_t uiTotal)
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
@@ -62,12 +45,15 @@ CAbort::CAbort(uint32_t uiTotal)
     setWindowIcon(ProgramIcon());
 
     const QString sNote = QStringLiteral("Note: On Abort all currently extracted files will remain unchanged.");
-    const CAbortLayout Layout(fontMetrics(), sNote, QStringLiteral("Abort"));
-    setFixedSize(Layout(0, 0, 292, 72).size());
+    const QString sButton = QStringLiteral("&Abort");
+    CDialogLayout Layout(font());
+    Layout.FitButton(sButton, BUTTON_RECT.size());
+    Layout.FitWrappedText(sNote, NOTE_RECT.size(), MAX_WIDENING);
+    setFixedSize(Layout(QSize(292, 72)));
 
     proMain = new QProgressBar(this);
     proMain->setObjectName(QStringLiteral("proMain"));
-    proMain->setGeometry(Layout(8, 8, 272, 24));
+    proMain->setGeometry(Layout(QRect(8, 8, 272, 24)));
     proMain->setTextVisible(false);
     // Qt draws a bar whose range is 0 to 0 as a busy animation; a command
     // with no files to reach shows an empty bar that never moves instead.
@@ -76,13 +62,13 @@ CAbort::CAbort(uint32_t uiTotal)
 
     lblAbort = new QLabel(sNote, this);
     lblAbort->setObjectName(QStringLiteral("lblAbort"));
-    lblAbort->setGeometry(Layout(8, 40, CAbortLayout::NOTE_WIDTH, CAbortLayout::NOTE_HEIGHT));
+    lblAbort->setGeometry(Layout(NOTE_RECT));
     lblAbort->setWordWrap(true);
     lblAbort->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    btnAbort = new QPushButton(QStringLiteral("&Abort"), this);
+    btnAbort = new QPushButton(sButton, this);
     btnAbort->setObjectName(QStringLiteral("btnAbort"));
-    btnAbort->setGeometry(Layout(208, 40, CAbortLayout::BUTTON_WIDTH, CAbortLayout::BUTTON_HEIGHT));
+    btnAbort->setGeometry(Layout(BUTTON_RECT));
     btnAbort->setDefault(true);
     btnAbort->setAutoDefault(true);
     connect(btnAbort, &QPushButton::clicked, this, [this] { btnAbort_Click(); });

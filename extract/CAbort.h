@@ -9,38 +9,17 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
-#include <QRect>
 #include <QString>
 
 #include <cstdint>
 
 class QCloseEvent;
-class QFontMetrics;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 
 namespace Larkspur
 {
-
-// Where the dialog's controls go for a font: the drawn layout (292 x 72),
-// stretched across and down by just enough that the note and the button's
-// text show whole.
-class CAbortLayout
-{
-public:
-    static constexpr int NOTE_WIDTH = 192, NOTE_HEIGHT = 32;
-    static constexpr int BUTTON_WIDTH = 75, BUTTON_HEIGHT = 23;
-    static constexpr double MAX_WIDENING = 1.6;
-
-    CAbortLayout(const QFontMetrics &Metrics, const QString &sNote, const QString &sButton);
-    // A rectangle of the drawn layout, stretched.
-    QRect operator()(int iX, int iY, int iWidth, int iHeight) const;
-
-private:
-    double dScaleX = 1.0;
-    double dScaleY = 1.0;
-};
 
 class CAbort final : public QDialog, public IExtractionHook
 {

@@ -11,6 +11,9 @@
 #include <cerrno>
 #include <cstdlib>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -125,7 +128,7 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
     if (uiDepth > 1)
         MarkVisited(uiDirectoryIndex);
     const uint32_t uiFirstEntry = GCFFile.GetFirstEntry(uiDirectoryIndex);
-    if (uiFirstEntry == GCFFile.lpBlockEntryHeader->uiEntryCount)
+    if (uiFirstEntry == GCFFile.GetPositions().lpBlockEntryHeader->uiEntryCount)
     {
         WriteRed(sName, "no physical data to write");
         return false;
@@ -206,7 +209,7 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
     }
     sPath += sName;
 
-    COutputFile File(GCFFile.lpBase);
+    COutputFile File(GCFFile.GetPositions().lpBase);
     switch (File.Open(sPath, GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
     {
     case EOpenOutput::Opened:
@@ -341,3 +344,5 @@ void CExtraction::WriteRed(std::string_view sPath, std::string_view sReason)
     sLine.append(sPath).append(" (").append(sReason).append(").");
     Console.WriteLine(sLine, ELineColor::Red);
 }
+
+}  // namespace Larkspur

@@ -1,8 +1,9 @@
 #pragma once
 // The extraction engine: writes items of the open archive to the file system,
 // block by block from the mapping, reporting every folder and file on the
-// console. The window's Extract, Shell Execute and drag-out commands and the
-// command-line tool's extract all run through it.
+// console. The Extract command (CExtractCommand) of the window and of the
+// command-line tool, and the window's Shell Execute and drag-out, all run
+// through it.
 
 #include "../archive/CGCF.h"
 #include "../window/Console.h"
@@ -11,6 +12,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace Larkspur
+{
 
 // Present only while an abort dialog is shown: it decides progress counting,
 // event processing between items and abort checks.
@@ -45,19 +49,19 @@ public:
     // Removes the folder and everything in it, reporting each removal.
     void DeleteDirectory(const std::string &sDirectory);
 
+    // The extracting flag: an abort clears it, and while a hook is set the
+    // engine stops at its next check once it is clear.
     void StartExtracting() { bExtracting = true; }
     void StopExtracting() { bExtracting = false; }
-
-    bool bExtracting = false;
-    uint32_t uiCount = 0;             // files reached by the current Extract command
-    uint32_t uiTotal = 0;             // files the current Extract command will reach
-    IExtractionHook *Abort = nullptr; // set only while an abort dialog is shown
 
     // False for a name that would not name one new entry inside the folder
     // it is written into: empty, ".", "..", or holding "/" or "\".
     static bool IsSafeItemName(std::string_view sName);
 
 private:
+    // The Extract command sets the run state below for the length of its run.
+    friend class CExtractCommand;
+
     class CRun;
     bool ContinueExtracting();
     bool ExtractFolder(const std::string &sDirectory, uint32_t uiDirectoryIndex, std::string_view sName);
@@ -68,6 +72,9 @@ private:
 
     const CGCF &GCFFile;
     IConsole &Console;
+    bool bExtracting = false;
+    uint32_t uiCount = 0;              // files reached by the current Extract command
+    IExtractionHook *Abort = nullptr;  // the front end's hook while an Extract command runs
     // Depth of the ExtractItem calls running now: the outermost call owns
     // the per-run state below.
     uint32_t uiDepth = 0;
@@ -75,3 +82,5 @@ private:
     // lead back into it is written once, not forever.
     std::vector<bool> Visited;
 };
+
+}  // namespace Larkspur

@@ -4,12 +4,12 @@
 #include "window/CLarkspur.h"
 
 #include "extract/CAbort.h"
+#include "extract/CExtractCommand.h"
 #include "window/GCFTreeNode.h"
 #include "window/IDesktop.h"
 
 #include <QPointer>
 
-#include <algorithm>
 #include <cstdint>
 
 namespace Larkspur
@@ -21,11 +21,7 @@ void CLarkspur::btnExtractGCFTreeItem_Click()
     if (!Node)
         return;
     if (const std::optional<QString> sFolder = BrowseForFolder(sExtractDirectory))
-    {
-        Extraction.uiCount = 0;
-        Extraction.uiTotal = GCFFile->GetDirectoryItemFileCount(Node->GetDirectoryIndex());
         RunExtractCommand(*sFolder, {Node->GetDirectoryIndex()});
-    }
     ClearTreeSelection();
 }
 
@@ -37,16 +33,8 @@ void CLarkspur::btnExtractGCFListViewItem_Click()
     if (const std::optional<QString> sFolder = BrowseForFolder(sExtractDirectory))
     {
         std::vector<uint32_t> Items;
-        uint64_t uiTotal = 0;
         for (const int iRow : Rows)
-        {
             Items.push_back(ListModel->Row(iRow).GetDirectoryIndex());
-            uiTotal += GCFFile->GetDirectoryItemFileCount(Items.back());
-        }
-        // Search results can list a folder and the items inside it, each
-        // counted in full; the count stops at its largest value.
-        Extraction.uiCount = 0;
-        Extraction.uiTotal = uint32_t(std::min<uint64_t>(uiTotal, UINT32_MAX));
         RunExtractCommand(*sFolder, Items);
     }
     ClearListSelection();
@@ -54,17 +42,12 @@ void CLarkspur::btnExtractGCFListViewItem_Click()
 
 void CLarkspur::RunExtractCommand(const QString &sFolder, const std::vector<uint32_t> &Items)
 {
+    CExtractCommand Command(Extraction, Items);
     // Disabling the window takes the focus away; it goes back afterwards.
     const QPointer<QWidget> lpFocus = focusWidget();
     setEnabled(false);
-    ShowAbort();
-    StartExtracting();
-    WriteLine(QStringLiteral("Extracting to ") + sFolder + QLatin1Char('.'), ELineColor::Green);
-    // After an abort every remaining item returns at its first check.
-    for (const uint32_t uiItem : Items)
-        ExtractItem(sFolder, uiItem);
-    WriteLine(QStringLiteral("Done."), ELineColor::Green);
-    StopExtracting();
+    ShowAbort(Command.GetTotal());
+    Command.Run(StringToCharPointer(sFolder), *Abort);
     HideAbort();
     setEnabled(true);
     if (lpFocus)
@@ -104,11 +87,10 @@ void CLarkspur::StopExtracting()
     Extraction.StopExtracting();
 }
 
-void CLarkspur::ShowAbort()
+void CLarkspur::ShowAbort(uint32_t uiTotal)
 {
-    Abort = new CAbort(Extraction.uiTotal);
+    Abort = new CAbort(uiTotal);
     connect(Abort, &CAbort::AbortExtraction, this, [this] { StopExtracting(); });
-    Extraction.Abort = Abort;
     Abort->show();
 }
 
@@ -116,7 +98,6 @@ void CLarkspur::HideAbort()
 {
     if (!Abort)
         return;
-    Extraction.Abort = nullptr;
     Abort->CloseDialog();
     delete Abort;
     Abort = nullptr;

@@ -6,6 +6,9 @@
 
 #include <cerrno>
 
+namespace Larkspur
+{
+
 COutputFile::COutputFile(const uint8_t *lpBase) : lpBase(lpBase)
 {
 }
@@ -116,3 +119,5 @@ bool COutputFile::Close()
     iDescriptor = -1;
     return bFlushed && bClosed;
 }
+
+}  // namespace Larkspur

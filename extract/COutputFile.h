@@ -17,6 +17,9 @@
 #include <cstdint>
 #include <string>
 
+namespace Larkspur
+{
+
 // Why a target could not be opened.
 enum class EOpenOutput
 {
@@ -66,3 +69,5 @@ private:
     size_t uiPendingRuns = 0;
     uint64_t uiPendingBytes = 0;
 };
+
+}  // namespace Larkspur

@@ -1,5 +1,6 @@
 # Sources of extract/: LOGIC_SOURCES need no widget (QtCore at most); GUI_SOURCES are widgets and CLarkspur members.
 list(APPEND LOGIC_SOURCES
+  extract/CExtractCommand.cpp
   extract/CExtraction.cpp
   extract/COutputFile.cpp
 )

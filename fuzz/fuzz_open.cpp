@@ -11,10 +11,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace Larkspur;
 
 namespace
 {
@@ -77,7 +80,7 @@ void QuerySubtree(const CGCF &GCF, uint32_t uiIndex)
 
 void WalkData(const CGCF &GCF, uint32_t uiIndex, CBudget &Steps)
 {
-    const uint8_t *lpBase = GCF.lpBase;
+    const uint8_t *lpBase = GCF.GetPositions().lpBase;
     const EDataWalk eResult = GCF.WalkItemData(
         GCF.GetFirstEntry(uiIndex),
         [&](const GCFBlockEntry &Entry)
@@ -141,16 +144,16 @@ void QueryArchive(const CGCF &GCF)
         if (!GCF.IsFolder(uiIndex))
             WalkData(GCF, uiIndex, Steps);
     // Block entries as the owners' walks would not reach them.
-    const uint32_t uiEntryCount = GCF.lpBlockEntryHeader->uiEntryCount;
+    const uint32_t uiEntryCount = GCF.GetPositions().lpBlockEntryHeader->uiEntryCount;
     for (uint32_t uiEntry = 0; uiEntry < uiEntryCount && Steps.Left(); uiEntry++)
         GCF.WalkItemData(uiEntry, [&](const GCFBlockEntry &) { return Steps.Take(1); },
                          [&](uint64_t uiOffset, uint32_t uiLength)
                          {
-                             Touch(GCF.lpBase + uiOffset + uiLength - 1);
+                             Touch(GCF.GetPositions().lpBase + uiOffset + uiLength - 1);
                              return Steps.Take(1);
                          });
 
-    const GCFDataBlockHeader &Data = *GCF.lpDataBlockHeader;
+    const GCFDataBlockHeader &Data = *GCF.GetPositions().lpDataBlockHeader;
     const uint32_t uiTotalBlocks = Data.uiTotalBlocks;
     const uint32_t uiDataBlockSize = Data.uiDataBlockSize;
     for (uint32_t uiBlock = 0; uiBlock < uiTotalBlocks && uiBlock < 4096; uiBlock++)
@@ -166,6 +169,18 @@ void QueryArchive(const CGCF &GCF)
     GCF.GetDataBlock(0xFFFFFFFFu);
 }
 
+// A refused input rewrites dump.txt: in FUZZ_DUMP_FOLDER when that is set
+// (scripts/fuzz points it at a folder in memory, ctest at the build tree),
+// else in the current folder.
+const std::string &DumpFolder()
+{
+    static const std::string sFolder = [] {
+        const char *szFolder = std::getenv("FUZZ_DUMP_FOLDER");
+        return std::string(szFolder != nullptr ? szFolder : "");
+    }();
+    return sFolder;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *lpData, size_t uiSize)
@@ -177,6 +192,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *lpData, size_t uiSize)
         std::memcpy(Bytes.get(), lpData, uiSize);
 
     CGCF GCF;
+    GCF.SetDumpFolder(DumpFolder());
     if (GCF.OpenMemory(Bytes.get(), uiSize, "fuzz.gcf"))
     {
         QueryArchive(GCF);

@@ -1,6 +1,7 @@
 // Feeds files to the fuzz target without the fuzzer, so that any build (gcc
-// too) replays the seeds and every past crasher under ctest. Arguments are
-// files or folders (every regular file in a folder, in name order).
+// too) replays the seeds under ctest, and a crasher can be replayed by hand
+// while it is turned into a test. Arguments are files or folders (every
+// regular file in a folder, in name order).
 
 #include <algorithm>
 #include <cstddef>

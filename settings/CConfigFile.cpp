@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -234,3 +237,5 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QStri
     File.close();
     return File.error() == QFileDevice::NoError || Fail();
 }
+
+}  // namespace Larkspur

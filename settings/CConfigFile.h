@@ -15,6 +15,9 @@
 #include <cstdint>
 #include <optional>
 
+namespace Larkspur
+{
+
 // The three list view modes, as the View menu's radio items offer them.
 enum class EListView
 {
@@ -69,3 +72,5 @@ public:
 private:
     static void ApplyLine(const QString &sLine, SConfigValues &Values);
 };
+
+}  // namespace Larkspur

@@ -2,6 +2,9 @@
 
 #include "settings/CConfigFile.h"
 
+namespace Larkspur
+{
+
 void CFormPlacement::Backup(bool bMinimized, bool bMaximized, QPoint Location, QSize Size)
 {
     if (bRestoring || bMinimized)
@@ -47,3 +50,5 @@ void CFormPlacement::Store(SConfigValues &Values) const
     Values.iHeight = FormSaveSize.height();
     Values.eWindowState = FormSaveWindowState;
 }
+
+}  // namespace Larkspur

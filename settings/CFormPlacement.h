@@ -10,6 +10,9 @@
 
 #include <functional>
 
+namespace Larkspur
+{
+
 struct SConfigValues;
 
 enum class EWindowState
@@ -44,3 +47,5 @@ public:
     // Puts the placement into the values to be written.
     void Store(SConfigValues &Values) const;
 };
+
+}  // namespace Larkspur

@@ -57,11 +57,6 @@ bool CLarkspur::WriteConfigFile(const QString &sConfigFile, QString *lpError)
     return CConfigFile::Write(sConfigFile, Values, lpError);
 }
 
-bool CLarkspur::ProcessLine(const QString &sLine, QString &sArg, QString &sVal)
-{
-    return CConfigFile::ProcessLine(sLine, sArg, sVal);
-}
-
 void CLarkspur::AddRecentFile(const QString &sFile)
 {
     if (RecentFiles.Add(sFile))

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <vector>
 
+namespace Larkspur
+{
+
 namespace
 {
 
@@ -162,3 +165,5 @@ QString CProgramFiles::NotWrittenLine(const QString &sWhat, const QString &sPath
 {
     return QStringLiteral("larkspur: Could not write the %1 %2 (%3).").arg(sWhat, sPath, sReason);
 }
+
+}  // namespace Larkspur

@@ -11,6 +11,9 @@
 #include <QString>
 #include <QStringList>
 
+namespace Larkspur
+{
+
 struct SProgramFiles
 {
     QString sConfigFile;     // larkspur.cfg
@@ -59,3 +62,5 @@ public:
     // at closing, when the window that could have shown it is gone.
     static QString NotWrittenLine(const QString &sWhat, const QString &sPath, const QString &sReason);
 };
+
+}  // namespace Larkspur

@@ -1,5 +1,8 @@
 #include "settings/CRecentFiles.h"
 
+namespace Larkspur
+{
+
 bool CRecentFiles::Add(const QString &sFile)
 {
     const QString sLowerFile = sFile.toLower();
@@ -27,3 +30,5 @@ bool CRecentFiles::Add(const QString &sFile)
         RecentFiles.removeLast();
     return true;
 }
+
+}  // namespace Larkspur

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+namespace Larkspur
+{
+
 class CRecentFiles
 {
 public:
@@ -22,3 +25,5 @@ public:
 private:
     QStringList RecentFiles;
 };
+
+}  // namespace Larkspur

@@ -11,7 +11,6 @@
 #include "window/IDesktop.h"
 #include "window/Images.h"
 #include "window/ItemViews.h"
-#include "window/LayoutRules.h"
 #include "window/Utils.h"
 
 #include <QCloseEvent>
@@ -212,7 +211,7 @@ void CLarkspur::CloseGCFFile()
 
     if (GCFFile->Opened())
     {
-        const QString sFileName = QFile::decodeName(GCFFile->GetFileName());
+        const QString sFileName = QFile::decodeName(QByteArray::fromStdString(GCFFile->GetFileName()));
         GCFFile->Close();
         WriteLine(sFileName + QStringLiteral(" closed."), ELineColor::Green);
     }
@@ -228,6 +227,11 @@ void CLarkspur::ShowStatus(const SStatusTexts &Texts)
     pnlFileSize->setText(Texts.sFileSize);
     pnlGCFVersion->setText(Texts.sGCFVersion);
     pnlUsedBlocks->setText(Texts.sUsedBlocks);
+}
+
+void CLarkspur::SetDumpFolder(const QString &sFolder)
+{
+    GCFFile->SetDumpFolder(StringToCharPointer(sFolder));
 }
 
 void CLarkspur::btnOpen_Click()

@@ -15,7 +15,7 @@
 #include "window/Console.h"
 #include "window/GCFListModel.h"
 #include "window/KeyboardRules.h"
-#include "window/LayoutRules.h"
+#include "window/WindowTexts.h"
 
 #include <QCoreApplication>
 #include <QMainWindow>
@@ -29,7 +29,6 @@
 #include <string>
 #include <vector>
 
-class CAbout;
 class QAbstractItemView;
 class QAction;
 class QActionGroup;
@@ -45,6 +44,7 @@ namespace Larkspur
 {
 
 class CAbort;
+class CAbout;
 class GCFConsole;
 class GCFDetailsView;
 class GCFListView;
@@ -62,6 +62,10 @@ public:
     // temporary folder goes (CProgramFiles::Locate).
     CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProgramFiles &Files);
     ~CLarkspur() override;
+
+    // Where a refused archive's dump.txt goes: the current folder unless
+    // another is given (tests keep it in a temporary folder).
+    void SetDumpFolder(const QString &sFolder);
 
 protected:
     void showEvent(QShowEvent *lpEvent) override;
@@ -143,7 +147,6 @@ private:
     // The selected rows in the order in which they stand in the list.
     std::vector<int> SelectedListRows() const;
     void ClearListSelection();
-    QAbstractItemView *CurrentListView() const;
     void UpdateListViewSizing();
 
     // --- extract/CLarkspur_Extract.cpp: extraction and the abort dialog ------
@@ -155,10 +158,11 @@ private:
     void DeleteDirectory(const QString &sDirectory);
     void StartExtracting();
     void StopExtracting();
-    void ShowAbort();
+    // The abort dialog of an Extract command that will reach uiTotal files.
+    void ShowAbort(uint32_t uiTotal);
     void HideAbort();
     // The part of an Extract command between the picker and the cleared
-    // selection: the abort dialog, the console lines and the items.
+    // selection: the abort dialog around the shared Extract command.
     void RunExtractCommand(const QString &sFolder, const std::vector<uint32_t> &Items);
 
     // --- extract/CLarkspur_OpenWith.cpp: open with and drag-out -------------
@@ -192,7 +196,6 @@ private:
     // Makes the file's folder when it is missing; the reason for a failure
     // goes to *lpError when given.
     bool WriteConfigFile(const QString &sConfigFile, QString *lpError = nullptr);
-    bool ProcessLine(const QString &sLine, QString &sArg, QString &sVal);
     void AddRecentFile(const QString &sFile);
     void UpdateRecentFiles();
     void btnRecentFile_Click(QAction *lpSender);
@@ -213,7 +216,8 @@ private:
     QString sTempDirectory;
     QString sCommandLine;
     CConsoleLines ConsoleLines{*this};
-    // bExtracting, uiCount and uiTotal live in the engine, which reads them.
+    // bExtracting and uiCount live in the engine, uiTotal in the Extract
+    // command, which sets the engine's run state.
     CExtraction Extraction;
 
     IDesktop &Desktop;

@@ -383,8 +383,8 @@ void CLarkspur::lstGCFFile_MouseUp(QAbstractItemView *lpView, Qt::MouseButton eB
 
 void CLarkspur::ShowListMenu(int iRow, QPoint GlobalPosition)
 {
-    const int iType = ListModel->Row(iRow).GetListViewItemType();
-    btnExecuteGCFListViewItem->setVisible(ListMenuShowsShellExecute(iType, int(SelectedListRows().size())));
+    const EItemType eType = ListModel->Row(iRow).GetListViewItemType();
+    btnExecuteGCFListViewItem->setVisible(ListMenuShowsShellExecute(eType, int(SelectedListRows().size())));
     mnuGCFListViewItem->popup(GlobalPosition);
 }
 

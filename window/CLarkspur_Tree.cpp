@@ -41,7 +41,7 @@ bool CLarkspur::PopulateTree()
 
 void CLarkspur::PopulateList(GCFTreeNode *Node)
 {
-    if (Node->GetTreeNodeType() != FOLDER_ITEM)
+    if (Node->GetTreeNodeType() != EItemType::Folder)
         return;
     std::vector<GCFListViewItem> Rows;
     Rows.reserve(size_t(Node->childCount()));
@@ -65,7 +65,7 @@ void CLarkspur::lstGCFFile_DoubleClick()
     if (Rows.empty())
         return;
     GCFTreeNode *Node = ListModel->Row(Rows.front()).GetTreeNode();
-    if (Node->GetTreeNodeType() != FOLDER_ITEM)
+    if (Node->GetTreeNodeType() != EItemType::Folder)
         return;
     // Clearing first makes the selection change even when the node was the
     // selected one already, so the list is filled again.
@@ -204,11 +204,6 @@ std::vector<int> CLarkspur::SelectedListRows() const
 void CLarkspur::ClearListSelection()
 {
     lstGCFFileIcons->selectionModel()->clearSelection();
-}
-
-QAbstractItemView *CLarkspur::CurrentListView() const
-{
-    return static_cast<QAbstractItemView *>(lstGCFFile->currentWidget());
 }
 
 }  // namespace Larkspur

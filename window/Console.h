@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+namespace Larkspur
+{
+
 enum class ELineColor
 {
     Green,  // archives opened and closed, commands started and done, search results
@@ -36,3 +39,5 @@ public:
     virtual ~IConsole() = default;
     virtual void WriteLine(std::string_view sLine, ELineColor eColor) = 0;
 };
+
+}  // namespace Larkspur

@@ -60,12 +60,4 @@ void GCFListModel::Clear()
     SetRows({});
 }
 
-void GCFListModel::Append(GCFListViewItem &&Row)
-{
-    const int iRow = int(Rows.size());
-    beginInsertRows(QModelIndex(), iRow, iRow);
-    Rows.push_back(std::move(Row));
-    endInsertRows();
-}
-
 }  // namespace Larkspur

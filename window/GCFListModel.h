@@ -36,8 +36,6 @@ public:
     // Replaces all rows at once (the views are told once).
     void SetRows(std::vector<GCFListViewItem> &&NewRows);
     void Clear();
-    // Adds one row at the end.
-    void Append(GCFListViewItem &&Row);
 
     const GCFListViewItem &Row(int iRow) const { return Rows[size_t(iRow)]; }
     int RowCount() const { return int(Rows.size()); }

@@ -1,28 +1,16 @@
 #include "window/GCFListViewItem.h"
 
-#include "archive/CGCF.h"
 #include "window/GCFTreeNode.h"
-#include "window/LayoutRules.h"
-#include "window/MenuRules.h"
-#include "window/Utils.h"
+#include "window/ItemTexts.h"
 
 namespace Larkspur
 {
 
-GCFListViewItem::GCFListViewItem(const QString &sName, int32_t ListViewItemType, uint32_t iItemSize,
+GCFListViewItem::GCFListViewItem(const QString &sName, EItemType ListViewItemType, uint32_t iItemSize,
                                  GCFTreeNode *TreeNode)
-    : TreeNode(TreeNode), ListViewItemType(ListViewItemType), sName(sName)
+    : TreeNode(TreeNode), ListViewItemType(ListViewItemType), sName(sName),
+      sSize(ItemSizeText(ListViewItemType, iItemSize)), sType(ItemTypeText(ListViewItemType, sName))
 {
-    if (ListViewItemType == FOLDER_ITEM)
-    {
-        sSize = ItemCountToString(iItemSize);
-        sType = QStringLiteral("Folder");
-    }
-    else
-    {
-        sSize = Utils::FileSizeToString(iItemSize);
-        sType = Utils::FileTypeToString(sName);
-    }
 }
 
 uint32_t GCFListViewItem::GetDirectoryIndex() const
@@ -32,12 +20,8 @@ uint32_t GCFListViewItem::GetDirectoryIndex() const
 
 GCFListViewItem MakeListViewItem(const CGCF &GCFFile, GCFTreeNode *TreeNode)
 {
-    const uint32_t uiIndex = TreeNode->GetDirectoryIndex();
-    const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiIndex);
-    const uint32_t uiItemSize = lpEntry ? uint32_t(lpEntry->uiItemSize) : 0;
-    // The root's stored name is not shown anywhere: it is always "root".
-    const QString sName = uiIndex == 0 ? QStringLiteral("root") : Utils::DecodeName(GCFFile.GetDirectoryItemName(uiIndex));
-    return GCFListViewItem(sName, GCFFile.IsFolder(uiIndex) ? FOLDER_ITEM : FILE_ITEM, uiItemSize, TreeNode);
+    const SItemRow Row = ReadItemRow(GCFFile, TreeNode->GetDirectoryIndex());
+    return GCFListViewItem(Row.sName, Row.eType, Row.uiItemSize, TreeNode);
 }
 
 }  // namespace Larkspur

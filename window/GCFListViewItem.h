@@ -4,15 +4,16 @@
 // texts and its picture are fixed when it is made, so that painting and
 // switching views never go back to the archive.
 
+#include "window/ItemType.h"
+
 #include <QString>
 
 #include <cstdint>
 
-class CGCF;
-
 namespace Larkspur
 {
 
+class CGCF;
 class GCFTreeNode;
 
 class GCFListViewItem
@@ -20,9 +21,9 @@ class GCFListViewItem
 public:
     // iItemSize is the directory entry's item size: a file's bytes, or a
     // folder's number of items.
-    GCFListViewItem(const QString &sName, int32_t ListViewItemType, uint32_t iItemSize, GCFTreeNode *TreeNode);
+    GCFListViewItem(const QString &sName, EItemType ListViewItemType, uint32_t iItemSize, GCFTreeNode *TreeNode);
 
-    int32_t GetListViewItemType() const { return ListViewItemType; }
+    EItemType GetListViewItemType() const { return ListViewItemType; }
     uint32_t GetDirectoryIndex() const;
     GCFTreeNode *GetTreeNode() const { return TreeNode; }
 
@@ -32,7 +33,7 @@ public:
 
 private:
     GCFTreeNode *TreeNode;  // owned by the tree
-    int32_t ListViewItemType;  // 0 folder, 1 file
+    EItemType ListViewItemType;
     QString sName;
     QString sSize;
     QString sType;

@@ -2,13 +2,12 @@
 
 #include "archive/CGCF.h"
 #include "window/Images.h"
-#include "window/MenuRules.h"
 #include "window/Utils.h"
 
 namespace Larkspur
 {
 
-GCFTreeNode::GCFTreeNode(const QString &sName, int32_t TreeNodeType, uint32_t uiDirectoryIndex)
+GCFTreeNode::GCFTreeNode(const QString &sName, EItemType TreeNodeType, uint32_t uiDirectoryIndex)
     : QTreeWidgetItem(QTreeWidgetItem::UserType), sName(sName), TreeNodeType(TreeNodeType),
       uiDirectoryIndex(uiDirectoryIndex)
 {
@@ -58,11 +57,10 @@ GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkI
         if (uiSlot > 0 && (uiParentSlot >= uiSlot || !Nodes[uiParentSlot]))
             continue;
         const uint32_t uiIndex = Items[uiSlot].uiDirectoryIndex;
-        const int32_t iType = uiSlot == 0 || GCFFile.IsFolder(uiIndex) ? FOLDER_ITEM : FILE_ITEM;
-        // The root's stored name is not shown; the tree always calls it "root".
-        const QString sName = uiSlot == 0 ? QStringLiteral("root")
-                                          : Utils::DecodeName(GCFFile.GetDirectoryItemName(uiIndex));
-        Nodes[uiSlot] = new GCFTreeNode(sName, iType, uiIndex);
+        const EItemType eType = uiSlot == 0 || GCFFile.IsFolder(uiIndex) ? EItemType::Folder : EItemType::File;
+        // The reader names index 0, where the walk starts, "root".
+        const QString sName = Utils::DecodeName(GCFFile.GetDirectoryItemName(uiIndex));
+        Nodes[uiSlot] = new GCFTreeNode(sName, eType, uiIndex);
         PreOrder.push_back(Nodes[uiSlot]);
         if (uiIndex < NodesByIndex.size())
             NodesByIndex[uiIndex] = Nodes[uiSlot];

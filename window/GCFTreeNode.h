@@ -2,24 +2,26 @@
 // A node of the folder tree: one folder or file of the open archive, named by
 // its directory index. The tree holds a node for every item, files included.
 
+#include "window/ItemType.h"
+
 #include <QString>
 #include <QTreeWidgetItem>
 
 #include <cstdint>
 #include <vector>
 
-class CGCF;
-struct SDirectoryWalkItem;
-
 namespace Larkspur
 {
+
+class CGCF;
+struct SDirectoryWalkItem;
 
 class GCFTreeNode : public QTreeWidgetItem
 {
 public:
-    GCFTreeNode(const QString &sName, int32_t TreeNodeType, uint32_t uiDirectoryIndex);
+    GCFTreeNode(const QString &sName, EItemType TreeNodeType, uint32_t uiDirectoryIndex);
 
-    int32_t GetTreeNodeType() const { return TreeNodeType; }
+    EItemType GetTreeNodeType() const { return TreeNodeType; }
     uint32_t GetDirectoryIndex() const { return uiDirectoryIndex; }
     GCFTreeNode *GetParentNode() const { return static_cast<GCFTreeNode *>(parent()); }
     GCFTreeNode *GetChildNode(int iChild) const { return static_cast<GCFTreeNode *>(child(iChild)); }
@@ -31,7 +33,7 @@ public:
 
 private:
     QString sName;
-    int32_t TreeNodeType;  // 0 folder, 1 file
+    EItemType TreeNodeType;
     uint32_t uiDirectoryIndex;
 };
 

@@ -1,7 +1,5 @@
 #include "window/Images.h"
 
-#include "window/MenuRules.h"
-
 #include <QPixmap>
 
 // Outside any namespace: the resource initialiser is a global function.
@@ -59,7 +57,7 @@ const QIcon &FileImage()
     return Icon;
 }
 
-const QIcon &TreeNodeImage(int iTreeNodeType)
+const QIcon &TreeNodeImage(EItemType eTreeNodeType)
 {
     static const QIcon Folder = [] {
         QIcon Icon = LoadIcon("folder", false);
@@ -68,12 +66,12 @@ const QIcon &TreeNodeImage(int iTreeNodeType)
         return Icon;
     }();
     static const QIcon File = LoadIcon("file", true);
-    return iTreeNodeType == FOLDER_ITEM ? Folder : File;
+    return eTreeNodeType == EItemType::Folder ? Folder : File;
 }
 
-const QIcon &ListViewItemImage(int iListViewItemType)
+const QIcon &ListViewItemImage(EItemType eListViewItemType)
 {
-    return iListViewItemType == FOLDER_ITEM ? FolderImage() : FileImage();
+    return eListViewItemType == EItemType::Folder ? FolderImage() : FileImage();
 }
 
 }  // namespace Larkspur

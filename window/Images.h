@@ -4,6 +4,8 @@
 // 2 a file), each at 16 and 32 pixels, so that one icon serves the tree and
 // the small list views (16) and the Icons view (32).
 
+#include "window/ItemType.h"
+
 #include <QIcon>
 
 namespace Larkspur
@@ -17,8 +19,8 @@ const QIcon &FileImage();            // picture 2
 // A tree node's picture: a folder turns to picture 1 while it is the selected
 // node (the views draw the icon's Selected mode then); a file keeps picture 2
 // either way.
-const QIcon &TreeNodeImage(int iTreeNodeType);
+const QIcon &TreeNodeImage(EItemType eTreeNodeType);
 // A list row's picture: 0 for a folder, 2 for a file.
-const QIcon &ListViewItemImage(int iListViewItemType);
+const QIcon &ListViewItemImage(EItemType eListViewItemType);
 
 }  // namespace Larkspur

@@ -8,8 +8,6 @@
 #include <array>
 #include <cstdint>
 
-class CGCF;
-
 namespace Larkspur
 {
 
@@ -31,22 +29,5 @@ struct SColumnWidths
     int iName, iSize, iType;
 };
 SColumnWidths ColumnWidths(int iClientWidth);
-
-// "Larkspur - z.gcf": the file name is what follows the path's last
-// separator, or the whole path when it holds none.
-QString WindowTitle(const QString &sFileName);
-inline const char *const EMPTY_TITLE = "Larkspur";
-
-// The four status bar texts of the open archive, or of no archive.
-struct SStatusTexts
-{
-    QString sFile, sFileSize, sGCFVersion, sUsedBlocks;
-};
-SStatusTexts StatusTexts(const CGCF &GCFFile, const QString &sFileName);
-SStatusTexts EmptyStatusTexts();
-
-// The Size column of a folder row: "1 Item", "0 Items", "1234 Items"
-// (no digit grouping).
-QString ItemCountToString(uint32_t uiItemCount);
 
 }  // namespace Larkspur

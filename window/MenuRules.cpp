@@ -3,15 +3,15 @@
 namespace Larkspur
 {
 
-STreeMenuItems TreeMenuItems(int iTreeNodeType)
+STreeMenuItems TreeMenuItems(EItemType eTreeNodeType)
 {
-    const bool bFolder = iTreeNodeType == FOLDER_ITEM;
+    const bool bFolder = eTreeNodeType == EItemType::Folder;
     return STreeMenuItems{!bFolder, bFolder, bFolder, bFolder};
 }
 
-bool ListMenuShowsShellExecute(int iListViewItemTypeUnderPointer, int iSelectedRows)
+bool ListMenuShowsShellExecute(EItemType eListViewItemTypeUnderPointer, int iSelectedRows)
 {
-    return iListViewItemTypeUnderPointer != FOLDER_ITEM && iSelectedRows <= 1;
+    return eListViewItemTypeUnderPointer != EItemType::Folder && iSelectedRows <= 1;
 }
 
 SConsoleMenuState ConsoleMenuState(bool bConsoleHoldsText, bool bSelectionHoldsText)

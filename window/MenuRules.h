@@ -3,6 +3,8 @@
 // The rules are worked out here, apart from the widgets, so that each one can
 // be checked without a window; the window only applies the answers.
 
+#include "window/ItemType.h"
+
 namespace Larkspur
 {
 
@@ -15,12 +17,12 @@ struct STreeMenuItems
     bool bExpandAll;     // only folders have anything to expand
     bool bCollapseAll;
 };
-STreeMenuItems TreeMenuItems(int iTreeNodeType);
+STreeMenuItems TreeMenuItems(EItemType eTreeNodeType);
 
 // The item list's menu: Shell Execute opens one file, so it is offered only
 // for a file row under the pointer while at most one row is selected. The
 // other five items are always shown.
-bool ListMenuShowsShellExecute(int iListViewItemTypeUnderPointer, int iSelectedRows);
+bool ListMenuShowsShellExecute(EItemType eListViewItemTypeUnderPointer, int iSelectedRows);
 
 // The console's menu: Select All needs text to select, Copy needs a selection.
 // Clear is always enabled.
@@ -30,9 +32,5 @@ struct SConsoleMenuState
     bool bSelectAll;
 };
 SConsoleMenuState ConsoleMenuState(bool bConsoleHoldsText, bool bSelectionHoldsText);
-
-// A tree node or list row of type 0 is a folder; anything else is a file.
-constexpr int FOLDER_ITEM = 0;
-constexpr int FILE_ITEM = 1;
 
 }  // namespace Larkspur

@@ -6,6 +6,9 @@
 #include <charconv>
 #include <cstdlib>
 
+namespace Larkspur
+{
+
 QHash<QString, QString> *Utils::ExtTable = nullptr;
 
 namespace
@@ -143,3 +146,5 @@ QString Utils::DecodeName(std::string_view sName)
         return QString::fromUtf8(Bytes);
     return QString::fromLatin1(Bytes);
 }
+
+}  // namespace Larkspur

@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
+namespace Larkspur
+{
+
 class Utils
 {
 public:
@@ -26,3 +29,5 @@ public:
 
     static QHash<QString, QString> *ExtTable;
 };
+
+}  // namespace Larkspur

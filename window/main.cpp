@@ -30,13 +30,13 @@ int main(int argc, char **argv)
     QApplication App(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Larkspur"));
     QApplication::setWindowIcon(Larkspur::ProgramIcon());
-    Utils::BuildExtTable();
+    Larkspur::Utils::BuildExtTable();
     QCoreApplication::processEvents();
 
     Larkspur::QtDesktop Desktop;
     Larkspur::CLarkspur Window(Larkspur::RebuildCommandLine(QCoreApplication::arguments().mid(1)), Desktop,
-                               CProgramFiles::Locate(QCoreApplication::applicationDirPath(),
-                                                     QProcessEnvironment::systemEnvironment()));
+                               Larkspur::CProgramFiles::Locate(QCoreApplication::applicationDirPath(),
+                                                               QProcessEnvironment::systemEnvironment()));
     Window.show();
     QApplication::exec();
     return 0;

@@ -2,10 +2,12 @@
 list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp
   window/Contrast.cpp
+  window/ItemTexts.cpp
   window/KeyboardRules.cpp
   window/LayoutRules.cpp
   window/MenuRules.cpp
   window/Utils.cpp
+  window/WindowTexts.cpp
 )
 list(APPEND GUI_SOURCES
   window/CLarkspur.cpp

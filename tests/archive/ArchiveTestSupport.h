@@ -1,23 +1,21 @@
 #pragma once
-// Helpers shared by the archive reader's tests: a temporary folder that is
-// also the current folder while it lives (the reader writes dump.txt there),
-// whole-file reads, and a reader opened on an exactly sized heap copy of
-// some bytes, so that a sanitized build sees any read past their end.
+// Helpers shared by the archive reader's tests: a reader opened on an exactly
+// sized heap copy of some bytes, so that a sanitized build sees any read past
+// their end, with a temporary folder for the dump of a refused archive; and
+// the names of walk results and refusals for readable failures.
 
 #include "archive/CGCF.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include <unistd.h>
+namespace Larkspur
+{
 
 inline void PrintTo(EDataWalk eResult, std::ostream *pStream)
 {
@@ -26,45 +24,46 @@ inline void PrintTo(EDataWalk eResult, std::ostream *pStream)
     *pStream << Names[static_cast<int>(eResult)];
 }
 
+inline void PrintTo(EOpenRefusal eRefusal, std::ostream *pStream)
+{
+    static const char *const Names[] = {"None",
+                                        "MapFailed",
+                                        "TooLarge",
+                                        "GCFHeaderOutside",
+                                        "BadVersion",
+                                        "BlockSizeZero",
+                                        "BlockEntryHeaderOutside",
+                                        "BlockEntriesOutside",
+                                        "FragmentationMapHeaderOutside",
+                                        "FragmentationMapOutside",
+                                        "BlockEntryMapHeaderOutside",
+                                        "DirectoryHeaderOutside",
+                                        "DirectoryOutside",
+                                        "NameTableOutside",
+                                        "DirectoryMapHeaderOutside",
+                                        "DirectoryMapOutside",
+                                        "ChecksumHeaderOutside",
+                                        "ChecksumMapHeaderOutside",
+                                        "DataBlockHeaderOutside",
+                                        "DataAreaOutside"};
+    *pStream << Names[static_cast<int>(eRefusal)];
+}
+
+}  // namespace Larkspur
+
 namespace ArchiveTest
 {
 
-class CTempFolder
-{
-public:
-    CTempFolder()
-    {
-        std::string sTemplate = (std::filesystem::temp_directory_path() / "larkspur-archive-XXXXXX").string();
-        Path = ::mkdtemp(sTemplate.data());
-        Previous = std::filesystem::current_path();
-        std::filesystem::current_path(Path);
-    }
-    ~CTempFolder()
-    {
-        std::error_code Error;
-        std::filesystem::current_path(Previous, Error);
-        std::filesystem::remove_all(Path, Error);
-    }
-    CTempFolder(const CTempFolder &) = delete;
-    CTempFolder &operator=(const CTempFolder &) = delete;
+using namespace Larkspur;
+using namespace TestSupport;
 
-    std::string File(const std::string &sName) const { return (Path / sName).string(); }
-
-    std::filesystem::path Path;
-
-private:
-    std::filesystem::path Previous;
-};
-
-inline std::string ReadWholeFile(const std::string &sPath)
-{
-    std::ifstream File(sPath, std::ios::binary);
-    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
-}
-
-// Keeps the bytes alive for as long as the reader views them.
+// Keeps the bytes alive for as long as the reader views them. A refusal's
+// dump goes to DumpFolder.
 struct SMemoryArchive
 {
+    SMemoryArchive() { GCF.SetDumpFolder(DumpFolder.sPath); }
+
+    CTempDir DumpFolder;
     std::unique_ptr<uint8_t[]> Bytes;
     CGCF GCF;
 
@@ -81,7 +80,7 @@ struct SMemoryArchive
     {
         if (lpPosition == nullptr)
             return -1;
-        return static_cast<const uint8_t *>(lpPosition) - GCF.lpBase;
+        return static_cast<const uint8_t *>(lpPosition) - GCF.GetPositions().lpBase;
     }
 };
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 
+using namespace Larkspur;
 using namespace ArchiveTest;
 using namespace GcfBuilder;
 
@@ -32,8 +33,8 @@ SWalk Walk(const CGCF &GCF, uint32_t uiIndex, uint32_t uiStopAfterSteps = 0xFFFF
         [&](const GCFBlockEntry &) { return ++Result.uiEntries < 1000; },
         [&](uint64_t uiOffset, uint32_t uiLength)
         {
-            EXPECT_LE(uiOffset + uiLength, GCF.uiFileSize);
-            Result.sData.append(reinterpret_cast<const char *>(GCF.lpBase + uiOffset), uiLength);
+            EXPECT_LE(uiOffset + uiLength, GCF.GetFileSize());
+            Result.sData.append(reinterpret_cast<const char *>(GCF.GetPositions().lpBase + uiOffset), uiLength);
             Result.Steps.push_back(uiLength);
             return Result.Steps.size() < uiStopAfterSteps;
         });
@@ -50,7 +51,8 @@ void CollectData(const SItem &Item, const std::string &sPath, std::map<std::stri
 std::string VariantName(const SOptions &Options)
 {
     return "Version" + std::to_string(Options.uiVersion) + (Options.bScatter ? "Scattered" : "") + "Step" +
-           std::to_string(Options.uiBlockSize) + "Block" + std::to_string(Options.uiDataBlockSize);
+           std::to_string(Options.uiBlockSize) + "Block" + std::to_string(Options.uiDataBlockSize) +
+           (Options.uiEntryChainEnd != 0xFFFFFFFFu ? "ChainEnd" + std::to_string(Options.uiEntryChainEnd) : "");
 }
 
 // Options as a parameter of our own, so that its name prints readably.
@@ -94,9 +96,10 @@ TEST_P(IntactData, EveryFileReadsBackAsWritten)
 }
 
 SVariant Variant(uint32_t uiVersion, bool bScatter, uint32_t uiBlocksPerEntry, uint32_t uiBlockSize,
-                 uint32_t uiDataBlockSize)
+                 uint32_t uiDataBlockSize, uint32_t uiEntryChainEnd = 0xFFFFFFFFu)
 {
     SOptions Options;
+    Options.uiEntryChainEnd = uiEntryChainEnd;
     Options.uiVersion = uiVersion;
     Options.bScatter = bScatter;
     Options.uiBlocksPerEntry = uiBlocksPerEntry;
@@ -107,8 +110,11 @@ SVariant Variant(uint32_t uiVersion, bool bScatter, uint32_t uiBlocksPerEntry, u
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, IntactData,
+                         // The last ends every entry chain with a value of its own: the
+                         // chain's end is the header's uiEntryChainEnd, whatever it holds.
                          testing::Values(Variant(6, false, 0, 8192, 8192), Variant(5, true, 0, 4096, 4096),
-                                         Variant(3, true, 3, 1024, 1024), Variant(6, true, 2, 512, 1024)),
+                                         Variant(3, true, 3, 1024, 1024), Variant(6, true, 2, 512, 1024),
+                                         Variant(6, false, 1, 1024, 1024, 0x12345678u)),
                          [](const testing::TestParamInfo<SVariant> &Info) { return VariantName(Info.param.Options); });
 
 // The file under test has 5.5 blocks of 64 bytes in three block entries of

@@ -11,6 +11,7 @@
 #include <functional>
 #include <sstream>
 
+using namespace Larkspur;
 using namespace ArchiveTest;
 using namespace GcfBuilder;
 
@@ -19,15 +20,15 @@ namespace
 
 std::string DumpOf(const char *szSectionName, const std::vector<uint8_t> &Bytes, bool bNull = false)
 {
-    CTempFolder Folder;
+    CTempDir Folder;
     CDump Dump;
-    EXPECT_TRUE(Dump.Open("section.txt"));
+    EXPECT_TRUE(Dump.Open((Folder / "section.txt").c_str()));
     const uint8_t uiNothing = 0;  // an area of length 0 still has an address
     const uint8_t *lpData = Bytes.empty() ? &uiNothing : Bytes.data();
     Dump.Dump(szSectionName, bNull ? nullptr : lpData, static_cast<uint32_t>(Bytes.size()));
     Dump.Close();
     EXPECT_FALSE(Dump.Opened());
-    return ReadWholeFile("section.txt");
+    return ReadFile(Folder / "section.txt");
 }
 
 TEST(DumpSection, WritesTheByteAndWordTablesExactly)
@@ -121,11 +122,12 @@ protected:
         Archive = Build(SampleTree(), Options);
         Damage(Archive);
         SMemoryArchive Reader;
+        Reader.GCF.SetDumpFolder(Folder.sPath);  // the fixture's folder keeps the dump
         EXPECT_FALSE(Reader.Open(Archive.Bytes));
-        return ReadWholeFile("dump.txt");
+        return ReadFile(Folder / "dump.txt");
     }
 
-    CTempFolder Folder;
+    CTempDir Folder;
     SArchive Archive;
 };
 
@@ -163,15 +165,28 @@ TEST_F(ReaderDump, SectionsOutsideTheFileAreNull)
 TEST_F(ReaderDump, RefusalBeforeTheVersionWritesNothing)
 {
     RefusedDump(6, [](SArchive &A) { A.Bytes.resize(40); });
-    EXPECT_FALSE(std::filesystem::exists("dump.txt"));
+    EXPECT_FALSE(FileExists(Folder / "dump.txt"));
 }
 
 TEST_F(ReaderDump, EachDumpReplacesTheLastAndAClosedReaderDumpsNullSections)
 {
     RefusedDump(6, [](SArchive &A) { A.Bytes.pop_back(); });
     CGCF GCF;
+    GCF.SetDumpFolder(Folder.sPath + "/");
     GCF.Dump();
-    EXPECT_EQ(Sections(ReadWholeFile("dump.txt")), Expect("NNNNNNNNN"));
+    EXPECT_EQ(Sections(ReadFile(Folder / "dump.txt")), Expect("NNNNNNNNN"));
+}
+
+TEST(ReaderDumpPath, TheCurrentFolderUnlessAnotherIsGiven)
+{
+    CGCF GCF;
+    EXPECT_EQ(GCF.GetDumpPath(), "dump.txt");
+    for (const auto &[sFolder, sPath] : {std::pair<std::string, std::string>{"/x/y", "/x/y/dump.txt"},
+                                         {"/x/y/", "/x/y/dump.txt"}, {"rel", "rel/dump.txt"}, {"", "dump.txt"}})
+    {
+        GCF.SetDumpFolder(sFolder);
+        EXPECT_EQ(GCF.GetDumpPath(), sPath) << sFolder;
+    }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 
+using namespace Larkspur;
 using namespace ArchiveTest;
 using namespace GcfBuilder;
 
@@ -103,7 +104,7 @@ TEST(DirectoryQueries, BadIndexAnswersAsAnEmptyItem)
         EXPECT_EQ(G.GetDirectoryItemFileCount(uiBad) + G.GetDirectoryItemFolderCount(uiBad) +
                       G.GetDirectoryItemSize(uiBad) + G.GetDirectoryItemSizeOnDisk(uiBad),
                   0u);
-        EXPECT_EQ(G.GetFirstEntry(uiBad), G.lpBlockEntryHeader->uiEntryCount);
+        EXPECT_EQ(G.GetFirstEntry(uiBad), G.GetPositions().lpBlockEntryHeader->uiEntryCount);
         std::string sPath;
         G.GetDirectoryItemPath(uiBad, sPath);
         EXPECT_EQ(sPath, "");
@@ -112,7 +113,7 @@ TEST(DirectoryQueries, BadIndexAnswersAsAnEmptyItem)
         std::vector<SDirectoryWalkItem> Items;
         EXPECT_FALSE(G.WalkDirectory(uiBad, Items));
     }
-    EXPECT_EQ(G.GetBlockEntry(G.lpBlockEntryHeader->uiEntryCount), nullptr);
+    EXPECT_EQ(G.GetBlockEntry(G.GetPositions().lpBlockEntryHeader->uiEntryCount), nullptr);
 }
 
 TEST(DirectoryQueries, SizeOnDiskRoundsUpToWholeBlocksAndSumsWrap)
@@ -131,6 +132,76 @@ TEST(DirectoryQueries, SizeOnDiskRoundsUpToWholeBlocksAndSumsWrap)
     EXPECT_EQ(G.GetDirectoryItemSize(7), 0x10u);  // 0xFFFFFFF0 + 0x20 modulo 2^32
     // 0xFFFFFFF0 rounds up to exactly 2^32, which wraps to 0; 0x20 takes 8192.
     EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(7), 8192u);
+}
+
+// The size on disk counts in the GCF Header's block size (the copy step), not
+// in the Data Block Header's block size, which only places the blocks.
+TEST(DirectoryQueries, SizeOnDiskCountsInTheHeadersBlockSize)
+{
+    const SItem Root = SItem::Folder("root", {Sized("1", 1), Sized("8192", 8192), Sized("8193", 8193)});
+    const struct
+    {
+        uint32_t uiBlockSize, uiDataBlockSize;
+        uint32_t Expected[3];
+    } Cases[] = {
+        {8192, 512, {8192, 16384, 16384}},
+        {512, 8192, {512, 8704, 8704}},
+    };
+    for (const auto &Case : Cases)
+    {
+        SOptions Options;
+        Options.uiBlockSize = Case.uiBlockSize;
+        Options.uiDataBlockSize = Case.uiDataBlockSize;
+        SMemoryArchive Reader;
+        ASSERT_TRUE(Reader.Open(Build(Root, Options).Bytes)) << Reader.GCF.GetLastError();
+        for (uint32_t i = 0; i < 3; i++)
+            EXPECT_EQ(Reader.GCF.GetDirectoryItemSizeOnDisk(1 + i), Case.Expected[i])
+                << Case.uiBlockSize << " " << Reader.GCF.GetDirectoryItemName(1 + i);
+        EXPECT_EQ(Reader.GCF.GetDirectoryItemSizeOnDisk(0), Case.Expected[0] + Case.Expected[1] + Case.Expected[2]);
+    }
+}
+
+// Any flags but 0 make a file, whichever bits they hold, and a file's child
+// link is never followed: here every file's link names an item outside the
+// folder, which no count or walk of the folder may reach.
+TEST(DirectoryQueries, EveryNonZeroFlagsValueIsAFile)
+{
+    const uint32_t Flags[] = {0x1, 0x8, 0x4000, 0xB};
+    SItem Folder = SItem::Folder("folder");
+    for (const uint32_t uiFlags : Flags)
+    {
+        SItem File = Sized(std::to_string(uiFlags), 100);
+        File.uiFlags = uiFlags;
+        Folder.Children.push_back(File);
+    }
+    // root: 1 folder/ (2 to 5, the files), 6 outside
+    SArchive Archive = Build(SItem::Folder("root", {Folder, Sized("outside", 70000)}));
+    for (uint32_t uiIndex = 2; uiIndex <= 5; uiIndex++)
+        SetDirectoryField(Archive, uiIndex, EDirField::FirstChild, 6);
+    SMemoryArchive Reader;
+    ASSERT_TRUE(Reader.Open(Archive.Bytes));
+    const CGCF &G = Reader.GCF;
+    for (uint32_t i = 0; i < std::size(Flags); i++)
+    {
+        const uint32_t uiIndex = 2 + i;
+        ASSERT_EQ(G.GetDirectoryEntry(uiIndex)->uiFlags, Flags[i]);
+        EXPECT_FALSE(G.IsFolder(uiIndex)) << Flags[i];
+        EXPECT_EQ(G.GetDirectoryItemFileCount(uiIndex), 1u) << Flags[i];
+        EXPECT_EQ(G.GetDirectoryItemFolderCount(uiIndex), 0u) << Flags[i];
+        EXPECT_EQ(G.GetDirectoryItemSize(uiIndex), 100u) << Flags[i];
+        EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(uiIndex), 8192u) << Flags[i];
+        std::vector<uint32_t> Children{99};
+        EXPECT_TRUE(G.GetDirectoryItemChildren(uiIndex, Children)) << Flags[i];
+        EXPECT_TRUE(Children.empty()) << Flags[i];
+    }
+    EXPECT_TRUE(G.IsFolder(1));
+    EXPECT_EQ(G.GetDirectoryItemFileCount(1), 4u);
+    EXPECT_EQ(G.GetDirectoryItemFolderCount(0), 1u);
+    EXPECT_EQ(G.GetDirectoryItemSize(1), 400u);
+    EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(1), 4 * 8192u);
+    std::vector<SDirectoryWalkItem> Items;
+    EXPECT_TRUE(G.WalkDirectory(0, Items));
+    EXPECT_EQ(Items.size(), 7u);
 }
 
 // One damaged link or name per row; every query must end, and the walk and

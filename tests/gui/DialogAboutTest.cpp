@@ -17,6 +17,8 @@
 #include <functional>
 #include <vector>
 
+using namespace Larkspur;
+
 namespace
 {
 

@@ -1,5 +1,6 @@
 // The Find dialog as a user drives it: what can be confirmed, what comes back.
 #include "dialogs/CFind.h"
+#include "tests/support/TestSupport.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,7 +9,7 @@
 
 #include <ostream>
 
-static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
+using namespace Larkspur;
 
 namespace
 {

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+using namespace Larkspur;
+
 namespace
 {
 

@@ -3,6 +3,7 @@
 #include "dialogs/CProperties.h"
 #include "dialogs/ItemProperties.h"
 #include "tests/builder/GcfBuilder.h"
+#include "tests/support/TestSupport.h"
 #include "window/Utils.h"
 
 #include <QImage>
@@ -13,7 +14,7 @@
 #include <ostream>
 #include <string>
 
-static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
+using namespace Larkspur;
 
 namespace
 {

@@ -7,6 +7,7 @@
 #include "FakeDesktop.h"
 
 #include "GcfBuilder.h"
+#include "tests/support/TestSupport.h"
 #include "window/CLarkspur.h"
 #include "window/GCFTreeNode.h"
 
@@ -28,11 +29,6 @@
 #include <ostream>
 
 #include <unistd.h>
-
-inline void PrintTo(const QString &sText, std::ostream *lpStream)
-{
-    *lpStream << '"' << sText.toStdString() << '"';
-}
 
 // Takes what the process writes to standard error, from construction until
 // Text(), into a file: the window reports there what it can no longer show.
@@ -92,30 +88,20 @@ protected:
     FakeDesktop Desktop;
     std::unique_ptr<Larkspur::CLarkspur> Window;
 
-    // The reader writes its dump into the current folder: keep that a
-    // temporary one too.
-    void SetUp() override
-    {
-        sPreviousFolder = QDir::currentPath();
-        QDir::setCurrent(WorkFolder.path());
-        ASSERT_TRUE(QDir(ProgramFolder.path()).mkdir(QStringLiteral("tmp")));
-    }
-    void TearDown() override
-    {
-        Window.reset();
-        QDir::setCurrent(sPreviousFolder);
-    }
-    QString sPreviousFolder;
+    void SetUp() override { ASSERT_TRUE(QDir(ProgramFolder.path()).mkdir(QStringLiteral("tmp"))); }
+    void TearDown() override { Window.reset(); }
 
-    // Makes and shows the window; its load runs then.
-    void Start(const QString &sCommandLine = QString())
+    // Makes and shows the window; its load runs then. A refused archive's
+    // dump goes to sDumpFolder, the work folder unless given.
+    void Start(const QString &sCommandLine = QString(), const QString &sDumpFolder = QString())
     {
         Window = std::make_unique<Larkspur::CLarkspur>(sCommandLine, Desktop, Files());
+        Window->SetDumpFolder(sDumpFolder.isEmpty() ? WorkFolder.path() : sDumpFolder);
         Window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
     }
 
-    SProgramFiles Files() const
+    Larkspur::SProgramFiles Files() const
     {
         return {ProgramFolder.filePath(QStringLiteral("larkspur.cfg")),
                 ProgramFolder.filePath(QStringLiteral("larkspur.log")), {ProgramFolder.filePath(QStringLiteral("tmp"))}};

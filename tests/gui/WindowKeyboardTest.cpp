@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QTextBlock>
 
+using namespace Larkspur;
+
 namespace
 {
 

@@ -44,8 +44,8 @@ TEST_F(WindowTreeTest, TreeAndListKeepTheArchivesOrder)
                                        "empty|0 Items|Folder", "z.bsp|2.00 KB|Half-Life Level"}));
     auto *lpFolder = static_cast<Larkspur::GCFTreeNode *>(lpRoot->child(1));
     auto *lpFile = static_cast<Larkspur::GCFTreeNode *>(lpRoot->child(2));
-    EXPECT_EQ(lpFolder->GetTreeNodeType(), 0);
-    EXPECT_EQ(lpFile->GetTreeNodeType(), 1);
+    EXPECT_EQ(lpFolder->GetTreeNodeType(), Larkspur::EItemType::Folder);
+    EXPECT_EQ(lpFile->GetTreeNodeType(), Larkspur::EItemType::File);
     EXPECT_EQ(lpFolder->GetDirectoryIndex(), 2u);
     EXPECT_EQ(lpFile->GetDirectoryIndex(), 4u);
 }

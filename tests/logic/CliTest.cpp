@@ -1,34 +1,21 @@
-// larkspur-cli, run as a child process on archives made by the builder: its
-// exact output, its error texts and its exit statuses.
+// larkspur-cli's commands, run in-process on archives made by the builder:
+// their exact output, their error texts and their exit statuses.
 
 #include "GcfBuilder.h"
 #include "Version.h"
+#include "tests/support/TestSupport.h"
 #include "window/Utils.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <string>
 
+using namespace Larkspur;
+using namespace TestSupport;
 using GcfBuilder::SItem;
 
 namespace
 {
-
-struct SRun
-{
-    int iExitCode = -1;
-    std::string sOut;
-    std::string sErr;
-};
-
-std::string ToStd(const QByteArray &Bytes)
-{
-    return std::string(Bytes.constData(), static_cast<size_t>(Bytes.size()));
-}
 
 // Directory indexes in the comments (pre-order). A file and a folder share
 // the name "maps", the file first; one name is Latin-1, not UTF-8.
@@ -64,59 +51,42 @@ class CliTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(TempDir.isValid());
-        ASSERT_TRUE(QDir(TempDir.path()).mkdir(QStringLiteral("work")));
-        sWorkDir = TempDir.filePath(QStringLiteral("work"));
         GcfBuilder::SOptions Options;
         Options.uiSpareBlocks = 3;
         Archive = GcfBuilder::Build(CliTree(), Options);
         sArchive = WriteArchive("test.gcf", Archive.Bytes);
     }
 
-    QString WriteArchive(const char *szName, const std::vector<uint8_t> &Bytes)
+    std::string WriteArchive(const char *szName, const std::vector<uint8_t> &Bytes)
     {
-        const QString sPath = TempDir.filePath(QString::fromLatin1(szName));
-        EXPECT_TRUE(GcfBuilder::WriteFile(sPath.toStdString(), Bytes));
+        const std::string sPath = Temp / szName;
+        EXPECT_TRUE(GcfBuilder::WriteFile(sPath, Bytes));
         return sPath;
     }
 
-    // Runs the tool in its own working folder with a fixed locale.
-    SRun Run(const QStringList &Arguments)
+    // A refused archive's dump goes to the work folder.
+    SCliRun Run(const std::vector<std::string> &Arguments) { return RunCli(Arguments, sWorkDir); }
+
+    static std::string CouldNotOpen(const std::string &sPath, const std::string &sReason)
     {
-        QProcess Process;
-        QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
-        Environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-        Process.setProcessEnvironment(Environment);
-        Process.setWorkingDirectory(sWorkDir);
-        Process.start(QStringLiteral(LARKSPUR_CLI_PATH), Arguments);
-        SRun Result;
-        if (!Process.waitForFinished(60000) || Process.exitStatus() != QProcess::NormalExit)
-        {
-            ADD_FAILURE() << "larkspur-cli did not finish normally: " << Arguments.join(' ').toStdString();
-            return Result;
-        }
-        Result.iExitCode = Process.exitCode();
-        Result.sOut = ToStd(Process.readAllStandardOutput());
-        Result.sErr = ToStd(Process.readAllStandardError());
-        return Result;
+        return "Could not open:\n" + sPath + "\n\nError:\n" + sReason + "\n";
     }
 
-    std::string CouldNotOpen(const QString &sPath, const std::string &sReason) const
-    {
-        return "Could not open:\n" + sPath.toStdString() + "\n\nError:\n" + sReason + "\n";
-    }
-
-    QTemporaryDir TempDir;
-    QString sWorkDir;
+    CTempDir Temp;
+    const std::string sWorkDir = [this] {
+        const std::string sPath = Temp / "work";
+        ::mkdir(sPath.c_str(), 0755);
+        return sPath;
+    }();
     GcfBuilder::SArchive Archive;
-    QString sArchive;
+    std::string sArchive;
 };
 
 }  // namespace
 
 TEST_F(CliTest, InfoShowsHeaderAndRootCounts)
 {
-    const SRun Result = Run({"info", sArchive});
+    const SCliRun Result = Run({"info", sArchive});
     EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
     EXPECT_EQ(Result.sErr, "");
     // Data: 5 + 8192 + 1536 + 1 + 0 bytes; on disk each non-empty file takes
@@ -135,7 +105,7 @@ TEST_F(CliTest, InfoShowsHeaderAndRootCounts)
 
 TEST_F(CliTest, ListWritesEveryItemInTreeOrder)
 {
-    const SRun Result = Run({"list", sArchive});
+    const SCliRun Result = Run({"list", sArchive});
     EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
     EXPECT_EQ(Result.sOut, FullListing);  // the Latin-1 name is written as its bytes
     EXPECT_EQ(Result.sErr, "");
@@ -166,18 +136,21 @@ TEST_F(CliTest, ListItemAcceptsEitherSeparator)
     };
     for (const auto &Case : Cases)
     {
-        const SRun Result = Run({"list", sArchive, QString::fromLatin1(Case.szItem)});
+        const SCliRun Result = Run({"list", sArchive, Case.szItem});
         EXPECT_EQ(Result.iExitCode, 0) << Case.szItem << ": " << Result.sErr;
         EXPECT_EQ(Result.sOut, Case.sExpected) << Case.szItem;
     }
 }
 
-TEST_F(CliTest, ListUnknownItemFails)
+// An unknown item is a wrong argument, with the same status in every command
+// that names items.
+TEST_F(CliTest, UnknownItemGivesStatus2)
 {
     for (const char *szItem : {"root/nothing", "ROOT", "maps", "root/MAPS", "root/maps/x.bsp/more", ""})
     {
-        const SRun Result = Run({"list", sArchive, QString::fromLatin1(szItem)});
-        EXPECT_EQ(Result.iExitCode, 1) << szItem;
+        const SCliRun Result = Run({"list", sArchive, szItem});
+        EXPECT_EQ(Result.iExitCode, 2) << szItem;
+        EXPECT_EQ(Run({"extract", sArchive, szItem, "-o", Temp / "out"}), Result) << szItem;
         EXPECT_EQ(Result.sOut, "") << szItem;
         EXPECT_EQ(Result.sErr, std::string("No such item: ") + szItem + "\n");
     }
@@ -187,8 +160,8 @@ TEST_F(CliTest, ListOfDamagedDirectoryStopsWithError)
 {
     // "One" names itself as its own first item.
     GcfBuilder::SetDirectoryField(Archive, 7, GcfBuilder::EDirField::FirstChild, 7);
-    const QString sDamaged = WriteArchive("damaged.gcf", Archive.Bytes);
-    const SRun Result = Run({"list", sDamaged});
+    const std::string sDamaged = WriteArchive("damaged.gcf", Archive.Bytes);
+    const SCliRun Result = Run({"list", sDamaged});
     EXPECT_EQ(Result.iExitCode, 1);
     const std::string sWalked = std::string(FullListing).substr(0, std::string(FullListing).find("\\root\\One\t"));
     EXPECT_EQ(Result.sOut.substr(0, sWalked.size()), sWalked);
@@ -200,7 +173,7 @@ TEST_F(CliTest, FindListsLocationsThenTheResultLine)
 {
     const struct
     {
-        QString sText;
+        std::string sText;
         std::string sExpected;
     } Cases[] = {
         {"MAPS", "\\root\\maps\n\\root\\maps\nSearch for 'MAPS' returned 2 results.\n"},
@@ -208,38 +181,40 @@ TEST_F(CliTest, FindListsLocationsThenTheResultLine)
         {"o", "\\root\n\\root\\One\n\\root\\One\\noext\nSearch for 'o' returned 3 results.\n"},
         {" x", "Search for ' x' returned 0 results.\n"},
         // A UTF-8 word finds a Latin-1 name; the location keeps its bytes.
-        {QString::fromUtf8("CAF\xC3\x89"), "\\root\\caf\xE9.txt\nSearch for 'CAF\xC3\x89' returned 1 result.\n"},
+        {"CAF\xC3\x89", "\\root\\caf\xE9.txt\nSearch for 'CAF\xC3\x89' returned 1 result.\n"},
     };
     for (const auto &Case : Cases)
     {
-        const SRun Result = Run({"find", sArchive, Case.sText});
+        const SCliRun Result = Run({"find", sArchive, Case.sText});
         EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
-        EXPECT_EQ(Result.sOut, Case.sExpected) << Case.sText.toStdString();
+        EXPECT_EQ(Result.sOut, Case.sExpected) << Case.sText;
     }
 }
 
-TEST_F(CliTest, DumpWritesDumpFileInWorkingFolder)
+TEST_F(CliTest, DumpWritesDumpFileInTheDumpFolder)
 {
-    const SRun Result = Run({"dump", sArchive});
+    const SCliRun Result = Run({"dump", sArchive});
     EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
-    const QFileInfo Dump(QDir(sWorkDir).filePath(QStringLiteral("dump.txt")));
-    EXPECT_TRUE(Dump.isFile());
-    EXPECT_GT(Dump.size(), 0);
+    EXPECT_EQ(Result.sOut, "");
+    EXPECT_TRUE(ReadFile(sWorkDir + "/dump.txt").starts_with("Dump:\tGCF Header\r\n")) << Result.sErr;
+    // A folder that cannot take the file is told, not passed over.
+    EXPECT_EQ(RunCli({"dump", sArchive}, Temp / "missing"),
+              (SCliRun{1, "", "Error:\nCould not write dump.txt in the current folder.\n"}));
 }
 
 TEST_F(CliTest, ArchivesThatCannotBeOpened)
 {
     std::vector<uint8_t> WrongVersion = Archive.Bytes;
     GcfBuilder::SetU32(WrongVersion, 8, 7);  // uiVersion
-    const QString sWrongVersion = WriteArchive("v7.gcf", WrongVersion);
+    const std::string sWrongVersion = WriteArchive("v7.gcf", WrongVersion);
     std::vector<uint8_t> Truncated = Archive.Bytes;
     Truncated.resize(Truncated.size() - 100);  // the data area now ends beyond the file
-    const QString sTruncated = WriteArchive("short.gcf", Truncated);
-    const QString sMissing = TempDir.filePath(QStringLiteral("missing.gcf"));
+    const std::string sTruncated = WriteArchive("short.gcf", Truncated);
+    const std::string sMissing = Temp / "missing.gcf";
 
     const struct
     {
-        QString sPath;
+        std::string sPath;
         std::string sReason;
         bool bDumps;
     } Cases[] = {
@@ -249,43 +224,43 @@ TEST_F(CliTest, ArchivesThatCannotBeOpened)
          true},
         {sTruncated, "Corrupt file.\n\nThe file map is not within file bounds.", true},
         {sMissing, "File does not exist.", false},
-        {TempDir.path(), "File does not exist.", false},  // a folder is no file
+        {Temp.sPath, "File does not exist.", false},  // a folder is no file
     };
     for (const auto &Case : Cases)
     {
-        QFile::remove(QDir(sWorkDir).filePath(QStringLiteral("dump.txt")));
+        ::unlink((sWorkDir + "/dump.txt").c_str());
         for (const char *szCommand : {"info", "list", "find"})
         {
-            QStringList Arguments{szCommand, Case.sPath};
+            std::vector<std::string> Arguments{szCommand, Case.sPath};
             if (std::string(szCommand) == "find")
-                Arguments << QStringLiteral("x");
-            const SRun Result = Run(Arguments);
-            EXPECT_EQ(Result.iExitCode, 2) << szCommand << " " << Case.sPath.toStdString();
+                Arguments.push_back("x");
+            const SCliRun Result = Run(Arguments);
+            EXPECT_EQ(Result.iExitCode, 2) << szCommand << " " << Case.sPath;
             EXPECT_EQ(Result.sOut, "");
             EXPECT_EQ(Result.sErr, CouldNotOpen(Case.sPath, Case.sReason));
         }
-        EXPECT_EQ(QFileInfo::exists(QDir(sWorkDir).filePath(QStringLiteral("dump.txt"))), Case.bDumps)
-            << Case.sPath.toStdString();
+        EXPECT_EQ(FileExists(sWorkDir + "/dump.txt"), Case.bDumps) << Case.sPath;
     }
 }
 
 TEST_F(CliTest, UsageErrorsHelpAndVersion)
 {
-    for (const QStringList &Arguments : {QStringList{}, QStringList{"info"}, QStringList{"bogus", sArchive},
-                                         QStringList{"info", sArchive, "extra"}, QStringList{"find", sArchive},
-                                         QStringList{"list", "--nonsense", sArchive}})
+    using SArguments = std::vector<std::string>;
+    for (const SArguments &Arguments : {SArguments{}, SArguments{"info"}, SArguments{"bogus", sArchive},
+                                        SArguments{"info", sArchive, "extra"}, SArguments{"find", sArchive},
+                                        SArguments{"list", "--nonsense", sArchive}})
     {
-        const SRun Result = Run(Arguments);
-        EXPECT_EQ(Result.iExitCode, 2) << Arguments.join(' ').toStdString();
-        EXPECT_NE(Result.sErr, "") << Arguments.join(' ').toStdString();
+        const SCliRun Result = Run(Arguments);
+        EXPECT_EQ(Result.iExitCode, 2) << testing::PrintToString(Arguments);
+        EXPECT_NE(Result.sErr, "") << testing::PrintToString(Arguments);
     }
 
-    const SRun Help = Run({"--help"});
+    const SCliRun Help = Run({"--help"});
     EXPECT_EQ(Help.iExitCode, 0);
     for (const char *szCommand : {"info", "list", "dump", "find", "extract"})
         EXPECT_NE(Help.sOut.find(szCommand), std::string::npos) << szCommand;
 
-    const SRun Version = Run({"--version"});
+    const SCliRun Version = Run({"--version"});
     EXPECT_EQ(Version.iExitCode, 0);
     EXPECT_NE(Version.sOut.find(LARKSPUR_VERSION), std::string::npos) << Version.sOut;
 }

@@ -1,39 +1,18 @@
-// larkspur-cli extract run as a child process: the console lines on stdout,
-// what lands on disk, and the exit status.
+// larkspur-cli extract, run in-process: the console lines on stdout, what
+// lands on disk, the exit status, and what a terminal sees.
 #include "ExtractionSupport.h"
 
-#include <QProcess>
-#include <QStringList>
+#include "cli/CProcessOutput.h"
 
 #include <sys/stat.h>
+
+#include <csignal>
 
 using namespace ExtractionTest;
 using GcfBuilder::SItem;
 
 namespace
 {
-
-struct SCliRun
-{
-    int iExitCode = -1;
-    std::string sOut, sErr;
-};
-
-SCliRun RunCli(QStringList Arguments)
-{
-    QProcess Process;
-    Arguments.prepend(QStringLiteral("extract"));
-    Process.start(QStringLiteral(LARKSPUR_CLI_PATH), Arguments);
-    SCliRun Result;
-    if (!Process.waitForFinished(60000) || Process.exitStatus() != QProcess::NormalExit)
-        return Result;
-    return {Process.exitCode(), Process.readAllStandardOutput().toStdString(), Process.readAllStandardError().toStdString()};
-}
-
-QString Q(const std::string &sText)
-{
-    return QString::fromStdString(sText);
-}
 
 SItem CliTree()
 {
@@ -44,6 +23,13 @@ SItem CliTree()
                                   SItem::File("top", "top"), Ghost});
 }
 
+// Runs "extract ARGUMENTS" with the dump kept in the case's folder.
+SCliRun Extract(const CArchiveCase &Case, std::vector<std::string> Arguments, CMemoryCliOutput Output = {})
+{
+    Arguments.insert(Arguments.begin(), "extract");
+    return RunCli(Arguments, Case.Temp.sPath, std::move(Output));
+}
+
 }  // namespace
 
 TEST(ExtractionCli, PrintsTheConsoleLinesAndItsStatus)
@@ -51,7 +37,7 @@ TEST(ExtractionCli, PrintsTheConsoleLinesAndItsStatus)
     CArchiveCase Case(CliTree());
     const std::string sArchive = Case.Temp / "archive.gcf", sOut = Case.sOut;
     ::mkdir(sOut.c_str(), 0755);
-    const SCliRun Example = RunCli({Q(sArchive), "root/a", "-o", Q(sOut)});
+    const SCliRun Example = Extract(Case, {sArchive, "root/a", "-o", sOut});
     EXPECT_EQ(Example.iExitCode, 0) << Example.sErr;
     EXPECT_EQ(Example.sOut, "Extracting to " + sOut + ".\nCreated " + sOut + "/a/.\nWrote " + sOut +
                                 "/a/b.txt (12 B).\nCreated " + sOut + "/a/c/.\nWrote " + sOut +
@@ -59,13 +45,13 @@ TEST(ExtractionCli, PrintsTheConsoleLinesAndItsStatus)
     EXPECT_EQ(Example.sErr, "");
 
     // Several items in order into one folder; a red line makes the status 1.
-    const SCliRun Two = RunCli({Q(sArchive), "\\root\\top", "root/ghost", "-o", Q(sOut + "/")});
+    const SCliRun Two = Extract(Case, {sArchive, "\\root\\top", "root/ghost", "-o", sOut + "/"});
     EXPECT_EQ(Two.iExitCode, 1);
     EXPECT_EQ(Two.sOut, "Extracting to " + sOut + "/.\nWrote " + sOut +
                             "/top (3 B).\nError writing ghost (no physical data to write).\nDone.\n");
 
     // Without items, the whole archive.
-    const SCliRun Whole = RunCli({Q(sArchive), "-o", Q(sOut)});
+    const SCliRun Whole = Extract(Case, {sArchive, "-o", sOut});
     EXPECT_EQ(Whole.iExitCode, 1);
     EXPECT_EQ(ReadFile(sOut + "/root/a/c/d.txt"), std::string(1536, 'd'));
 }
@@ -76,19 +62,104 @@ TEST(ExtractionCli, WrongArgumentsWriteNothingAndGiveStatus2)
     const std::string sArchive = Case.Temp / "archive.gcf", sOut = Case.sOut, sBad = Case.Temp / "bad.gcf";
     ::mkdir(sOut.c_str(), 0755);
     WriteText(sBad, "far too short to be an archive");
-    const std::vector<std::pair<QStringList, std::string>> Cases = {
-        {{Q(sArchive), "root/nope", "-o", Q(sOut)}, "No such item: root/nope\n"},
-        {{Q(sArchive), "root/top", "root/a/x", "-o", Q(sOut)}, "No such item: root/a/x\n"},
-        {{Q(sArchive), "-o", Q(sOut + "/missing")}, "No such folder: " + sOut + "/missing\n"},
-        {{Q(sArchive), "-o", Q(sArchive)}, "No such folder: " + sArchive + "\n"},
-        {{Q(sBad), "-o", Q(sOut)}, "Could not open:\n"},
+    const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
+        {{sArchive, "root/nope", "-o", sOut}, "No such item: root/nope\n"},
+        {{sArchive, "root/top", "root/a/x", "-o", sOut}, "No such item: root/a/x\n"},
+        {{sArchive, "-o", sArchive}, "No such folder: " + sArchive + "\n"},
+        {{sArchive, "root/nope", "-o", sOut + "/missing"}, "No such item: root/nope\n"},
+        {{sBad, "-o", sOut}, "Could not open:\n"},
     };
     for (const auto &[Arguments, sError] : Cases)
     {
-        const SCliRun Result = RunCli(Arguments);
+        const SCliRun Result = Extract(Case, Arguments);
         EXPECT_EQ(Result.iExitCode, 2) << sError;
         EXPECT_EQ(Result.sOut, "");
         EXPECT_TRUE(Result.sErr.starts_with(sError)) << Result.sErr;
     }
     EXPECT_EQ(ListTree(sOut), SStrings{});
+}
+
+TEST(ExtractionCli, AMissingOutputFolderIsMadeWithItsParents)
+{
+    CArchiveCase Case(CliTree());
+    const std::string sArchive = Case.Temp / "archive.gcf", sNew = Case.sOut + "/new/deeper";
+    const SCliRun Result = Extract(Case, {sArchive, "root/top", "-o", sNew});
+    EXPECT_EQ(Result, (SCliRun{0,
+                               "Extracting to " + sNew + ".\nCreated " + sNew + "/.\nWrote " + sNew +
+                                   "/top (3 B).\nDone.\n",
+                               ""}));
+    EXPECT_EQ(ReadFile(sNew + "/top"), "top");
+
+    // A folder that cannot be made fails every item, as in the window.
+    const std::string sBlocked = Case.sOut + "/new/deeper/top/inside";
+    const SCliRun Blocked = Extract(Case, {sArchive, "root/top", "-o", sBlocked});
+    EXPECT_EQ(Blocked,
+              (SCliRun{1, "Extracting to " + sBlocked + ".\nFaild to create directory " + sBlocked + "/.\nDone.\n", ""}));
+}
+
+TEST(ExtractionCli, ATerminalSeesColouredLinesSafeNamesAndAProgressBar)
+{
+    CArchiveCase Case(SItem::Folder("root", {SItem::File("bell\x07.txt", "x"), SItem::File("ok", "ok")}));
+    ::mkdir(Case.sOut.c_str(), 0755);
+    CMemoryCliOutput Terminal;
+    Terminal.bOutTerminal = Terminal.bErrorTerminal = Terminal.bOutColour = true;
+    const SCliRun Result = Extract(Case, {Case.Temp / "archive.gcf", "-o", Case.sOut}, std::move(Terminal));
+    EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
+    // The bell in the name is written as "?"; the file on disk keeps its name.
+    EXPECT_EQ(Result.sOut, "\033[32mExtracting to " + Case.sOut + ".\033[0m\n"
+                           "\033[90mCreated " + Case.sOut + "/root/.\033[0m\n"
+                           "\033[90mWrote " + Case.sOut + "/root/bell?.txt (1 B).\033[0m\n"
+                           "\033[90mWrote " + Case.sOut + "/root/ok (2 B).\033[0m\n"
+                           "\033[32mDone.\033[0m\n");
+    EXPECT_EQ(ReadFile(Case.sOut + "/root/bell\x07.txt"), "x");
+    // The bar is drawn on stderr, redrawn after each line and erased at the end.
+    EXPECT_NE(Result.sErr.find("] 2/2 files\033[K"), std::string::npos) << Result.sErr;
+    EXPECT_TRUE(Result.sErr.ends_with("\r\033[K")) << Result.sErr;
+
+    // A terminal that takes no colour gets the same lines, plain.
+    CMemoryCliOutput Plain;
+    Plain.bOutTerminal = true;
+    EXPECT_EQ(Extract(Case, {Case.Temp / "archive.gcf", "root/bell\x07.txt", "-o", Case.sOut}, std::move(Plain)).sOut,
+              "Extracting to " + Case.sOut + ".\nWrote " + Case.sOut + "/bell?.txt (1 B).\nDone.\n");
+}
+
+TEST(ExtractionCli, ColourOnlyOnATerminalWithoutNoColorOrADumbTerm)
+{
+    const struct
+    {
+        bool bTerminal;
+        const char *szNoColor, *szTerm;
+        bool bColour;
+    } Cases[] = {
+        {true, nullptr, "xterm-256color", true}, {true, nullptr, nullptr, true},
+        {false, nullptr, "xterm", false},        {true, "1", "xterm", false},
+        {true, "", "xterm", true},  // an empty NO_COLOR asks for nothing
+        {true, nullptr, "dumb", false},          {true, "yes", "dumb", false},
+        {true, nullptr, "dumber", true},
+    };
+    for (const auto &Case : Cases)
+        EXPECT_EQ(ColourWanted(Case.bTerminal, Case.szNoColor, Case.szTerm), Case.bColour)
+            << Case.bTerminal << " " << (Case.szNoColor ? Case.szNoColor : "(unset)") << " "
+            << (Case.szTerm ? Case.szTerm : "(unset)");
+}
+
+TEST(ExtractionCli, CtrlCStopsBetweenItems)
+{
+    SItem Many = SItem::Folder("many");
+    for (int i = 0; i < 5; ++i)
+        Many.Children.push_back(SItem::File("f" + std::to_string(i), "data"));
+    CArchiveCase Case(SItem::Folder("root", {Many}));
+    ::mkdir(Case.sOut.c_str(), 0755);
+    CMemoryCliOutput Terminal;
+    Terminal.bOutTerminal = true;  // each line comes out as it is written
+    Terminal.OnWriteOut = [](std::string_view sText) {
+        if (sText.find("/f1 ") != std::string_view::npos)
+            std::raise(SIGINT);
+    };
+    const SCliRun Result = Extract(Case, {Case.Temp / "archive.gcf", "root/many", "-o", Case.sOut},
+                                   std::move(Terminal));
+    EXPECT_EQ(Result.iExitCode, 128 + SIGINT);
+    EXPECT_EQ(Result.sErr, "Interrupted: the items not reached were not extracted.\n");
+    EXPECT_EQ(ListTree(Case.sOut), (SStrings{"many", "many/f0", "many/f1"}));
+    EXPECT_TRUE(Result.sOut.ends_with("\nDone.\n")) << Result.sOut;
 }

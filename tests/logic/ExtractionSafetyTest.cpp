@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Larkspur;
 using namespace ExtractionTest;
 using GcfBuilder::SItem;
 using GcfBuilder::SArchive;

@@ -1,12 +1,13 @@
 #pragma once
-// What the extraction tests share: a temporary folder, a console that keeps
-// its lines, and an archive built from a described tree, opened, with an
-// engine that writes into that console.
+// What the extraction tests share besides the common test support: a console
+// that keeps its lines, and an archive built from a described tree, opened,
+// with an engine that writes into that console.
 
 #include "archive/CGCF.h"
 #include "extract/CExtraction.h"
 
 #include "GcfBuilder.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,9 @@
 namespace ExtractionTest
 {
 
+using namespace Larkspur;
+using namespace TestSupport;
+
 struct SLine
 {
     std::string sText;
@@ -26,7 +30,6 @@ struct SLine
 };
 void PrintTo(const SLine &Line, std::ostream *lpStream);
 using SLines = std::vector<SLine>;
-using SStrings = std::vector<std::string>;
 
 class CMemoryConsole : public IConsole
 {
@@ -34,18 +37,6 @@ public:
     void WriteLine(std::string_view sLine, ELineColor eColor) override { Lines.push_back({std::string(sLine), eColor}); }
     SStrings Texts(ELineColor eColor) const;
     SLines Lines;
-};
-
-// A fresh folder under /tmp, removed with everything in it at the end.
-class CTempDir
-{
-public:
-    CTempDir();
-    ~CTempDir();
-    CTempDir(const CTempDir &) = delete;
-    CTempDir &operator=(const CTempDir &) = delete;
-    std::string operator/(const std::string &sName) const { return sPath + "/" + sName; }
-    std::string sPath;
 };
 
 // The tree built (and damaged, when asked) into "<temp>/archive.gcf", or into
@@ -67,15 +58,5 @@ struct CArchiveCase
     CMemoryConsole Console;
     CExtraction Engine{GCFFile, Console};
 };
-
-bool FileExists(const std::string &sPath);  // anything at the path, links included
-std::string ReadFile(const std::string &sPath);
-void WriteText(const std::string &sPath, const std::string &sText);
-// Everything below sFolder, as sorted paths relative to it.
-SStrings ListTree(const std::string &sFolder);
-
-// Runs Body in a forked child (failed expectations there fail the child) and
-// returns its exit status; -1 when it died or ran past iSeconds.
-int RunInChild(const std::function<void()> &Body, int iSeconds = 20);
 
 }  // namespace ExtractionTest

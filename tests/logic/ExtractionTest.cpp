@@ -3,12 +3,15 @@
 // a folder tree.
 #include "ExtractionSupport.h"
 
+#include "extract/CExtractCommand.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 
+using namespace Larkspur;
 using namespace ExtractionTest;
 using GcfBuilder::SItem;
 
@@ -68,6 +71,22 @@ TEST(Extraction, ExampleFolderGivesItsLinesWhateverTheTrailingSeparators)
     Case.Console.Lines.clear();
     EXPECT_TRUE(Case.Engine.CreateDirectory(Case.sOut + "/a/"));
     EXPECT_TRUE(Case.Console.Lines.empty());
+}
+
+TEST(Extraction, AnyNonZeroFlagsMakeAFileThatIsWritten)
+{
+    SItem Folder = SItem::Folder("flags");
+    for (const uint32_t uiFlags : {0x1u, 0x8u, 0x4000u})
+    {
+        SItem File = SItem::File("f" + std::to_string(uiFlags), "flags " + std::to_string(uiFlags));
+        File.uiFlags = uiFlags;
+        Folder.Children.push_back(File);
+    }
+    CArchiveCase Case(SItem::Folder("root", {Folder}));
+    EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, Case.Index("\\root\\flags")));
+    EXPECT_EQ(Case.Red(), SStrings{});
+    for (const uint32_t uiFlags : {0x1u, 0x8u, 0x4000u})
+        EXPECT_EQ(ReadFile(Case.sOut + "/flags/f" + std::to_string(uiFlags)), "flags " + std::to_string(uiFlags));
 }
 
 TEST(Extraction, EmptyFoldersAreNotCreated)
@@ -150,12 +169,10 @@ TEST(Extraction, NoDataAndSizeMismatchAreRedLines)
     Long.uiItemSize = 10;
     CArchiveCase Case(SItem::Folder("root", {Ghost, Short, Long}));
     CRecordingHook Hook(Case.Engine, 0);
-    Case.Engine.Abort = &Hook;
-    Case.Engine.StartExtracting();
 
     // The file without data counts but is not created; a size mismatch keeps
     // the file and counts as written.
-    EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 0));
+    CExtractCommand(Case.Engine, {0}).Run(Case.sOut, Hook);
     const std::string sRoot = Case.sOut + "/root/";
     EXPECT_EQ(Case.Red(), (SStrings{"Error writing ghost.dat (no physical data to write).",
                                     "Error writing " + sRoot + "short (12 B / 1,234,567 B written).",
@@ -173,13 +190,15 @@ TEST(Extraction, AbortTakesEffectBetweenFilesAndLeavesWrittenFilesWhole)
         Many.Children.push_back(SItem::File("f" + std::to_string(i), GcfBuilder::PatternData(100000, i)));
     CArchiveCase Case(SItem::Folder("root", {Many, SItem::File("later.txt", "later")}));
     CRecordingHook Hook(Case.Engine, 3);
-    Case.Engine.Abort = &Hook;
-    Case.Engine.StartExtracting();
+    CExtractCommand Command(Case.Engine, {Case.Index("\\root\\many"), Case.Index("\\root\\later.txt")});
+    EXPECT_EQ(Command.GetTotal(), 11u);
 
     // The abort comes while the third file is counted; that file is still
-    // written in full, and nothing after it.
-    EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, Case.Index("\\root\\many")));
-    EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, Case.Index("\\root\\later.txt")));
+    // written in full, and nothing after it. The command still ends with
+    // "Done.".
+    Command.Run(Case.sOut, Hook);
+    EXPECT_EQ(Case.Console.Texts(ELineColor::Green), (SStrings{"Extracting to " + Case.sOut + ".", "Done."}));
+    EXPECT_EQ(Case.Console.Lines.back().sText, "Done.");
     EXPECT_EQ(ListTree(Case.sOut), (SStrings{"many", "many/f0", "many/f1", "many/f2"}));
     EXPECT_EQ(ReadFile(Case.sOut + "/many/f2"), GcfBuilder::PatternData(100000, 2));
     EXPECT_EQ(Hook.Counts, (std::vector<uint32_t>{1, 2, 3}));

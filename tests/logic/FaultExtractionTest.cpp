@@ -10,6 +10,7 @@
 
 #include <csignal>
 
+using namespace Larkspur;
 using namespace ExtractionTest;
 using GcfBuilder::SItem;
 

@@ -1,4 +1,4 @@
-// The window's width arithmetic, its texts and the context menu rules.
+// The window's width arithmetic and the context menu rules.
 
 #include "window/LayoutRules.h"
 #include "window/MenuRules.h"
@@ -56,23 +56,12 @@ TEST(LayoutRulesTest, ColumnWidthsAreHalfAndQuarters)
     }
 }
 
-TEST(LayoutRulesTest, TitleAndItemCountTexts)
-{
-    EXPECT_EQ(WindowTitle("/x/y/z.gcf"), "Larkspur - z.gcf");
-    EXPECT_EQ(WindowTitle("z.gcf"), "Larkspur - z.gcf");
-    EXPECT_EQ(WindowTitle("/x/y/"), "Larkspur - ");
-    EXPECT_EQ(ItemCountToString(0), "0 Items");
-    EXPECT_EQ(ItemCountToString(1), "1 Item");
-    EXPECT_EQ(ItemCountToString(1234), "1234 Items");
-    EXPECT_EQ(ItemCountToString(4294967295u), "4294967295 Items");
-}
-
 TEST(MenuRulesTest, TreeMenuShowsFolderOrFileItems)
 {
-    const STreeMenuItems Folder = TreeMenuItems(FOLDER_ITEM);
+    const STreeMenuItems Folder = TreeMenuItems(EItemType::Folder);
     EXPECT_FALSE(Folder.bShellExecute);
     EXPECT_TRUE(Folder.bSpace1 && Folder.bExpandAll && Folder.bCollapseAll);
-    const STreeMenuItems File = TreeMenuItems(FILE_ITEM);
+    const STreeMenuItems File = TreeMenuItems(EItemType::File);
     EXPECT_TRUE(File.bShellExecute);
     EXPECT_FALSE(File.bSpace1 || File.bExpandAll || File.bCollapseAll);
 }
@@ -81,13 +70,15 @@ TEST(MenuRulesTest, ListMenuShellExecuteForOneFile)
 {
     struct SCase
     {
-        int iType, iSelected;
+        EItemType eType;
+        int iSelected;
         bool bShown;
     };
-    for (const SCase &Case : {SCase{FILE_ITEM, 1, true}, SCase{FILE_ITEM, 0, true}, SCase{FILE_ITEM, 2, false},
-                              SCase{FILE_ITEM, 3, false}, SCase{FOLDER_ITEM, 1, false}, SCase{FOLDER_ITEM, 3, false}})
-        EXPECT_EQ(ListMenuShowsShellExecute(Case.iType, Case.iSelected), Case.bShown)
-            << Case.iType << " " << Case.iSelected;
+    for (const SCase &Case : {SCase{EItemType::File, 1, true}, SCase{EItemType::File, 0, true},
+                              SCase{EItemType::File, 2, false}, SCase{EItemType::File, 3, false},
+                              SCase{EItemType::Folder, 1, false}, SCase{EItemType::Folder, 3, false}})
+        EXPECT_EQ(ListMenuShowsShellExecute(Case.eType, Case.iSelected), Case.bShown)
+            << int(Case.eType) << " " << Case.iSelected;
 }
 
 TEST(MenuRulesTest, ConsoleMenuNeedsTextAndSelection)

@@ -1,6 +1,7 @@
 // Where the program's files go: the user's XDG folders, or beside the
 // executable for a portable copy; the private temporary folders.
 #include "settings/CProgramFiles.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,7 @@
 
 #include <ostream>
 
-static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
+using namespace Larkspur;
 
 namespace
 {

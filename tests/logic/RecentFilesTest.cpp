@@ -1,11 +1,12 @@
 // The recent archives: most recent first, at most eight, one entry per path in any letter case.
 #include "settings/CRecentFiles.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 
-static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
+using namespace Larkspur;
 
 namespace
 {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+using namespace Larkspur;
 using GcfBuilder::SItem;
 
 namespace
@@ -52,7 +53,7 @@ protected:
     std::vector<uint32_t> Find(const char *szWord)
     {
         bool bComplete = false;
-        std::vector<uint32_t> Matches = FindItems(GCFFile, QString::fromUtf8(szWord), &bComplete);
+        std::vector<uint32_t> Matches = FindMatchingItems(GCFFile, QString::fromUtf8(szWord), &bComplete);
         EXPECT_TRUE(bComplete) << szWord;
         return Matches;
     }
@@ -122,7 +123,7 @@ TEST_F(SearchTest, DamagedDirectoryKeepsTheMatchesFoundBeforeIt)
     ASSERT_TRUE(Damaged.Open(sDamaged.c_str()));
 
     bool bComplete = true;
-    const Indexes Matches = FindItems(Damaged, QStringLiteral("e"), &bComplete);
+    const Indexes Matches = FindMatchingItems(Damaged, QStringLiteral("e"), &bComplete);
     EXPECT_FALSE(bComplete);
     ASSERT_GE(Matches.size(), 3u);
     EXPECT_EQ(Indexes(Matches.begin(), Matches.begin() + 3), (Indexes{2, 3, 6}));

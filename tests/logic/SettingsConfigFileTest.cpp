@@ -1,6 +1,7 @@
 // The settings file: line splitting, what a read applies, the bytes a save writes.
 #include "settings/CConfigFile.h"
 #include "settings/CRecentFiles.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,7 @@
 #include <optional>
 #include <ostream>
 
-static void PrintTo(const QString &sText, std::ostream *lpStream) { *lpStream << '"' << sText.toStdString() << '"'; }
+using namespace Larkspur;
 
 namespace
 {

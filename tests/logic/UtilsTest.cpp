@@ -2,6 +2,7 @@
 // (United States) locale.
 
 #include "window/Utils.h"
+#include "tests/support/TestSupport.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -9,11 +10,7 @@
 #include <cstdint>
 #include <string>
 
-// Readable failures; internal, so that other test files may have their own.
-static void PrintTo(const QString &sText, std::ostream *lpStream)
-{
-    *lpStream << '"' << sText.toStdString() << '"';
-}
+using namespace Larkspur;
 
 namespace
 {
@@ -202,6 +199,27 @@ TEST(FileTypeToString, NamesAndExtensions)
     for (const auto &Case : Cases)
         EXPECT_EQ(Utils::FileTypeToString(QString::fromLatin1(Case[0])), QString::fromLatin1(Case[1])) << Case[0];
     EXPECT_EQ(Utils::FileTypeToString(QStringLiteral("straße.ß")), QStringLiteral("SS File"));
+}
+
+TEST(FileTypeToString, EveryRowOfTheTable)
+{
+    const char *const Rows[][2] = {
+        {"EXE", "Application"},       {"DLL", "Application Extension"}, {"TXT", "Text File"},
+        {"CFG", "Config File"},       {"BMP", "Bitmap Image"},          {"TGA", "Targa Image"},
+        {"JPG", "JPEG Image"},        {"JPEG", "JPEG Image"},           {"GIF", "GIF Image"},
+        {"PNG", "PNG Image"},         {"ICO", "Icon"},                  {"HTM", "HTML Document"},
+        {"HTML", "HTML Document"},    {"BSP", "Half-Life Level"},       {"WAD", "Texture Package"},
+        {"MDL", "Half-Life Model"},   {"SPR", "Sprite"},                {"WAV", "Wave Audio File"},
+        {"MP3", "MP3 Audio File"},    {"AVI", "AVI Video File"},        {"MPG", "MPEG Video File"},
+        {"MPEG", "MPEG Video File"},  {"RES", "Resource File"},
+    };
+    ASSERT_EQ(std::size(Rows), 23u);
+    for (const auto &Row : Rows)
+    {
+        EXPECT_EQ(Utils::FileTypeToString(QStringLiteral("name.") + QLatin1String(Row[0])), QLatin1String(Row[1]))
+            << Row[0];
+        EXPECT_EQ(Utils::ExtTable->value(QLatin1String(Row[0])), QLatin1String(Row[1])) << Row[0];
+    }
 }
 
 TEST(FileTypeToString, TableIsBuiltOnce)

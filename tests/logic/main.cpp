@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+using namespace Larkspur;
+
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,11 +1,13 @@
-#include "CliCommon.h"
+#include "cli/CliArchive.h"
 
 #include "archive/CGCF.h"
 
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <vector>
+
+namespace Larkspur
+{
 
 namespace
 {
@@ -41,8 +43,9 @@ std::vector<std::string_view> SplitLocation(std::string_view sItem)
 
 }  // namespace
 
-bool OpenArchiveForCli(CGCF &GCFFile, const std::string &sPath)
+bool OpenArchiveForCli(const SCliContext &Context, CGCF &GCFFile, const std::string &sPath)
 {
+    GCFFile.SetDumpFolder(Context.sDumpFolder);
     std::string sReason;
     if (!FileExists(sPath))
     {
@@ -57,7 +60,7 @@ bool OpenArchiveForCli(CGCF &GCFFile, const std::string &sPath)
         const char *szLastError = GCFFile.GetLastError();
         sReason = szLastError ? szLastError : "";
     }
-    WriteError("Could not open:\n" + sPath + "\n\nError:\n" + sReason + "\n");
+    Context.Output.WriteError("Could not open:\n" + sPath + "\n\nError:\n" + sReason + "\n");
     return false;
 }
 
@@ -102,13 +105,4 @@ std::string ItemLocation(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
     return sPath;
 }
 
-void WriteOut(std::string_view sText)
-{
-    std::fwrite(sText.data(), 1, sText.size(), stdout);
-}
-
-void WriteError(std::string_view sText)
-{
-    std::fflush(stdout);  // keeps the two streams in order on a shared terminal
-    std::fwrite(sText.data(), 1, sText.size(), stderr);
-}
+}  // namespace Larkspur

@@ -1,0 +1,98 @@
+#include "cli/CliCommandLine.h"
+
+#include "cli/BrowseCommands.h"
+#include "cli/ExtractCommand.h"
+
+#include "Version.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <optional>
+#include <sstream>
+#include <system_error>
+
+namespace Larkspur
+{
+
+namespace
+{
+
+std::string CurrentFolder()
+{
+    std::error_code Error;
+    const std::filesystem::path Path = std::filesystem::current_path(Error);
+    return Error ? std::string(".") : Path.string();
+}
+
+}  // namespace
+
+int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &Arguments)
+{
+    CLI::App App{"Shows and extracts the contents of GCF archives.", "larkspur-cli"};
+    App.set_version_flag("--version", std::string("larkspur-cli ") + LARKSPUR_VERSION);
+    App.require_subcommand(1);
+
+    std::string sArchive;
+    std::optional<std::string> sItem;
+    std::string sText;
+    std::vector<std::string> Items;
+    std::string sOutputDirectory;
+
+    CLI::App *Info = App.add_subcommand("info", "Show the archive's version, size, blocks and counts.");
+    Info->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+
+    CLI::App *List = App.add_subcommand("list", "List an item and everything below it, one per line: "
+                                                "location, size and type, separated by tabs.");
+    List->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    List->add_option("ITEM", sItem, "The item's location, such as root/maps (default: root)");
+
+    CLI::App *Dump = App.add_subcommand("dump", "Write the archive's headers to dump.txt in the current folder.");
+    Dump->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+
+    CLI::App *Find = App.add_subcommand("find", "List the items whose names contain TEXT, ignoring case.");
+    Find->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Find->add_option("TEXT", sText, "The text to look for, blanks included")->required();
+
+    CLI::App *Extract = App.add_subcommand("extract", "Extract items (default: the whole archive) into a folder.");
+    Extract->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Extract->add_option("ITEM", Items, "The items' locations, such as root/maps/x.bsp");
+    Extract->add_option("-o,--output", sOutputDirectory,
+                        "The folder to extract into, made when missing (default: the current folder)");
+
+    std::vector<const char *> Argv{"larkspur-cli"};
+    for (const std::string &sArgument : Arguments)
+        Argv.push_back(sArgument.c_str());
+    try
+    {
+        App.parse(static_cast<int>(Argv.size()), Argv.data());
+    }
+    catch (const CLI::ParseError &Error)
+    {
+        // Help and version end here with status 0; any other parse error is
+        // a usage error.
+        std::ostringstream Out, Err;
+        const int iStatus = App.exit(Error, Out, Err);
+        Context.Output.WriteOut(Out.str());
+        if (!Err.str().empty())
+            Context.Output.WriteError(Err.str());
+        return iStatus == 0 ? CLI_EXIT_OK : CLI_EXIT_USAGE;
+    }
+
+    if (*Info)
+        return RunInfoCommand(Context, sArchive);
+    if (*List)
+        return RunListCommand(Context, sArchive, sItem);
+    if (*Dump)
+        return RunDumpCommand(Context, sArchive);
+    if (*Find)
+        return RunFindCommand(Context, sArchive, sText);
+    if (*Extract)
+    {
+        const std::string sFolder = sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory;
+        return RunExtractCommand(Context, sArchive, Items, sFolder);
+    }
+    return CLI_EXIT_USAGE;
+}
+
+}  // namespace Larkspur

@@ -1,0 +1,166 @@
+#pragma once
+// What the tests of every layer share: a temporary folder, whole-file reads
+// and writes, a listing of a folder tree, a body run in a child process,
+// readable failures for QString values (where Qt is there), and larkspur-cli
+// run in-process with its output kept in memory (for the tests that link the
+// cli library). Nothing here touches the current folder: the reader's dump
+// goes to a folder it is given.
+
+#include "cli/CliCommandLine.h"
+#include "cli/CliContext.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#if __has_include(<QString>)
+#include <QString>
+
+inline void PrintTo(const QString &sText, std::ostream *lpStream)
+{
+    *lpStream << '"' << sText.toStdString() << '"';
+}
+#endif
+
+namespace TestSupport
+{
+
+using SStrings = std::vector<std::string>;
+
+// A fresh folder under the system's temporary folder, removed with
+// everything in it at the end.
+class CTempDir
+{
+public:
+    CTempDir()
+    {
+        std::string sTemplate = (std::filesystem::temp_directory_path() / "larkspur-test-XXXXXX").string();
+        if (::mkdtemp(sTemplate.data()) == nullptr)
+            ADD_FAILURE() << "mkdtemp failed";
+        sPath = sTemplate;
+    }
+    ~CTempDir()
+    {
+        std::error_code Error;
+        std::filesystem::remove_all(sPath, Error);
+    }
+    CTempDir(const CTempDir &) = delete;
+    CTempDir &operator=(const CTempDir &) = delete;
+
+    std::string operator/(const std::string &sName) const { return sPath + "/" + sName; }
+
+    std::string sPath;
+};
+
+// Anything at the path, links included.
+inline bool FileExists(const std::string &sPath)
+{
+    struct stat Stat;
+    return ::lstat(sPath.c_str(), &Stat) == 0;
+}
+
+inline std::string ReadFile(const std::string &sPath)
+{
+    std::ifstream Stream(sPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(Stream), std::istreambuf_iterator<char>());
+}
+
+inline void WriteText(const std::string &sPath, const std::string &sText)
+{
+    std::ofstream(sPath, std::ios::binary | std::ios::trunc) << sText;
+}
+
+// Everything below sFolder, as sorted paths relative to it.
+inline SStrings ListTree(const std::string &sFolder)
+{
+    namespace fs = std::filesystem;
+    SStrings Found;
+    std::error_code Error;
+    for (auto It = fs::recursive_directory_iterator(sFolder, Error); !Error && It != fs::recursive_directory_iterator();
+         It.increment(Error))
+        Found.push_back(fs::relative(It->path(), sFolder).string());
+    std::sort(Found.begin(), Found.end());
+    return Found;
+}
+
+// Runs Body in a forked child (failed expectations there fail the child) and
+// returns its exit status; -1 when it died or ran past iSeconds.
+inline int RunInChild(const std::function<void()> &Body, int iSeconds = 20)
+{
+    std::fflush(nullptr);
+    const pid_t iChild = ::fork();
+    if (iChild == 0)
+    {
+        ::alarm(static_cast<unsigned>(iSeconds));
+        Body();
+        std::fflush(nullptr);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int iStatus = 0;
+    if (iChild < 0 || ::waitpid(iChild, &iStatus, 0) != iChild || !WIFEXITED(iStatus))
+        return -1;
+    return WEXITSTATUS(iStatus);
+}
+
+// The tool's two streams in memory. Either may act as a terminal (stdout one
+// that takes colour or not); OnWriteOut sees every piece written to stdout as
+// it comes.
+class CMemoryCliOutput final : public Larkspur::ICliOutput
+{
+public:
+    void WriteOut(std::string_view sText) override
+    {
+        sOut.append(sText);
+        if (OnWriteOut)
+            OnWriteOut(sText);
+    }
+    void WriteError(std::string_view sText) override { sErr.append(sText); }
+    void FlushOut() override {}
+    bool OutIsTerminal() const override { return bOutTerminal; }
+    bool ErrorIsTerminal() const override { return bErrorTerminal; }
+    bool OutTakesColour() const override { return bOutColour; }
+
+    std::string sOut, sErr;
+    bool bOutTerminal = false, bErrorTerminal = false, bOutColour = false;
+    std::function<void(std::string_view)> OnWriteOut;
+};
+
+struct SCliRun
+{
+    int iExitCode = -1;
+    std::string sOut, sErr;
+    bool operator==(const SCliRun &Other) const = default;
+};
+
+inline void PrintTo(const SCliRun &Run, std::ostream *lpStream)
+{
+    *lpStream << "{status " << Run.iExitCode << ", out " << testing::PrintToString(Run.sOut) << ", err "
+              << testing::PrintToString(Run.sErr) << "}";
+}
+
+// Runs larkspur-cli's command line (the words after the program's name)
+// in-process; a refused archive's dump goes to sDumpFolder.
+inline SCliRun RunCli(const std::vector<std::string> &Arguments, const std::string &sDumpFolder,
+                      CMemoryCliOutput Output = {})
+{
+    SCliRun Run;
+    Run.iExitCode = Larkspur::RunCommandLine(Larkspur::SCliContext{Output, sDumpFolder}, Arguments);
+    Run.sOut = std::move(Output.sOut);
+    Run.sErr = std::move(Output.sErr);
+    return Run;
+}
+
+}  // namespace TestSupport
