@@ -2,9 +2,11 @@
 list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp
   window/Contrast.cpp
+  window/DropRules.cpp
   window/ItemTexts.cpp
   window/KeyboardRules.cpp
   window/LayoutRules.cpp
+  window/ListOrder.cpp
   window/MenuRules.cpp
   window/Utils.cpp
   window/WindowTexts.cpp
