@@ -15,6 +15,7 @@ list(APPEND GUI_SOURCES
   window/CLarkspur.cpp
   window/CLarkspur_Keyboard.cpp
   window/CLarkspur_Layout.cpp
+  window/CLarkspur_List.cpp
   window/CLarkspur_Tree.cpp
   window/ConsoleView.cpp
   window/GCFListModel.cpp
