@@ -171,6 +171,7 @@ private:
     void ResetListArrangement();
     // The archive a drop would open, or "" when the window refuses the drop.
     QString DroppedArchive(const QDropEvent &Event) const;
+    bool CanOpenDroppedArchive() const;
     void CLarkspur_DragEnter(QDragMoveEvent *lpEvent);
     void CLarkspur_DragDrop(QDropEvent *lpEvent);
 

@@ -6,6 +6,7 @@
 #include "window/DropRules.h"
 #include "window/ItemViews.h"
 
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -102,11 +103,17 @@ void CLarkspur::ResetListArrangement()
 QString CLarkspur::DroppedArchive(const QDropEvent &Event) const
 {
     // A drag that started in this window carries an item dragged out of the
-    // archive, not an archive to open; none is opened while an Extract
-    // command reads the open one.
-    if (Event.source() || Abort || !(Event.possibleActions() & Qt::CopyAction))
+    // archive, not an archive to open. None is opened while an Extract
+    // command reads the open one, or while a dialog is open: the command
+    // that opened it may still hold rows of the list.
+    if (Event.source() || !CanOpenDroppedArchive() || !(Event.possibleActions() & Qt::CopyAction))
         return QString();
     return ArchiveOfDrop(*Event.mimeData());
+}
+
+bool CLarkspur::CanOpenDroppedArchive() const
+{
+    return !Abort && !QApplication::activeModalWidget();
 }
 
 void CLarkspur::CLarkspur_DragEnter(QDragMoveEvent *lpEvent)
@@ -135,7 +142,7 @@ void CLarkspur::CLarkspur_DragDrop(QDropEvent *lpEvent)
     QMetaObject::invokeMethod(
         this,
         [this, sArchive] {
-            if (!Abort)
+            if (CanOpenDroppedArchive())
                 OpenGCFFile(sArchive);
         },
         Qt::QueuedConnection);

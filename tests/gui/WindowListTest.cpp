@@ -13,6 +13,9 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTimer>
+
+#include <optional>
 
 using GcfBuilder::SItem;
 
@@ -354,6 +357,23 @@ TEST_F(WindowDropTest, OtherDropsAreRefused)
     QApplication::processEvents();
     EXPECT_EQ(Window->windowTitle(), "Larkspur");
     EXPECT_TRUE(Desktop.ErrorBoxes.isEmpty());
+}
+
+TEST_F(WindowDropTest, NoArchiveOpensWhileAnExtractCommandRuns)
+{
+    Start();
+    const QString sArchive = WriteArchive("a.gcf", MixedTree());
+    const QString sOther = WriteArchive("b.gcf", MixedTree());
+    Open(sArchive);
+    Desktop.sFolder = WorkFolder.path();
+    std::optional<bool> bAccepted;
+    // Runs at the extraction's first look at pending events.
+    Desktop.OnBrowseForFolder = [&] { QTimer::singleShot(0, [&] { bAccepted = Drop(*Files({sOther})); }); };
+    Tree()->setCurrentItem(Node("root"));
+    Action("btnExtractGCFTreeItem")->trigger();
+    EXPECT_EQ(bAccepted, std::optional<bool>(false));
+    QApplication::processEvents();
+    EXPECT_EQ(Window->windowTitle(), "Larkspur - a.gcf");
 }
 
 TEST_F(WindowDropTest, NoControlTakesADropOfItsOwn)
