@@ -74,6 +74,8 @@ void CLarkspur::btnFilter_Click()
 void CLarkspur::txtFilter_TextChanged()
 {
     ListModel->SetFilter(txtFilter->text());
+    // A large folder filtered down to a few rows may show long names again.
+    UpdateListViewSizing();
 }
 
 void CLarkspur::txtFilter_KeyDown(int iKey)
