@@ -26,8 +26,9 @@ void CLarkspur::btnFind_Click()
         if (treGCFFile->topLevelItemCount() > 0)
             Search(static_cast<GCFTreeNode *>(treGCFFile->topLevelItem(0)), Find.SearchWord());
         const QByteArray sWord = Find.SearchWord().toUtf8();
+        // Every match counts, those the filter box hides included.
         WriteLine(Utils::DecodeName(SearchResultLine(std::string_view(sWord.constData(), size_t(sWord.size())),
-                                                     uint64_t(ListModel->RowCount()))),
+                                                     uint64_t(ListModel->AllRowCount()))),
                   ELineColor::Green);
     }
     sSearchWord = Find.SearchWord();
@@ -54,7 +55,7 @@ void CLarkspur::FindItems(GCFTreeNode *Node, const QString &sSearchWord)
         if (uiIndex < NodesByIndex.size() && NodesByIndex[uiIndex])
             Rows.push_back(MakeListViewItem(*GCFFile, NodesByIndex[uiIndex]));
     }
-    ListModel->SetRows(std::move(Rows));
+    ListModel->SetRows(std::move(Rows), true);
 }
 
 void CLarkspur::ShowProperties(uint32_t uiDirectoryIndex)

@@ -17,7 +17,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QStackedWidget>
 #include <QStatusBar>
 
@@ -105,6 +107,15 @@ void CLarkspur::changeEvent(QEvent *lpEvent)
 
 bool CLarkspur::eventFilter(QObject *lpWatched, QEvent *lpEvent)
 {
+    if (lpWatched == txtFilter && lpEvent->type() == QEvent::KeyPress)
+    {
+        const int iKey = static_cast<QKeyEvent *>(lpEvent)->key();
+        if (iKey == Qt::Key_Escape || iKey == Qt::Key_Down)
+        {
+            txtFilter_KeyDown(iKey);
+            return true;
+        }
+    }
     if (lpEvent->type() == QEvent::Resize)
     {
         if (lpWatched == pnlPanels)
@@ -207,6 +218,7 @@ void CLarkspur::CloseGCFFile()
 
     lstGCFFile->setUpdatesEnabled(false);
     ListModel->Clear();
+    ResetListArrangement();
     lstGCFFile->setUpdatesEnabled(true);
 
     if (GCFFile->Opened())

@@ -32,7 +32,11 @@
 class QAbstractItemView;
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QSplitter;
@@ -74,6 +78,9 @@ protected:
     void resizeEvent(QResizeEvent *lpEvent) override;
     void changeEvent(QEvent *lpEvent) override;
     bool eventFilter(QObject *lpWatched, QEvent *lpEvent) override;
+    void dragEnterEvent(QDragEnterEvent *lpEvent) override;
+    void dragMoveEvent(QDragMoveEvent *lpEvent) override;
+    void dropEvent(QDropEvent *lpEvent) override;
 
 private:
     // Lines of the extraction engine, whose item names are the archive's
@@ -148,6 +155,25 @@ private:
     std::vector<int> SelectedListRows() const;
     void ClearListSelection();
     void UpdateListViewSizing();
+
+    // --- window/CLarkspur_List.cpp: the list's order and filter, drop to open
+    void InitializeFilter();
+    void lstGCFFile_ColumnClick(int iColumn);
+    // The Details view's header shows the list's order: an arrow on the
+    // sorted column, none in the archive's order.
+    void ShowListSort();
+    void btnFilter_Click();
+    void txtFilter_TextChanged();
+    // Escape in the filter box: the filter is cleared and hidden.
+    void txtFilter_KeyDown(int iKey);
+    void HideFilter();
+    // The order and the filter of the previous archive do not carry over.
+    void ResetListArrangement();
+    // The archive a drop would open, or "" when the window refuses the drop.
+    QString DroppedArchive(const QDropEvent &Event) const;
+    bool CanOpenDroppedArchive() const;
+    void CLarkspur_DragEnter(QDragMoveEvent *lpEvent);
+    void CLarkspur_DragDrop(QDropEvent *lpEvent);
 
     // --- extract/CLarkspur_Extract.cpp: extraction and the abort dialog ------
     void btnExtractGCFTreeItem_Click();
@@ -247,6 +273,8 @@ private:
     QAction *btnIcons = nullptr;
     QAction *btnList = nullptr;
     QAction *btnDetails = nullptr;
+    QAction *btnViewLine1 = nullptr;
+    QAction *btnFilter = nullptr;  // checked while the filter box shows
     QMenu *btnHelp = nullptr;
     QAction *btnAbout = nullptr;
 
@@ -286,6 +314,8 @@ private:
     QWidget *pnlMain = nullptr;
     QSplitter *splMain = nullptr;  // the tree beside the list
     GCFTreeWidget *treGCFFile = nullptr;
+    QWidget *pnlList = nullptr;  // the filter box over the item list
+    QLineEdit *txtFilter = nullptr;
     // The item list: one page for the Icons and List views, one for Details,
     // both over ListModel with one shared selection.
     QStackedWidget *lstGCFFile = nullptr;

@@ -80,6 +80,13 @@ void CLarkspur::InitializeComponent()
     InitializePanes();
     InitializeStatusBar();
 
+    // An archive dropped anywhere on the window opens; no control inside it
+    // takes a drop of its own (the console and the filter box would take
+    // text), so every drop reaches the window's own rule.
+    for (QWidget *lpChild : findChildren<QWidget *>())
+        lpChild->setAcceptDrops(false);
+    setAcceptDrops(true);
+
     // Qt counts the menu bar inside the window, Windows outside the client
     // area: add it, so that the panes and the status bar get the client size.
     resize(CLIENT_WIDTH, CLIENT_HEIGHT + mnuMain->sizeHint().height());
@@ -117,6 +124,10 @@ void CLarkspur::InitializeMenus()
         lpViewItem->setCheckable(true);
         ViewGroup->addAction(lpViewItem);
     }
+    btnViewLine1 = AddSeparator(btnView, "btnViewLine1");
+    btnFilter = AddAction(btnView, "btnFilter", QStringLiteral("Filter"));
+    btnFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    btnFilter->setCheckable(true);
 
     btnHelp = AddMenu(mnuMain, "btnHelp", QStringLiteral("&Help"));
     btnAbout = AddAction(btnHelp, "btnAbout", QStringLiteral("&About"));
@@ -127,6 +138,7 @@ void CLarkspur::InitializeMenus()
     connect(btnIcons, &QAction::triggered, this, [this] { btnIcons_Click(); });
     connect(btnList, &QAction::triggered, this, [this] { btnList_Click(); });
     connect(btnDetails, &QAction::triggered, this, [this] { btnDetails_Click(); });
+    connect(btnFilter, &QAction::triggered, this, [this] { btnFilter_Click(); });
     connect(btnAbout, &QAction::triggered, this, [this] { btnAbout_Click(); });
 }
 
@@ -214,7 +226,10 @@ void CLarkspur::InitializePanes()
     lstGCFFileDetails->setUniformRowHeights(true);
     lstGCFFileDetails->setAllColumnsShowFocus(true);
     QHeaderView *lpHeader = lstGCFFileDetails->header();
-    lpHeader->setSectionsClickable(false);
+    // A click on Name, Size or Type sorts the list (lstGCFFile_ColumnClick).
+    lpHeader->setSectionsClickable(true);
+    lpHeader->setSortIndicatorShown(true);
+    lpHeader->setSortIndicator(-1, Qt::AscendingOrder);
     lpHeader->setSectionsMovable(false);
     lpHeader->setStretchLastSection(false);
 
@@ -254,13 +269,14 @@ void CLarkspur::InitializePanes()
     lstGCFFile->addWidget(lstGCFFileIcons);
     lstGCFFile->addWidget(lstGCFFileDetails);
     lstGCFFile->setCurrentWidget(lstGCFFileDetails);
+    InitializeFilter();
 
     splMain = new QSplitter(Qt::Horizontal);
     splMain->setObjectName(QStringLiteral("splMain"));
     splMain->setHandleWidth(SPLITTER_WIDTH);
     splMain->setChildrenCollapsible(false);
     splMain->addWidget(treGCFFile);
-    splMain->addWidget(lstGCFFile);
+    splMain->addWidget(pnlList);
     splMain->setStretchFactor(0, 0);
     splMain->setStretchFactor(1, 1);
     splMain->setSizes({TREE_WIDTH, CLIENT_WIDTH - TREE_WIDTH - SPLITTER_WIDTH});

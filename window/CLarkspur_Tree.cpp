@@ -152,11 +152,13 @@ void CLarkspur::btnGCFTreeItemCollapseAll_Click()
 
 void CLarkspur::lstGCFFile_Resize()
 {
-    const SColumnWidths Widths = ColumnWidths(lstGCFFileDetails->viewport()->width());
+    const SColumnWidths Widths = ColumnWidths(lstGCFFileDetails->viewport()->width(), ListModel->ShowsLocations());
     QHeaderView *lpHeader = lstGCFFileDetails->header();
     lpHeader->resizeSection(GCFListModel::colItemName, Widths.iName);
     lpHeader->resizeSection(GCFListModel::colItemSize, Widths.iSize);
     lpHeader->resizeSection(GCFListModel::colItemExt, Widths.iType);
+    if (ListModel->ShowsLocations())
+        lpHeader->resizeSection(GCFListModel::colItemLocation, Widths.iLocation);
 }
 
 // --- selection helpers ----------------------------------------------------------

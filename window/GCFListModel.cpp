@@ -1,5 +1,6 @@
 #include "window/GCFListModel.h"
 
+#include "window/GCFTreeNode.h"
 #include "window/Images.h"
 
 namespace Larkspur
@@ -7,19 +8,21 @@ namespace Larkspur
 
 int GCFListModel::rowCount(const QModelIndex &Parent) const
 {
-    return Parent.isValid() ? 0 : int(Rows.size());
+    return Parent.isValid() ? 0 : RowCount();
 }
 
 int GCFListModel::columnCount(const QModelIndex &Parent) const
 {
-    return Parent.isValid() ? 0 : COLUMN_COUNT;
+    if (Parent.isValid())
+        return 0;
+    return bLocations ? COLUMN_COUNT_WITH_LOCATION : COLUMN_COUNT;
 }
 
 QVariant GCFListModel::data(const QModelIndex &Index, int iRole) const
 {
-    if (!Index.isValid() || Index.row() >= int(Rows.size()))
+    if (!Index.isValid() || Index.row() >= RowCount())
         return QVariant();
-    const GCFListViewItem &Item = Rows[size_t(Index.row())];
+    const GCFListViewItem &Item = Row(Index.row());
     if (iRole == Qt::DisplayRole)
     {
         switch (Index.column())
@@ -27,6 +30,7 @@ QVariant GCFListModel::data(const QModelIndex &Index, int iRole) const
         case colItemName: return Item.GetName();
         case colItemSize: return Item.GetSizeText();
         case colItemExt: return Item.GetTypeText();
+        case colItemLocation: return bLocations ? FolderLocation(Item.GetTreeNode()) : QVariant();
         default: return QVariant();
         }
     }
@@ -44,20 +48,87 @@ QVariant GCFListModel::headerData(int iSection, Qt::Orientation eOrientation, in
     case colItemName: return QStringLiteral("Name");
     case colItemSize: return QStringLiteral("Size");
     case colItemExt: return QStringLiteral("Type");
+    case colItemLocation: return QStringLiteral("Location");
     default: return QVariant();
     }
 }
 
-void GCFListModel::SetRows(std::vector<GCFListViewItem> &&NewRows)
+void GCFListModel::SetRows(std::vector<GCFListViewItem> &&NewRows, bool bNewLocations)
 {
     beginResetModel();
     Rows = std::move(NewRows);
+    bLocations = bNewLocations;
+    std::vector<SListRowKeys> Keys;
+    Keys.reserve(Rows.size());
+    for (const GCFListViewItem &Item : Rows)
+        Keys.push_back({&Item.GetName(), &Item.GetTypeText(), Item.GetListViewItemType(), Item.GetItemSize()});
+    Arrangement.SetRows(std::move(Keys));
     endResetModel();
 }
 
 void GCFListModel::Clear()
 {
     SetRows({});
+}
+
+void GCFListModel::SetSort(SListSort Sort)
+{
+    if (Sort != GetSort())
+        Rearrange([&] { Arrangement.SetSort(Sort); });
+}
+
+void GCFListModel::SetFilter(const QString &sFilter)
+{
+    if (sFilter != GetFilter())
+        Rearrange([&] { Arrangement.SetFilter(sFilter); });
+}
+
+ESortKey GCFListModel::SortKeyOfColumn(int iColumn)
+{
+    switch (iColumn)
+    {
+    case colItemName: return ESortKey::Name;
+    case colItemSize: return ESortKey::Size;
+    case colItemExt: return ESortKey::Type;
+    default: return ESortKey::ArchiveOrder;  // the Location column does not sort
+    }
+}
+
+int GCFListModel::ColumnOfSortKey(ESortKey eKey)
+{
+    switch (eKey)
+    {
+    case ESortKey::Name: return colItemName;
+    case ESortKey::Size: return colItemSize;
+    case ESortKey::Type: return colItemExt;
+    case ESortKey::ArchiveOrder: break;
+    }
+    return -1;
+}
+
+void GCFListModel::Rearrange(const std::function<void()> &Change)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<int> OldShown = Arrangement.GetShown();
+    Change();
+    const std::vector<int> &NewShown = Arrangement.GetShown();
+    const QModelIndexList From = persistentIndexList();
+    if (!From.isEmpty())
+    {
+        std::vector<int> NewRowOf(Rows.size(), -1);
+        for (size_t uiRow = 0; uiRow < NewShown.size(); ++uiRow)
+            NewRowOf[size_t(NewShown[uiRow])] = int(uiRow);
+        QModelIndexList To;
+        To.reserve(From.size());
+        for (const QModelIndex &Index : From)
+        {
+            const size_t uiOldRow = size_t(Index.row());
+            const int iRow = uiOldRow < OldShown.size() ? NewRowOf[size_t(OldShown[uiOldRow])] : -1;
+            To.append(iRow < 0 ? QModelIndex() : createIndex(iRow, Index.column()));
+        }
+        changePersistentIndexList(From, To);
+    }
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 }  // namespace Larkspur

@@ -3,11 +3,19 @@
 // (a QListView) and the Details view (a QTreeView) alike. The views share one
 // selection model too, so switching views keeps the rows, their order and
 // the selection.
+//
+// The model holds every row it was given, in the archive's order, and shows
+// those that pass the filter, in the chosen order (CListArrangement). Its row
+// numbers are the shown rows: what the views show is what the list's
+// commands act on. Sorting and filtering keep the selection of the rows that
+// stay shown.
 
 #include "window/GCFListViewItem.h"
+#include "window/ListOrder.h"
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <vector>
 
 namespace Larkspur
@@ -23,8 +31,10 @@ public:
         colItemName,
         colItemSize,
         colItemExt,
-        COLUMN_COUNT
+        colItemLocation,  // only while the list holds search results
     };
+    static constexpr int COLUMN_COUNT = 3;
+    static constexpr int COLUMN_COUNT_WITH_LOCATION = 4;
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -33,15 +43,36 @@ public:
     QVariant data(const QModelIndex &Index, int iRole) const override;
     QVariant headerData(int iSection, Qt::Orientation eOrientation, int iRole) const override;
 
-    // Replaces all rows at once (the views are told once).
-    void SetRows(std::vector<GCFListViewItem> &&NewRows);
+    // Replaces all rows at once (the views are told once). bLocations adds
+    // the Location column, for search results.
+    void SetRows(std::vector<GCFListViewItem> &&NewRows, bool bLocations = false);
     void Clear();
 
-    const GCFListViewItem &Row(int iRow) const { return Rows[size_t(iRow)]; }
-    int RowCount() const { return int(Rows.size()); }
+    void SetSort(SListSort Sort);
+    const SListSort &GetSort() const { return Arrangement.GetSort(); }
+    void SetFilter(const QString &sFilter);
+    const QString &GetFilter() const { return Arrangement.GetFilter(); }
+    // The key a column header sorts by, and the column of a key (-1 for the
+    // archive's order).
+    static ESortKey SortKeyOfColumn(int iColumn);
+    static int ColumnOfSortKey(ESortKey eKey);
+
+    // A shown row, counted as the views count them.
+    const GCFListViewItem &Row(int iRow) const { return Rows[size_t(Arrangement.GetShown()[size_t(iRow)])]; }
+    int RowCount() const { return int(Arrangement.GetShown().size()); }
+    // Every row given, the hidden ones included.
+    int AllRowCount() const { return int(Rows.size()); }
+    bool ShowsLocations() const { return bLocations; }
 
 private:
+    // Runs a change of the arrangement as one change of the layout, moving
+    // the views' persistent indexes (the selection among them) with their
+    // rows; those of rows no longer shown become invalid.
+    void Rearrange(const std::function<void()> &Change);
+
     std::vector<GCFListViewItem> Rows;
+    CListArrangement Arrangement;
+    bool bLocations = false;
 };
 
 }  // namespace Larkspur

@@ -9,7 +9,8 @@ namespace Larkspur
 GCFListViewItem::GCFListViewItem(const QString &sName, EItemType ListViewItemType, uint32_t iItemSize,
                                  GCFTreeNode *TreeNode)
     : TreeNode(TreeNode), ListViewItemType(ListViewItemType), sName(sName),
-      sSize(ItemSizeText(ListViewItemType, iItemSize)), sType(ItemTypeText(ListViewItemType, sName))
+      sSize(ItemSizeText(ListViewItemType, iItemSize)), sType(ItemTypeText(ListViewItemType, sName)),
+      uiItemSize(iItemSize)
 {
 }
 

@@ -30,6 +30,7 @@ public:
     const QString &GetName() const { return sName; }
     const QString &GetSizeText() const { return sSize; }  // "12 Items", "1.50 KB"
     const QString &GetTypeText() const { return sType; }  // "Folder", "Text File"
+    uint32_t GetItemSize() const { return uiItemSize; }
 
 private:
     GCFTreeNode *TreeNode;  // owned by the tree
@@ -37,6 +38,7 @@ private:
     QString sName;
     QString sSize;
     QString sType;
+    uint32_t uiItemSize;  // kept for sorting by size
 };
 
 // The row for a node, with the name, kind and size asked of the reader again.

@@ -25,10 +25,15 @@ std::array<QRect, 4> PanelGeometries(QRect Area)
     return Geometries;
 }
 
-SColumnWidths ColumnWidths(int iClientWidth)
+SColumnWidths ColumnWidths(int iClientWidth, bool bLocation)
 {
+    if (bLocation)
+    {
+        const int iSixth = iClientWidth > 0 ? iClientWidth / 6 : 0;
+        return SColumnWidths{2 * iSixth, iSixth, iSixth, 2 * iSixth};
+    }
     const int iQuarter = iClientWidth > 0 ? iClientWidth / 4 : 0;
-    return SColumnWidths{2 * iQuarter, iQuarter, iQuarter};
+    return SColumnWidths{2 * iQuarter, iQuarter, iQuarter, 0};
 }
 
 }  // namespace Larkspur

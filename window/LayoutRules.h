@@ -24,10 +24,13 @@ SPanelWidths PanelWidths(int iClientWidth, int iMinWidth = PANEL_MIN_WIDTH);
 std::array<QRect, 4> PanelGeometries(QRect Area);
 
 // Name takes half of the list's inner width, Size and Type a quarter each.
+// With the Location column of search results, the width is shared in sixths:
+// two for Name, one each for Size and Type, two for Location.
 struct SColumnWidths
 {
     int iName, iSize, iType;
+    int iLocation;
 };
-SColumnWidths ColumnWidths(int iClientWidth);
+SColumnWidths ColumnWidths(int iClientWidth, bool bLocation = false);
 
 }  // namespace Larkspur

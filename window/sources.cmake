@@ -2,9 +2,11 @@
 list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp
   window/Contrast.cpp
+  window/DropRules.cpp
   window/ItemTexts.cpp
   window/KeyboardRules.cpp
   window/LayoutRules.cpp
+  window/ListOrder.cpp
   window/MenuRules.cpp
   window/Utils.cpp
   window/WindowTexts.cpp
@@ -13,6 +15,7 @@ list(APPEND GUI_SOURCES
   window/CLarkspur.cpp
   window/CLarkspur_Keyboard.cpp
   window/CLarkspur_Layout.cpp
+  window/CLarkspur_List.cpp
   window/CLarkspur_Tree.cpp
   window/ConsoleView.cpp
   window/GCFListModel.cpp

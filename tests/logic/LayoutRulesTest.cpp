@@ -56,6 +56,23 @@ TEST(LayoutRulesTest, ColumnWidthsAreHalfAndQuarters)
     }
 }
 
+TEST(LayoutRulesTest, SearchResultsShareTheWidthInSixths)
+{
+    struct SCase
+    {
+        int iClient, iName, iOther, iLocation;
+    };
+    for (const SCase &Case : {SCase{605, 200, 100, 200}, SCase{5, 0, 0, 0}, SCase{-6, 0, 0, 0}})
+    {
+        const SColumnWidths Widths = ColumnWidths(Case.iClient, true);
+        EXPECT_EQ(Widths.iName, Case.iName) << Case.iClient;
+        EXPECT_EQ(Widths.iSize, Case.iOther) << Case.iClient;
+        EXPECT_EQ(Widths.iType, Case.iOther) << Case.iClient;
+        EXPECT_EQ(Widths.iLocation, Case.iLocation) << Case.iClient;
+    }
+    EXPECT_EQ(ColumnWidths(605).iLocation, 0);
+}
+
 TEST(MenuRulesTest, TreeMenuShowsFolderOrFileItems)
 {
     const STreeMenuItems Folder = TreeMenuItems(EItemType::Folder);

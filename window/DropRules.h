@@ -1,0 +1,17 @@
+#pragma once
+// What a drop onto the window opens: exactly one local file (text/uri-list)
+// whose name ends in ".gcf", in any case. Anything else (several files, a
+// web address, plain text, a file of another kind) is refused, so the
+// pointer shows no copy cursor for it.
+
+#include <QString>
+
+class QMimeData;
+
+namespace Larkspur
+{
+
+// The local path of the archive to open, or "" when the drop is refused.
+QString ArchiveOfDrop(const QMimeData &Data);
+
+}  // namespace Larkspur
