@@ -6,6 +6,7 @@ list(APPEND LOGIC_SOURCES
   window/KeyboardRules.cpp
   window/LayoutRules.cpp
   window/MenuRules.cpp
+  window/ShownText.cpp
   window/Utils.cpp
   window/WindowTexts.cpp
 )
