@@ -56,43 +56,53 @@ int64_t Gap(int64_t iStart1, int64_t iEnd1, int64_t iStart2, int64_t iEnd2)
     return std::max<int64_t>({0, iStart2 - iEnd1, iStart1 - iEnd2});
 }
 
+// The screen that shows the most of the rectangle at Location of Size, or,
+// when none shows any of it, the nearest one; iArea is what it shows.
+qsizetype PickScreen(const QList<QRect> &Screens, QPoint Location, QSize Size, int64_t &iArea)
+{
+    const SSpan Window{Location.x(), Location.y(), Location.x() + int64_t{std::max(Size.width(), 1)},
+                       Location.y() + int64_t{std::max(Size.height(), 1)}};
+    qsizetype iBest = 0;
+    int64_t iBestArea = -1, iBestGap = INT64_MAX;
+    for (qsizetype i = 0; i < Screens.size(); ++i)
+    {
+        const SSpan Screen = Span(Screens[i]);
+        const int64_t iShown = Overlap(Window.iLeft, Window.iRight, Screen.iLeft, Screen.iRight) *
+                               Overlap(Window.iTop, Window.iBottom, Screen.iTop, Screen.iBottom);
+        const int64_t iDx = Gap(Window.iLeft, Window.iRight, Screen.iLeft, Screen.iRight);
+        const int64_t iDy = Gap(Window.iTop, Window.iBottom, Screen.iTop, Screen.iBottom);
+        const int64_t iGap = iDx * iDx + iDy * iDy;
+        if (iShown > iBestArea || (iShown == 0 && iBestArea == 0 && iGap < iBestGap))
+        {
+            iBest = i;
+            iBestArea = iShown;
+            iBestGap = iGap;
+        }
+    }
+    iArea = iBestArea;
+    return iBest;
+}
+
 }  // namespace
 
 void CFormPlacement::FitToScreens(const QList<QRect> &Screens)
 {
     if (Screens.isEmpty())
         return;
-    const int64_t iWidth = std::max(FormSaveSize.width(), 1), iHeight = std::max(FormSaveSize.height(), 1);
-    const SSpan Window{FormSaveLocation.x(), FormSaveLocation.y(), FormSaveLocation.x() + iWidth,
-                       FormSaveLocation.y() + iHeight};
-    // The screen that shows the most of the window, else the nearest one.
-    qsizetype iBest = 0;
-    int64_t iBestArea = -1, iBestGap = INT64_MAX;
-    for (qsizetype i = 0; i < Screens.size(); ++i)
-    {
-        const SSpan Screen = Span(Screens[i]);
-        const int64_t iArea = Overlap(Window.iLeft, Window.iRight, Screen.iLeft, Screen.iRight) *
-                              Overlap(Window.iTop, Window.iBottom, Screen.iTop, Screen.iBottom);
-        const int64_t iDx = Gap(Window.iLeft, Window.iRight, Screen.iLeft, Screen.iRight);
-        const int64_t iDy = Gap(Window.iTop, Window.iBottom, Screen.iTop, Screen.iBottom);
-        const int64_t iGap = iDx * iDx + iDy * iDy;
-        if (iArea > iBestArea || (iArea == 0 && iBestArea == 0 && iGap < iBestGap))
-        {
-            iBest = i;
-            iBestArea = iArea;
-            iBestGap = iGap;
-        }
-    }
-    const QRect &Screen = Screens[iBest];
-    FormSaveSize.setWidth(std::min(FormSaveSize.width(), Screen.width()));
-    FormSaveSize.setHeight(std::min(FormSaveSize.height(), Screen.height()));
-    if (iBestArea == 0)
-    {
-        const int iFitWidth = std::max(FormSaveSize.width(), 0), iFitHeight = std::max(FormSaveSize.height(), 0);
-        FormSaveLocation.setX(std::clamp(FormSaveLocation.x(), Screen.x(), Screen.x() + Screen.width() - iFitWidth));
-        FormSaveLocation.setY(
-            std::clamp(FormSaveLocation.y(), Screen.y(), Screen.y() + Screen.height() - iFitHeight));
-    }
+    int64_t iArea = 0;
+    const auto FitSize = [&](const QRect &Screen) {
+        FormSaveSize.setWidth(std::min(FormSaveSize.width(), Screen.width()));
+        FormSaveSize.setHeight(std::min(FormSaveSize.height(), Screen.height()));
+    };
+    FitSize(Screens[PickScreen(Screens, FormSaveLocation, FormSaveSize, iArea)]);
+    // Cut to its screen, a huge window may no longer reach any screen.
+    const QRect &Screen = Screens[PickScreen(Screens, FormSaveLocation, FormSaveSize, iArea)];
+    if (iArea > 0)
+        return;
+    FitSize(Screen);
+    const int iWidth = std::max(FormSaveSize.width(), 0), iHeight = std::max(FormSaveSize.height(), 0);
+    FormSaveLocation.setX(std::clamp(FormSaveLocation.x(), Screen.x(), Screen.x() + Screen.width() - iWidth));
+    FormSaveLocation.setY(std::clamp(FormSaveLocation.y(), Screen.y(), Screen.y() + Screen.height() - iHeight));
 }
 
 void CFormPlacement::Apply(const SConfigValues &Values)
