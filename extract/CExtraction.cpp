@@ -5,13 +5,11 @@
 #include "archive/CItemData.h"
 #include "window/Utils.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <memory>
 #include <unordered_set>
 #include <utility>
@@ -28,14 +26,6 @@ void EndWithSeparator(std::string &sDirectory)
     while (!sDirectory.empty() && sDirectory.back() == '/')
         sDirectory.pop_back();
     sDirectory += '/';
-}
-
-std::string JoinPath(const std::string &sFolder, const char *szName)
-{
-    std::string sPath = sFolder;
-    if (sPath.empty() || sPath.back() != '/')
-        sPath += '/';
-    return sPath + szName;
 }
 
 bool IsFolderOnDisk(const std::string &sPath)
@@ -170,14 +160,8 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
     std::vector<SFolderWalk> Walks;
     const auto OpenFolder = [&](SFolderLevel &Parent, uint32_t uiFolder, std::string_view sFolderName)
     {
-        if (!IsSafeItemName(sFolderName))
-        {
-            WriteRed(sFolderName, "unsafe name");
+        if (!ClaimItem(Parent, uiFolder, sFolderName))
             return false;
-        }
-        if (!TakeName(Parent, sFolderName))
-            return false;
-        MarkVisited(uiFolder);
         // The folder itself is made by its items, so an empty folder writes
         // nothing.
         SFolderWalk Walk;
@@ -289,12 +273,20 @@ bool CExtraction::EnsureFolder(SFolderLevel &Level)
     return true;
 }
 
-bool CExtraction::TakeName(SFolderLevel &Level, std::string_view sName)
+bool CExtraction::ClaimItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName)
 {
-    if (Level.Names.insert(sName).second)
-        return true;
-    WriteRed(Level.sPath + std::string(sName), "a second item of this name in the folder");
-    return false;
+    if (!IsSafeItemName(sName))
+    {
+        WriteRed(sName, "unsafe name");
+        return false;
+    }
+    if (!Level.Names.insert(sName).second)
+    {
+        WriteRed(Level.sPath + std::string(sName), "a second item of this name in the folder");
+        return false;
+    }
+    MarkVisited(uiDirectoryIndex);
+    return true;
 }
 
 bool CExtraction::ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName)
@@ -303,14 +295,8 @@ bool CExtraction::ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex
     // then fails.
     if (Abort != nullptr)
         Abort->Update(++uiCount);
-    if (!IsSafeItemName(sName))
-    {
-        WriteRed(sName, "unsafe name");
+    if (!ClaimItem(Level, uiDirectoryIndex, sName))
         return false;
-    }
-    if (!TakeName(Level, sName))
-        return false;
-    MarkVisited(uiDirectoryIndex);
     const uint32_t uiFirstEntry = GCFFile.GetFirstEntry(uiDirectoryIndex);
     if (uiFirstEntry == GCFFile.GetHeaders().BlockEntryHeader.uiEntryCount)
     {
@@ -450,75 +436,6 @@ bool CExtraction::CreateDirectory(const std::string &sDirectory)
     }
     Console.WriteLine("Faild to create directory " + sDirectory + ".", ELineColor::Red);
     return false;
-}
-
-void CExtraction::DeleteDirectory(const std::string &sDirectory)
-{
-    if (sDirectory.empty())
-        return;
-    std::string sPath = sDirectory;
-    if (sPath.front() != '/')
-    {
-        if (char *szWorking = ::getcwd(nullptr, 0))
-        {
-            sPath = JoinPath(szWorking, sDirectory.c_str());
-            std::free(szWorking);
-        }
-    }
-    while (sPath.size() > 1 && sPath.back() == '/')
-        sPath.pop_back();
-    // A link in place of the folder is not the folder: nothing behind it is
-    // deleted.
-    struct stat Stat;
-    if (::lstat(sPath.c_str(), &Stat) != 0 || !S_ISDIR(Stat.st_mode))
-        return;
-    DeleteDirectoryAt(sPath);
-}
-
-void CExtraction::DeleteDirectoryAt(const std::string &sPath)
-{
-    std::vector<std::string> Folders, Files;
-    if (DIR *lpListing = ::opendir(sPath.c_str()))
-    {
-        errno = 0;
-        while (const dirent *lpItem = ::readdir(lpListing))
-        {
-            const std::string_view sName = lpItem->d_name;
-            if (sName == "." || sName == "..")
-                continue;
-            bool bFolder = lpItem->d_type == DT_DIR;
-            if (lpItem->d_type == DT_UNKNOWN)
-            {
-                struct stat Stat;
-                bFolder = ::lstat(JoinPath(sPath, lpItem->d_name).c_str(), &Stat) == 0 && S_ISDIR(Stat.st_mode);
-            }
-            // Links, folder links included, are removed as files.
-            (bFolder ? Folders : Files).emplace_back(lpItem->d_name);
-            errno = 0;
-        }
-        if (errno != 0)
-            Console.WriteLine("Could not list " + sPath + ".", ELineColor::Red);
-        ::closedir(lpListing);
-    }
-    else
-    {
-        Console.WriteLine("Could not list " + sPath + ".", ELineColor::Red);
-    }
-
-    for (const std::string &sFolder : Folders)
-        DeleteDirectoryAt(JoinPath(sPath, sFolder.c_str()));
-    for (const std::string &sFile : Files)
-    {
-        const std::string sFilePath = JoinPath(sPath, sFile.c_str());
-        if (::unlink(sFilePath.c_str()) == 0)
-            Console.WriteLine("Deleted " + sFilePath + ".", ELineColor::Gray);
-        else
-            Console.WriteLine("Could not delete " + sFilePath + ".", ELineColor::Red);
-    }
-    if (::rmdir(sPath.c_str()) == 0)
-        Console.WriteLine("Deleted " + sPath + ".", ELineColor::Gray);
-    else
-        Console.WriteLine("Could not delete " + sPath + ".", ELineColor::Red);
 }
 
 void CExtraction::WriteRed(std::string_view sPath, std::string_view sReason)

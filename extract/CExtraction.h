@@ -90,9 +90,9 @@ private:
     // Makes sure the level's folder exists and is open; false when it cannot
     // be made, or a link stands in its place (the level is then refused).
     bool EnsureFolder(SFolderLevel &Level);
-    // Takes the name for one item of the level; false (with a red line) for
-    // a name taken before in the same folder.
-    bool TakeName(SFolderLevel &Level, std::string_view sName);
+    // Takes one item into the level: false (with a red line) for an unsafe
+    // name or one taken before in the same folder; marks it reached.
+    bool ClaimItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
     void MarkCutShort(std::string_view sPath);
     void MarkVisited(uint32_t uiDirectoryIndex);
     bool IsVisited(uint32_t uiDirectoryIndex) const;
