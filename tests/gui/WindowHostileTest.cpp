@@ -45,6 +45,15 @@ TEST_F(WindowHostileTest, AnArchiveCutShortWhileOpenIsClosedWithAMessage)
     EXPECT_EQ(RunInChild([&] {
                   Start();
                   Open(sArchive);
+                  // Rewritten in place first: every count, name and link of
+                  // the directory at its largest.
+                  {
+                      const qint64 iStart = Archive.Layout.uiDirectoryHeader;
+                      const qint64 iLength = Archive.Layout.uiChecksumHeader - iStart;
+                      QFile File(sArchive);
+                      ASSERT_TRUE(File.open(QIODevice::ReadWrite) && File.seek(iStart));
+                      ASSERT_EQ(File.write(QByteArray(iLength, '\xFF')), iLength);
+                  }
                   ASSERT_TRUE(::truncate(QFile::encodeName(sArchive).constData(), Archive.Layout.uiDataStart + 8192) == 0);
 
                   Tree()->setCurrentItem(Node("root/sub"));
