@@ -52,6 +52,8 @@ void CLarkspur::RunExtractCommand(const QString &sFolder, const std::vector<uint
     setEnabled(true);
     if (lpFocus)
         lpFocus->setFocus();
+    if (Extraction.ArchiveCutShort())
+        ReportArchiveCutShort();
 
     if (bCloseAfterExtracting)
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

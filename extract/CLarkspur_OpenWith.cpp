@@ -60,7 +60,11 @@ std::optional<QByteArray> CLarkspur::ExtractToTemp(uint32_t uiDirectoryIndex)
     if (!CreateTempDirectory())
         return std::nullopt;
     if (!ExtractItem(sTempDirectory, uiDirectoryIndex))
+    {
+        if (Extraction.ArchiveCutShort())
+            ReportArchiveCutShort();
         return std::nullopt;
+    }
     // The extracted item carries the archive's name bytes unchanged.
     const std::string_view sName = GCFFile->GetDirectoryItemName(uiDirectoryIndex);
     return QFile::encodeName(sTempDirectory) + QByteArray(sName.data(), qsizetype(sName.size()));

@@ -11,6 +11,7 @@
 #include "window/IDesktop.h"
 #include "window/Images.h"
 #include "window/ItemViews.h"
+#include "window/ShownText.h"
 #include "window/Utils.h"
 
 #include <QCloseEvent>
@@ -233,6 +234,24 @@ void CLarkspur::CloseGCFFile()
     setWindowTitle(QLatin1String(EMPTY_TITLE));
 }
 
+void CLarkspur::ReportArchiveCutShort()
+{
+    // Later, from the event loop: this may be asked for from inside a drag
+    // or the abort dialog's run, whose items closing the archive deletes.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!GCFFile->Opened())
+                return;
+            const QString sFileName = QFile::decodeName(QByteArray::fromStdString(GCFFile->GetFileName()));
+            Desktop.ShowErrorBox(this, QStringLiteral("Could not read:\n%1\n\nError:\nThe file was cut short while it "
+                                                      "was open.")
+                                           .arg(sFileName));
+            CloseGCFFile();
+        },
+        Qt::QueuedConnection);
+}
+
 void CLarkspur::ShowStatus(const SStatusTexts &Texts)
 {
     pnlFile->setText(Texts.sFile);
@@ -264,8 +283,9 @@ std::string CLarkspur::StringToCharPointer(const QString &sString)
 void CLarkspur::WriteLine(const QString &sString, ELineColor cColor)
 {
     // The focus stays where the user has it: the console scrolls to its new
-    // last line by itself.
-    txtConsole->AppendLine(sString, cColor);
+    // last line by itself. A name's control characters show as "?": each
+    // line stays one line, in the console and in the log.
+    txtConsole->AppendLine(ShownText(sString), cColor);
 }
 
 void CLarkspur::CConsoleLines::WriteLine(std::string_view sLine, ELineColor eColor)

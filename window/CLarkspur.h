@@ -133,6 +133,9 @@ private:
     // whole: no length limit cuts it short.
     static std::string StringToCharPointer(const QString &sString);
     void WriteLine(const QString &sString, ELineColor cColor);
+    // The archive's file was found cut short while it was open (nothing more
+    // can be read from it): a message box, then the archive is closed.
+    void ReportArchiveCutShort();
     void ShowStatus(const SStatusTexts &Texts);
 
     // --- window/CLarkspur_Tree.cpp: the folder tree and the item list -------

@@ -55,4 +55,33 @@ TEST(Placement, RestoresLocationSizeThenStateWithoutRecordingItself)
     EXPECT_EQ(Stored.eWindowState, EWindowState::Maximized);
 }
 
+// A saved placement is cut to the screen that shows the window, and one
+// that no screen shows is brought onto the nearest screen.
+TEST(Placement, FitsTheScreens)
+{
+    const QList<QRect> Screens = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const struct
+    {
+        QPoint Location;
+        QSize Size;
+        QPoint ExpectedLocation;
+        QSize ExpectedSize;
+    } Cases[] = {
+        {{22, 29}, {600, 449}, {22, 29}, {600, 449}},                            // untouched
+        {{2000, 10}, {2147483647, 2147483647}, {2000, 10}, {1280, 1024}},        // cut to its screen
+        {{-30000, -30000}, {600, 449}, {0, 0}, {600, 449}},                      // back on the nearest
+        {{9000, 500}, {800, 600}, {2400, 424}, {800, 600}},                      // right of the second
+        {{-30000, 0}, {2147483647, 2147483647}, {0, 0}, {1920, 1080}},           // huge and far off
+    };
+    for (const auto &Case : Cases)
+    {
+        CFormPlacement Placement;
+        Placement.FormSaveLocation = Case.Location;
+        Placement.FormSaveSize = Case.Size;
+        Placement.FitToScreens(Screens);
+        EXPECT_EQ(Placement.FormSaveLocation, Case.ExpectedLocation) << Case.Location.x() << "," << Case.Location.y();
+        EXPECT_EQ(Placement.FormSaveSize, Case.ExpectedSize) << Case.Location.x() << "," << Case.Location.y();
+    }
+}
+
 }  // namespace

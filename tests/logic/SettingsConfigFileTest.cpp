@@ -183,4 +183,27 @@ TEST_F(SettingsFile, ReportsFilesThatCannotBeReadOrWritten)
     EXPECT_FALSE(QFile::exists(QStringLiteral("/dev/full")) && CConfigFile::Write(QStringLiteral("/dev/full"), Values));
 }
 
+// What a crafted file or path could do: line breaks never reach the file,
+// overlong recent entries are neither kept nor written, and only the first
+// MiB of the file is read.
+TEST_F(SettingsFile, LineBreaksAndOverlongValuesAreNeverWrittenOrRead)
+{
+    SConfigValues Values;
+    Values.sSearchWord = QStringLiteral("word\nForms.Main.Location.X = -30000");
+    Values.RecentFiles = {QStringLiteral("/a.gcf"), QStringLiteral("/b\r.gcf"), "/" + QString(5000, 'x')};
+    ASSERT_TRUE(CConfigFile::Write(Path(), Values));
+    const QByteArray Bytes = ReadBytes();
+    EXPECT_FALSE(Bytes.contains("-30000"));
+    EXPECT_TRUE(Bytes.contains("Larkspur.SearchWord = \r\n"));
+    EXPECT_EQ(Bytes.count("RecentFiles.GCF"), 1);
+    EXPECT_FALSE(CRecentFiles().Add(QStringLiteral("/b\n.gcf")));
+
+    const QByteArray Long = "RecentFiles.GCF = /" + QByteArray(4096, 'y') + "\r\n";
+    const QByteArray Padding = "// " + QByteArray((1 << 20) - 100, 'p') + "\r\n";
+    const SConfigValues Read = LoadBytes(Long + "RecentFiles.GCF = /ok.gcf\r\n" + Padding +
+                                         "Larkspur.SearchWord = past the first MiB\r\n");
+    EXPECT_EQ(Read.RecentFiles, QStringList{QStringLiteral("/ok.gcf")});
+    EXPECT_FALSE(Read.sSearchWord);
+}
+
 }  // namespace

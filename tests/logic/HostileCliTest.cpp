@@ -1,0 +1,266 @@
+// larkspur-cli against a hostile archive or environment: the archive cut
+// short or rewritten while a command runs, paths deep enough to exhaust
+// memory if held whole, names that would drive a terminal, SIGTERM, and an
+// empty output folder.
+
+#include "GcfBuilder.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+#include <string>
+
+using namespace Larkspur;
+using namespace TestSupport;
+using GcfBuilder::SItem;
+
+namespace
+{
+
+// Counts what the tool writes to stdout without keeping it.
+class CCountingOutput final : public ICliOutput
+{
+public:
+    void WriteOut(std::string_view sText) override
+    {
+        for (size_t uiStart = 0; uiStart < sText.size();)
+        {
+            if (bAtLineStart && sText.substr(uiStart).rfind("\\root", 0) != 0 &&
+                sText.substr(uiStart).rfind("Search for", 0) != 0)
+                bAllRooted = false;
+            const size_t uiEnd = sText.find('\n', uiStart);
+            if (uiEnd == std::string_view::npos)
+            {
+                bAtLineStart = false;
+                break;
+            }
+            ++uiLines;
+            bAtLineStart = true;
+            uiStart = uiEnd + 1;
+        }
+    }
+    void WriteError(std::string_view sText) override { sErr.append(sText); }
+    void FlushOut() override {}
+    bool OutIsTerminal() const override { return false; }
+    bool ErrorIsTerminal() const override { return false; }
+    bool OutTakesColour() const override { return false; }
+
+    uint64_t uiLines = 0;
+    bool bAtLineStart = true, bAllRooted = true;
+    std::string sErr;
+};
+
+// A chain of uiDepth folders under the root with a file "bottom" at its
+// end, every folder named by one name of uiNameBytes letters "a" kept once
+// in the name table (the names share it, as a crafted archive's may).
+std::vector<uint8_t> DeepArchive(uint32_t uiDepth, uint32_t uiNameBytes)
+{
+    SItem Chain = SItem::File("bottom", "b");
+    for (uint32_t i = 0; i < uiDepth; ++i)
+    {
+        SItem Folder = SItem::Folder(i + 1 == uiDepth ? std::string(uiNameBytes, 'a') : "f");
+        Folder.Children.push_back(std::move(Chain));
+        Chain = std::move(Folder);
+    }
+    SItem Root = SItem::Folder("root");
+    Root.Children.push_back(std::move(Chain));
+    GcfBuilder::SArchive Archive = GcfBuilder::Build(Root);
+    const uint32_t uiLongName = GcfBuilder::GetU32(Archive.Bytes, Archive.Layout.uiDirectoryEntries + 28);
+    for (uint32_t i = 2; i <= uiDepth; ++i)
+        GcfBuilder::SetDirectoryField(Archive, i, GcfBuilder::EDirField::NameStart, uiLongName);
+    return Archive.Bytes;
+}
+
+// This process's address space now, from /proc.
+rlim_t AddressSpaceInUse()
+{
+    std::ifstream Status("/proc/self/status");
+    std::string sLine;
+    while (std::getline(Status, sLine))
+        if (sLine.rfind("VmSize:", 0) == 0)
+            return std::stoull(sLine.substr(7)) * 1024;
+    return 0;
+}
+
+class HostileCli : public ::testing::Test
+{
+protected:
+    std::string Write(const char *szName, const std::vector<uint8_t> &Bytes)
+    {
+        const std::string sPath = Temp / szName;
+        EXPECT_TRUE(GcfBuilder::WriteFile(sPath, Bytes));
+        return sPath;
+    }
+
+    CTempDir Temp;
+};
+
+// Cut short or rewritten in place while list or extract runs: list answers
+// from what it read at open; extract stops with a red line, "Done." and an
+// error, status 1; no line written before is lost.
+TEST_F(HostileCli, TheArchiveChangesWhileACommandRuns)
+{
+    std::vector<SItem> Files;
+    for (int i = 0; i < 8; ++i)
+        Files.push_back(SItem::File("file" + std::to_string(i), GcfBuilder::PatternData(256 << 10, i)));
+    const GcfBuilder::SArchive Archive = GcfBuilder::Build(SItem::Folder("root", Files));
+    const std::string sArchive = Write("changing.gcf", Archive.Bytes);
+    const SCliRun Untouched = RunCli({"list", sArchive}, Temp.sPath);
+    ASSERT_EQ(Untouched.iExitCode, 0);
+
+    const auto CutShort = [&] { ASSERT_EQ(::truncate(sArchive.c_str(), Archive.Layout.uiDataStart + 4096), 0); };
+    const auto Rewrite = [&] {
+        const int iFile = ::open(sArchive.c_str(), O_WRONLY);
+        const std::vector<uint8_t> Garbage(Archive.Layout.uiDataStart - 44, 0xFF);
+        ASSERT_EQ(::pwrite(iFile, Garbage.data(), Garbage.size(), 44), ssize_t(Garbage.size()));
+        ::close(iFile);
+    };
+    for (const bool bCut : {true, false})
+    {
+        SCOPED_TRACE(bCut ? "cut short" : "rewritten");
+        ASSERT_TRUE(GcfBuilder::WriteFile(sArchive, Archive.Bytes));
+        EXPECT_EQ(RunInChild([&] {
+                      CMemoryCliOutput Output;
+                      bool bChanged = false;
+                      Output.OnWriteOut = [&](std::string_view) {
+                          if (!std::exchange(bChanged, true))
+                              bCut ? CutShort() : Rewrite();
+                      };
+                      EXPECT_EQ(RunCli({"list", sArchive}, Temp.sPath, Output), Untouched);
+                  }),
+                  0);
+    }
+
+    ASSERT_TRUE(GcfBuilder::WriteFile(sArchive, Archive.Bytes));
+    EXPECT_EQ(RunInChild([&] {
+                  CMemoryCliOutput Output;
+                  Output.bOutTerminal = true;  // one line at a time
+                  Output.OnWriteOut = [&](std::string_view sText) {
+                      if (sText.starts_with("Wrote"))
+                          CutShort();
+                  };
+                  const SCliRun Run = RunCli({"extract", sArchive, "-o", Temp / "out"}, Temp.sPath, Output);
+                  EXPECT_EQ(Run.iExitCode, 1);
+                  const std::string sOut = Temp / "out";
+                  EXPECT_EQ(Run.sOut, "Extracting to " + sOut + ".\nCreated " + sOut + "/.\nCreated " + sOut +
+                                          "/root/.\nWrote " + sOut +
+                                          "/root/file0 (256.00 KB).\nError writing " + sOut +
+                                          "/root/file1 (the archive was cut short while it was open).\nDone.\n");
+                  EXPECT_EQ(Run.sErr, "Error:\nThe archive was cut short while it was open; the items not reached "
+                                      "were not extracted.\n");
+              }),
+              0);
+}
+
+// A path is never cut, and the tool holds one path at a time: a search that
+// matches every folder of a deep chain of long names streams gigabytes of
+// locations in little memory.
+TEST_F(HostileCli, DeepLongPathsAreWholeAndStreamed)
+{
+    const std::string sDeep = Write("deep.gcf", DeepArchive(5000, 4000));
+    const SCliRun Bottom = RunCli({"find", sDeep, "bottom"}, Temp.sPath);
+    EXPECT_EQ(Bottom.iExitCode, 0);
+    const std::string sFolders = [] {
+        std::string sPath = "\\root\\" + std::string(4000, 'a');
+        for (int i = 1; i < 5000; ++i)
+            sPath += "\\" + std::string(4000, 'a');
+        return sPath;
+    }();
+    EXPECT_TRUE(Bottom.sOut == sFolders + "\\bottom\nSearch for 'bottom' returned 1 result.\n");
+
+    const std::string sWide = Write("wide.gcf", DeepArchive(600, 4000));
+    EXPECT_EQ(RunInChild([&] {
+                  const rlimit Limit{AddressSpaceInUse() + (256 << 20), RLIM_INFINITY};
+                  ASSERT_EQ(::setrlimit(RLIMIT_AS, &Limit), 0);
+                  CCountingOutput Output;
+                  EXPECT_EQ(RunCommandLine(SCliContext{Output, Temp.sPath}, {"find", sWide, "aaaa"}), 0);
+                  EXPECT_EQ(Output.uiLines, 601u);
+                  EXPECT_TRUE(Output.bAllRooted);
+              },
+                         60),
+              0);
+}
+
+// Names that would retitle, clear or recolour a terminal, or forge a line:
+// every control character shows as "?" on every line, terminal or not, and
+// the files on disk keep their exact names.
+TEST_F(HostileCli, NamesCannotDriveTheTerminalOrForgeLines)
+{
+    const std::vector<std::string> Names = {"\x1b]0;owned\x07", "\x1b[2Jclear", "tab\tand\nnewline", "cr\rx",
+                                            "c1 \x9b" "31m", "utf8 c1 \xc2\x9b", "del\x7f", "fine \xc3\x9b"};
+    std::vector<SItem> Files;
+    for (const std::string &sName : Names)
+        Files.push_back(SItem::File(sName, "x"));
+    const std::string sArchive = Write("names.gcf", GcfBuilder::Build(SItem::Folder("root", Files)).Bytes);
+    const std::vector<std::string> Shown = {"?]0;owned?", "?[2Jclear", "tab?and?newline", "cr?x", "c1 ?31m",
+                                            "utf8 c1 ?", "del?", "fine \xc3\x9b"};
+
+    std::string sList = "\\root\t8 Items\tFolder\n";
+    for (const std::string &sName : Shown)
+        sList += "\\root\\" + sName + "\t1 B\tFile\n";
+    EXPECT_EQ(RunCli({"list", sArchive}, Temp.sPath).sOut, sList);
+
+    const SCliRun Find = RunCli({"find", sArchive, "n"}, Temp.sPath);
+    EXPECT_EQ(Find.sOut, "\\root\\?]0;owned?\n\\root\\tab?and?newline\n"
+                         "\\root\\fine \xc3\x9b\nSearch for 'n' returned 3 results.\n");
+
+    for (const bool bTerminal : {false, true})
+    {
+        CMemoryCliOutput Output;
+        Output.bOutTerminal = bTerminal;
+        const std::string sOut = Temp / (bTerminal ? "terminal" : "pipe");
+        const SCliRun Extract = RunCli({"extract", sArchive, "-o", sOut}, Temp.sPath, Output);
+        EXPECT_EQ(Extract.iExitCode, 0);
+        for (const char cChar : Extract.sOut)
+            EXPECT_TRUE(cChar == '\n' || static_cast<unsigned char>(cChar) >= 0x20) << int(cChar);
+        EXPECT_EQ(std::count(Extract.sOut.begin(), Extract.sOut.end(), '\n'), 12);
+        SStrings OnDisk;
+        for (const std::string &sName : Names)
+            OnDisk.push_back("root/" + sName);
+        OnDisk.push_back("root");
+        std::sort(OnDisk.begin(), OnDisk.end());
+        EXPECT_EQ(ListTree(sOut), OnDisk);
+    }
+}
+
+// SIGTERM finishes the current file and every line, as Ctrl+C does; an
+// empty output folder is a usage error, not the current folder.
+TEST_F(HostileCli, TerminateStopsCleanlyAndAnEmptyFolderIsRefused)
+{
+    std::vector<SItem> Files;
+    for (int i = 0; i < 5; ++i)
+        Files.push_back(SItem::File("file" + std::to_string(i), "data"));
+    const std::string sArchive = Write("five.gcf", GcfBuilder::Build(SItem::Folder("root", Files)).Bytes);
+    const std::string sOut = Temp / "out";
+    EXPECT_EQ(RunInChild([&] {
+                  CMemoryCliOutput Output;
+                  Output.bOutTerminal = true;
+                  Output.OnWriteOut = [](std::string_view sText) {
+                      if (sText.starts_with("Wrote") && sText.find("file1") != std::string_view::npos)
+                          std::raise(SIGTERM);
+                  };
+                  const SCliRun Run = RunCli({"extract", sArchive, "-o", sOut}, Temp.sPath, Output);
+                  EXPECT_EQ(Run.iExitCode, 128 + SIGTERM);
+                  EXPECT_TRUE(Run.sOut.ends_with("/root/file1 (4 B).\nDone.\n")) << Run.sOut;
+                  EXPECT_EQ(Run.sErr, "Interrupted: the items not reached were not extracted.\n");
+                  EXPECT_EQ(ListTree(sOut), (SStrings{"root", "root/file0", "root/file1"}));
+              }),
+              0);
+
+    EXPECT_EQ(RunInChild([&] {
+                  ASSERT_EQ(::chdir(Temp.sPath.c_str()), 0);
+                  const SCliRun Run = RunCli({"extract", sArchive, "-o", ""}, Temp.sPath);
+                  EXPECT_EQ(Run.iExitCode, 2);
+                  EXPECT_NE(Run.sErr.find("the folder's name is empty"), std::string::npos) << Run.sErr;
+                  EXPECT_FALSE(FileExists(Temp / "root"));
+              }),
+              0);
+}
+
+}  // namespace
