@@ -4,6 +4,7 @@ list(APPEND LOGIC_SOURCES
   extract/CExtraction.cpp
   extract/CExtraction_Delete.cpp
   extract/COutputFile.cpp
+  extract/CReadAhead.cpp
 )
 list(APPEND GUI_SOURCES
   extract/CAbort.cpp
