@@ -91,6 +91,7 @@ void CAbort::ProcessPendingEvents()
     // hundred times a second keeps the button as quick to answer.
     if (EventClock.isValid() && EventClock.elapsed() < EVENT_INTERVAL_MS)
         return;
+    emit EventsDue();
     QCoreApplication::processEvents();
     EventClock.start();
 }

@@ -38,6 +38,8 @@ public:
 
 signals:
     void AbortExtraction();
+    // Pending events are about to run: what should be seen then is due.
+    void EventsDue();
 
 protected:
     void closeEvent(QCloseEvent *lpEvent) override;

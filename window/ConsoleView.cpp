@@ -45,12 +45,43 @@ QColor GCFConsole::LineColor(ELineColor eColor) const
 
 void GCFConsole::AppendLine(const QString &sLine, ELineColor eColor)
 {
+    if (bHolding)
+    {
+        HeldLines.push_back({sLine, eColor});
+        return;
+    }
     QTextCursor End(document());
     End.movePosition(QTextCursor::End);
+    InsertLine(End, sLine, eColor);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void GCFConsole::InsertLine(QTextCursor &End, const QString &sLine, ELineColor eColor)
+{
     QTextCharFormat Format;
     Format.setForeground(LineColor(eColor));
     Format.setProperty(LINE_COLOR_PROPERTY, int(eColor));
     End.insertText(sLine + QLatin1Char('\n'), Format);
+}
+
+void GCFConsole::HoldLines(bool bHold)
+{
+    if (!bHold)
+        ShowHeldLines();
+    bHolding = bHold;
+}
+
+void GCFConsole::ShowHeldLines()
+{
+    if (HeldLines.empty())
+        return;
+    QTextCursor End(document());
+    End.movePosition(QTextCursor::End);
+    End.beginEditBlock();
+    for (const SHeldLine &Line : HeldLines)
+        InsertLine(End, Line.sLine, Line.eColor);
+    End.endEditBlock();
+    HeldLines.clear();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
