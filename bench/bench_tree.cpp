@@ -16,6 +16,7 @@
 //
 //   bench_tree [ROUNDS]      (15 by default; offscreen unless QT_QPA_PLATFORM says otherwise)
 
+#include "BenchDesktop.h"
 #include "GcfBuilder.h"
 #include "archive/CGCF.h"
 #include "dialogs/Search.h"
@@ -54,32 +55,6 @@ constexpr uint32_t FOLDERS = 5000;
 constexpr uint32_t FILES_PER_FOLDER = 19;  // 95,000 files
 constexpr uint32_t LIST_ROWS = 100000;
 constexpr double LIST_TARGET_MS = 100;
-
-// Answers the window's Open and Find dialogs without showing anything.
-class CBenchDesktop final : public Larkspur::IDesktop
-{
-public:
-    QString sOpenFileName;
-    QString sSearchWord;
-
-    void ShowErrorBox(QWidget *, const QString &sText) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(sText));
-    }
-    QString GetOpenFileName(QWidget *) override { return sOpenFileName; }
-    std::optional<QString> BrowseForFolder(QWidget *, const QString &) override { return std::nullopt; }
-    void OpenUrl(const QUrl &, std::function<void()>) override {}
-    void StartDrag(QWidget *, QMimeData *lpData, Qt::DropActions) override { delete lpData; }
-    int ExecDialog(QDialog &Dialog) override
-    {
-        if (auto *lpText = Dialog.findChild<QLineEdit *>(QStringLiteral("txtFind")))
-        {
-            lpText->setText(sSearchWord);
-            return QDialog::Accepted;
-        }
-        return QDialog::Rejected;
-    }
-};
 
 double Milliseconds(const std::function<void()> &Work)
 {
