@@ -15,8 +15,11 @@
 // printed, since absolute times drift on shared machines.
 //
 //   bench_tree [ROUNDS]      (15 by default; offscreen unless QT_QPA_PLATFORM says otherwise)
+//   bench_tree --million [ROUNDS]   (7 by default): the archive of 1,000,000
+//                                   items instead (BenchMillionTree.cpp)
 
 #include "BenchDesktop.h"
+#include "BenchMillionTree.h"
 #include "GcfBuilder.h"
 #include "archive/CGCF.h"
 #include "dialogs/Search.h"
@@ -233,6 +236,12 @@ int main(int argc, char **argv)
     QApplication App(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     Utils::BuildExtTable();
+    const QStringList Arguments = QCoreApplication::arguments();
+    if (Arguments.size() == 3 && Arguments[1] == QStringLiteral("--million-rss"))
+        return MillionTreeRss(Arguments[2]);
+    if (Arguments.size() >= 2 && Arguments[1] == QStringLiteral("--million"))
+        return BenchMillionTree(Arguments.size() > 2 ? std::max(1, Arguments[2].toInt()) : 7,
+                                QCoreApplication::applicationFilePath());
     const int iRounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
 
     QTemporaryDir Folder;
