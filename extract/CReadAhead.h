@@ -31,6 +31,8 @@ public:
     // most READ_AHEAD_BYTES of it.
     void AdviseFiles(const std::vector<uint32_t> &Children);
     void Stop();
+    // True while the archive was found out of the cache at the start.
+    bool Active() const { return bActive; }
 
     static constexpr uint64_t READ_AHEAD_BYTES = 32u << 20;
     // Runs this close are read as one, gap included.
