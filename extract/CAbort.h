@@ -53,7 +53,7 @@ public slots:
 private:
     void btnAbort_Click();
 
-    static constexpr qint64 EVENT_INTERVAL_MS = 10;
+    static constexpr qint64 EVENT_INTERVAL_MS = 40;
     QElapsedTimer EventClock;  // since the events last ran
     QProgressBar *proMain = nullptr;
     QLabel *lblAbort = nullptr;

@@ -78,8 +78,20 @@ void GCFConsole::ShowHeldLines()
     QTextCursor End(document());
     End.movePosition(QTextCursor::End);
     End.beginEditBlock();
-    for (const SHeldLine &Line : HeldLines)
-        InsertLine(End, Line.sLine, Line.eColor);
+    // Lines of one colour in a row (most of them) go in as one text.
+    QString sLines;
+    for (size_t uiLine = 0; uiLine < HeldLines.size(); ++uiLine)
+    {
+        const SHeldLine &Line = HeldLines[uiLine];
+        if (!sLines.isEmpty())
+            sLines += QLatin1Char('\n');
+        sLines += Line.sLine;
+        if (uiLine + 1 == HeldLines.size() || HeldLines[uiLine + 1].eColor != Line.eColor)
+        {
+            InsertLine(End, sLines, Line.eColor);
+            sLines.clear();
+        }
+    }
     End.endEditBlock();
     HeldLines.clear();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
