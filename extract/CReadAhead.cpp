@@ -39,6 +39,7 @@ void CReadAhead::Stop()
 {
     bActive = false;
     Resident = {};
+    Wanted = {};
 }
 
 bool CReadAhead::IsResident(uint64_t uiOffset, uint64_t uiLength) const
