@@ -2,6 +2,10 @@
 
 #include "GCFFormat.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace Larkspur
 {
 
@@ -13,17 +17,29 @@ bool CDump::Open(const char *szFileName)
     Close();
     if (szFileName == nullptr)
         return false;
-    pFile = std::fopen(szFileName, "w");
-    return pFile != nullptr;
+    // No O_TRUNC: the file is emptied only once it is known to be a regular
+    // file. O_NONBLOCK keeps a FIFO without a reader from hanging the open.
+    const int iFile = ::open(szFileName, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (iFile < 0)
+        return false;
+    struct stat Status;
+    if (::fstat(iFile, &Status) != 0 || !S_ISREG(Status.st_mode) || ::ftruncate(iFile, 0) != 0 ||
+        ::fcntl(iFile, F_SETFL, 0) != 0 || (pFile = ::fdopen(iFile, "w")) == nullptr)
+    {
+        ::close(iFile);
+        return false;
+    }
+    return true;
 }
 
-void CDump::Close()
+bool CDump::Close()
 {
-    if (pFile != nullptr)
-    {
-        std::fclose(pFile);
-        pFile = nullptr;
-    }
+    if (pFile == nullptr)
+        return true;
+    const bool bWritten = std::ferror(pFile) == 0;
+    const bool bClosed = std::fclose(pFile) == 0;
+    pFile = nullptr;
+    return bWritten && bClosed;
 }
 
 void CDump::Dump(const char *szSectionName, const uint8_t *lpData, uint32_t dwLength)

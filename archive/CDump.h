@@ -16,8 +16,12 @@ public:
     CDump(const CDump &) = delete;
     CDump &operator=(const CDump &) = delete;
 
+    // Opens szFileName for writing, emptied. Only a regular file is written:
+    // a link at the path is not followed and a FIFO or device is refused,
+    // so that a dump never lands anywhere but the named file and never waits.
     bool Open(const char *szFileName);
-    void Close();
+    // False when the file could not be written in full.
+    bool Close();
     bool Opened() const { return pFile != nullptr; }
     void Dump(const char *szSectionName, const uint8_t *lpData, uint32_t dwLength);
 

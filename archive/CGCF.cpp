@@ -1,8 +1,10 @@
 #include "CGCF.h"
 
 #include "CDump.h"
+#include "CGuardedRead.h"
 
 #include <cstdint>
+#include <new>
 #include <string>
 
 namespace Larkspur
@@ -22,13 +24,14 @@ const T *ViewAt(const uint8_t *lpBase, uint64_t uiOffset)
 }
 
 // Sets the positions after the GCF Header in file order, each only where its
-// structure lies inside the file, and returns the first reason to refuse the
-// file (eRefusal when one was found before; None when every structure and the
-// data area are inside). Offsets are 64-bit: no sum of 32-bit counts and
-// sizes can wrap back into the file. A header that lies outside ends the
-// walk, since the positions after it depend on counts it would hold; those
-// positions stay null.
-EOpenRefusal LocateStructures(SGCFPositions &Located, uint64_t uiSize, EOpenRefusal eRefusal)
+// structure lies inside the file, copies each header it reads into Copied,
+// and returns the first reason to refuse the file (eRefusal when one was
+// found before; None when every structure and the data area are inside).
+// Offsets are 64-bit: no sum of 32-bit counts and sizes can wrap back into
+// the file. A header that lies outside ends the walk, since the positions
+// after it depend on counts it would hold; those positions stay null. A
+// header that cannot be read (the file was cut short meanwhile) ends it too.
+EOpenRefusal LocateStructures(SGCFPositions &Located, SGCFHeaders &Copied, uint64_t uiSize, EOpenRefusal eRefusal)
 {
     const auto Inside = [uiSize](uint64_t uiOffset, uint64_t uiLength)
     { return uiOffset <= uiSize && uiLength <= uiSize - uiOffset; };
@@ -39,13 +42,15 @@ EOpenRefusal LocateStructures(SGCFPositions &Located, uint64_t uiSize, EOpenRefu
     };
     const auto Stop = [&eRefusal](EOpenRefusal eReason) { return eRefusal != EOpenRefusal::None ? eRefusal : eReason; };
     const uint8_t *lpBase = Located.lpBase;
-    const uint32_t uiVersion = Located.lpHeader->uiVersion;
+    const uint32_t uiVersion = Copied.Header.uiVersion;
 
     uint64_t uiOffset = sizeof(GCFHeader);
     if (!Inside(uiOffset, sizeof(GCFBlockEntryHeader)))
         return Stop(EOpenRefusal::BlockEntryHeaderOutside);
     Located.lpBlockEntryHeader = ViewAt<GCFBlockEntryHeader>(lpBase, uiOffset);
-    const uint64_t uiEntryCount = Located.lpBlockEntryHeader->uiEntryCount;
+    if (!GuardedRead(Located.lpBlockEntryHeader, Copied.BlockEntryHeader))
+        return EOpenRefusal::CutShort;
+    const uint64_t uiEntryCount = Copied.BlockEntryHeader.uiEntryCount;
     uiOffset += sizeof(GCFBlockEntryHeader);
     if (Inside(uiOffset, uiEntryCount * sizeof(GCFBlockEntry)))
         Located.lpBlockEntries = ViewAt<GCFBlockEntry>(lpBase, uiOffset);
@@ -56,7 +61,9 @@ EOpenRefusal LocateStructures(SGCFPositions &Located, uint64_t uiSize, EOpenRefu
     if (!Inside(uiOffset, sizeof(GCFFragmentationMapHeader)))
         return Stop(EOpenRefusal::FragmentationMapHeaderOutside);
     Located.lpFragmentationMapHeader = ViewAt<GCFFragmentationMapHeader>(lpBase, uiOffset);
-    const uint64_t uiLinkCount = Located.lpFragmentationMapHeader->uiLinkCount;
+    if (!GuardedRead(Located.lpFragmentationMapHeader, Copied.FragmentationMapHeader))
+        return EOpenRefusal::CutShort;
+    const uint64_t uiLinkCount = Copied.FragmentationMapHeader.uiLinkCount;
     uiOffset += sizeof(GCFFragmentationMapHeader);
     if (Inside(uiOffset, uiLinkCount * sizeof(GCFFragmentationMap)))
         Located.lpFragmentationMap = ViewAt<GCFFragmentationMap>(lpBase, uiOffset);
@@ -70,7 +77,10 @@ EOpenRefusal LocateStructures(SGCFPositions &Located, uint64_t uiSize, EOpenRefu
         if (!Inside(uiOffset, sizeof(GCFBlockEntryMapHeader)))
             return Stop(EOpenRefusal::BlockEntryMapHeaderOutside);
         Located.lpBlockEntryMapHeader = ViewAt<GCFBlockEntryMapHeader>(lpBase, uiOffset);
-        const uint64_t uiMapCount = Located.lpBlockEntryMapHeader->uiMapCount;
+        GCFBlockEntryMapHeader BlockEntryMapHeader;
+        if (!GuardedRead(Located.lpBlockEntryMapHeader, BlockEntryMapHeader))
+            return EOpenRefusal::CutShort;
+        const uint64_t uiMapCount = BlockEntryMapHeader.uiMapCount;
         uiOffset += sizeof(GCFBlockEntryMapHeader);
         // Never read, so only its start needs to be inside; the Directory
         // Header after it is tested anyway.
@@ -83,7 +93,9 @@ EOpenRefusal LocateStructures(SGCFPositions &Located, uint64_t uiSize, EOpenRefu
     if (!Inside(uiDirectory, sizeof(GCFDirectoryHeader)))
         return Stop(EOpenRefusal::DirectoryHeaderOutside);
     Located.lpDirectoryHeader = ViewAt<GCFDirectoryHeader>(lpBase, uiDirectory);
-    const GCFDirectoryHeader &Directory = *Located.lpDirectoryHeader;
+    if (!GuardedRead(Located.lpDirectoryHeader, Copied.DirectoryHeader))
+        return EOpenRefusal::CutShort;
+    const GCFDirectoryHeader &Directory = Copied.DirectoryHeader;
     const uint64_t uiItemCount = Directory.uiItemCount;
     uiOffset = uiDirectory + sizeof(GCFDirectoryHeader);
     if (Inside(uiOffset, uiItemCount * sizeof(GCFDirectoryEntry)))
@@ -125,17 +137,23 @@ EOpenRefusal LocateStructures(SGCFPositions &Located, uint64_t uiSize, EOpenRefu
     if (!Inside(uiOffset, sizeof(GCFChecksumHeader)))
         return Stop(EOpenRefusal::ChecksumHeaderOutside);
     Located.lpChecksumHeader = ViewAt<GCFChecksumHeader>(lpBase, uiOffset);
-    const uint64_t uiChecksumSize = Located.lpChecksumHeader->uiChecksumSize;
+    GCFChecksumHeader ChecksumHeader;
+    if (!GuardedRead(Located.lpChecksumHeader, ChecksumHeader))
+        return EOpenRefusal::CutShort;
+    const uint64_t uiChecksumSize = ChecksumHeader.uiChecksumSize;
     uiOffset += sizeof(GCFChecksumHeader);
 
     const uint64_t uiChecksumMapHeader = uiOffset;
     if (!Inside(uiChecksumMapHeader, sizeof(GCFChecksumMapHeader)))
         return Stop(EOpenRefusal::ChecksumMapHeaderOutside);
     Located.lpChecksumMapHeader = ViewAt<GCFChecksumMapHeader>(lpBase, uiChecksumMapHeader);
+    GCFChecksumMapHeader ChecksumMapHeader;
+    if (!GuardedRead(Located.lpChecksumMapHeader, ChecksumMapHeader))
+        return EOpenRefusal::CutShort;
     uiOffset += sizeof(GCFChecksumMapHeader);
     if (uiOffset <= uiSize)
         Located.lpChecksumMap = ViewAt<GCFChecksumMap>(lpBase, uiOffset);
-    uiOffset += Located.lpChecksumMapHeader->uiChecksumMapCount * uint64_t{sizeof(GCFChecksumMap)};
+    uiOffset += ChecksumMapHeader.uiChecksumMapCount * uint64_t{sizeof(GCFChecksumMap)};
     if (uiOffset <= uiSize)
         Located.lpChecksumEntries = lpBase + uiOffset;
 
@@ -145,8 +163,10 @@ EOpenRefusal LocateStructures(SGCFPositions &Located, uint64_t uiSize, EOpenRefu
     if (!Inside(uiOffset, sizeof(GCFDataBlockHeader)))
         return Stop(EOpenRefusal::DataBlockHeaderOutside);
     Located.lpDataBlockHeader = ViewAt<GCFDataBlockHeader>(lpBase, uiOffset);
+    if (!GuardedRead(Located.lpDataBlockHeader, Copied.DataBlockHeader))
+        return EOpenRefusal::CutShort;
 
-    const GCFDataBlockHeader &Data = *Located.lpDataBlockHeader;
+    const GCFDataBlockHeader &Data = Copied.DataBlockHeader;
     const uint64_t uiDataStart = Data.uiDataStart;
     // At most (2^32 - 1)^2 + 2^32 - 1: no 64-bit wrap either.
     const uint64_t uiDataEnd = uiDataStart + uint64_t{Data.uiTotalBlocks} * Data.uiDataBlockSize;
@@ -205,6 +225,8 @@ const char *OpenRefusalText(EOpenRefusal eRefusal)
         return "Corrupt file.\n\nThe Data Block Header is not within file bounds.";
     case EOpenRefusal::DataAreaOutside:
         return "Corrupt file.\n\nThe file map is not within file bounds.";
+    case EOpenRefusal::CutShort:
+        return "Corrupt file.\n\nThe file was cut short while it was being opened.";
     }
     return nullptr;
 }
@@ -250,10 +272,13 @@ bool CGCF::Validate(const char *szFileName)
         return Refuse(EOpenRefusal::GCFHeaderOutside, false);
 
     SGCFPositions Located;
+    SGCFHeaders Copied;
     Located.lpBase = static_cast<const uint8_t *>(lpView);
     Located.lpHeader = ViewAt<GCFHeader>(Located.lpBase, 0);
+    if (!GuardedRead(Located.lpHeader, Copied.Header))
+        return Refuse(EOpenRefusal::CutShort, false);
 
-    const uint32_t uiVersion = Located.lpHeader->uiVersion;
+    const uint32_t uiVersion = Copied.Header.uiVersion;
     if (uiVersion != 3 && uiVersion != 5 && uiVersion != 6)
     {
         Positions = Located;
@@ -262,20 +287,45 @@ bool CGCF::Validate(const char *szFileName)
 
     // A zero block size would make a copy step that never ends and a size on
     // disk that divides by zero.
-    EOpenRefusal eRefusal = Located.lpHeader->uiBlockSize == 0 ? EOpenRefusal::BlockSizeZero : EOpenRefusal::None;
-    eRefusal = LocateStructures(Located, uiSize, eRefusal);
+    EOpenRefusal eRefusal = Copied.Header.uiBlockSize == 0 ? EOpenRefusal::BlockSizeZero : EOpenRefusal::None;
+    eRefusal = LocateStructures(Located, Copied, uiSize, eRefusal);
     Positions = Located;
+    Headers = Copied;
+    if (eRefusal == EOpenRefusal::None)
+        eRefusal = CopyDirectory();
     if (eRefusal != EOpenRefusal::None)
-        return Refuse(eRefusal, true);
+        return Refuse(eRefusal, eRefusal != EOpenRefusal::CutShort);
 
     sFileName = szFileName;
     return true;
 }
 
+EOpenRefusal CGCF::CopyDirectory()
+{
+    // Every table lies inside the file (the validation saw to it), so each
+    // is at most as large as the file.
+    const uint32_t uiItemCount = Headers.DirectoryHeader.uiItemCount;
+    try
+    {
+        DirectoryEntries.resize(uiItemCount);
+        NameTable.resize(Headers.DirectoryHeader.uiNameTableSize);
+        DirectoryMap.resize(uiItemCount);
+    }
+    catch (const std::bad_alloc &)
+    {
+        return EOpenRefusal::MapFailed;
+    }
+    if (!GuardedCopy(DirectoryEntries.data(), Positions.lpDirectoryEntries, uiItemCount * sizeof(GCFDirectoryEntry)) ||
+        !GuardedCopy(NameTable.data(), Positions.lpNameTable, NameTable.size()) ||
+        !GuardedCopy(DirectoryMap.data(), Positions.lpDirectoryMap, uiItemCount * sizeof(GCFDirectoryMap)))
+        return EOpenRefusal::CutShort;
+    return EOpenRefusal::None;
+}
+
 bool CGCF::Refuse(EOpenRefusal eRefusal, bool bDump)
 {
     eLastRefusal = eRefusal;
-    if (bDump)
+    if (bDump && bDumpOnRefusal)
         Dump();
     Close();
     return false;
@@ -285,6 +335,11 @@ void CGCF::Close()
 {
     sFileName.clear();
     Positions = SGCFPositions();
+    Headers = SGCFHeaders();
+    // Given back at once: a large directory's copy should not outlive it.
+    std::vector<GCFDirectoryEntry>().swap(DirectoryEntries);
+    std::vector<uint8_t>().swap(NameTable);
+    std::vector<GCFDirectoryMap>().swap(DirectoryMap);
     if (lpView != nullptr)
         UnmapFile();
 }
@@ -326,24 +381,26 @@ std::string CGCF::GetDumpPath() const
     return sDumpFolder + (sDumpFolder.back() == '/' ? "" : "/") + "dump.txt";
 }
 
-void CGCF::Dump() const
+bool CGCF::Dump() const
 {
     CDump File;
     if (!File.Open(GetDumpPath().c_str()))
-        return;
+        return false;
 
     // A refused archive may hold positions near its end: a section that does
-    // not lie wholly inside the file is written as null rather than read.
+    // not lie wholly inside the file is written as null rather than read. So
+    // is one that can no longer be read because the file was cut short.
     const auto Section = [&](const char *szSectionName, const void *lpSection, uint32_t dwLength)
     {
+        uint8_t Bytes[64];
         const uint8_t *lpData = nullptr;
-        if (lpSection != nullptr && Positions.lpBase != nullptr)
+        if (lpSection != nullptr && Positions.lpBase != nullptr && dwLength <= sizeof Bytes)
         {
             const uintptr_t uiStart = reinterpret_cast<uintptr_t>(lpSection);
             const uintptr_t uiBase = reinterpret_cast<uintptr_t>(Positions.lpBase);
             if (uiStart >= uiBase && uiStart - uiBase <= Mapping.uiSize &&
-                dwLength <= Mapping.uiSize - (uiStart - uiBase))
-                lpData = static_cast<const uint8_t *>(lpSection);
+                dwLength <= Mapping.uiSize - (uiStart - uiBase) && GuardedCopy(Bytes, lpSection, dwLength))
+                lpData = Bytes;
         }
         File.Dump(szSectionName, lpData, dwLength);
     };
@@ -356,7 +413,7 @@ void CGCF::Dump() const
     Section("Checksum Header", Positions.lpChecksumHeader, sizeof(GCFChecksumHeader));
     Section("Checksum Map Header", Positions.lpChecksumMapHeader, sizeof(GCFChecksumMapHeader));
     Section("Data Block Header", Positions.lpDataBlockHeader, sizeof(GCFDataBlockHeader));
-    File.Close();
+    return File.Close();
 }
 
 }  // namespace Larkspur

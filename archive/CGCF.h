@@ -4,6 +4,13 @@
 // Nothing here throws and nothing reads outside the mapped file: Open refuses
 // a file whose structures do not lie inside it, and every query that follows
 // an index or a link checks its range and bounds its walk.
+//
+// The file may change while it is open (another program rewrites it in place
+// or cuts it short). So Open copies what it validated: the headers, and the
+// directory (entries, names, directory map), read once under the guard of
+// CGuardedRead.h; every directory query answers from that copy. Block
+// entries, links and data are read from the mapping when asked for, each
+// under the same guard and checked against the copied counts.
 
 #include "CMapping.h"
 #include "GCFFormat.h"
@@ -24,23 +31,6 @@ struct SDirectoryWalkItem
     uint32_t uiParentSlot;  // NO_PARENT_SLOT for the item the walk started at
     static constexpr uint32_t NO_PARENT_SLOT = 0xFFFFFFFFu;
 };
-
-// What following an item's block entries and data blocks found.
-enum class EDataWalk
-{
-    Complete,         // every entry walked to the chain's end
-    Stopped,          // the caller's step asked to stop (a write failed)
-    NoData,           // the first entry index is uiEntryCount: the item has no data
-    BadEntry,         // a block entry index at or beyond uiEntryCount
-    EntryLoop,        // the entry chain is longer than the table: it loops
-    BadBlock,         // a data block index at or beyond uiTotalBlocks
-    BlockOutsideFile, // a copy step would read past the end of the file
-    BadLink,          // a fragmentation map index at or beyond uiLinkCount
-    BlockLoop,        // the block chain is longer than the map allows: it loops
-};
-
-// A short English reason for a damaged data walk ("" for Complete/Stopped/NoData).
-const char *DataWalkReason(EDataWalk eResult);
 
 // Why Open refused a file. Each reason has one text, the one GetLastError
 // gives and the window's message box shows (OpenRefusalText).
@@ -66,6 +56,7 @@ enum class EOpenRefusal
     ChecksumMapHeaderOutside,
     DataBlockHeaderOutside,
     DataAreaOutside,         // the data area ends beyond the end of the file
+    CutShort,                // the file was cut short while it was being opened
 };
 
 // The user-facing text of a refusal; null for None.
@@ -74,7 +65,9 @@ const char *OpenRefusalText(EOpenRefusal eRefusal);
 // Where the structures of the open archive lie: each a view into the mapping,
 // null while no archive is open, and null where a refused archive's structure
 // could not be placed. Version 6 has no block entry map, version 3 no
-// Directory Map Header.
+// Directory Map Header. The bytes behind them can change or vanish while the
+// archive is open: read them only through GuardedCopy, and take counts from
+// GetHeaders, never from here.
 struct SGCFPositions
 {
     const uint8_t *lpBase = nullptr;
@@ -102,6 +95,17 @@ struct SGCFPositions
     const uint8_t *lpFirstDataBlock = nullptr;
 };
 
+// The headers as Open validated them, copied out of the file: every count
+// and size the reader uses comes from here. All zero while closed.
+struct SGCFHeaders
+{
+    GCFHeader Header{};
+    GCFBlockEntryHeader BlockEntryHeader{};
+    GCFFragmentationMapHeader FragmentationMapHeader{};
+    GCFDirectoryHeader DirectoryHeader{};
+    GCFDataBlockHeader DataBlockHeader{};
+};
+
 class CGCF
 {
 public:
@@ -124,20 +128,27 @@ public:
     uint32_t GetFileSize() const { return uiFileSize; }            // the real size, low 32 bits
     const char *GetLastError() const;            // null until an Open fails
     EOpenRefusal GetLastRefusal() const { return eLastRefusal; }
-    // The positions of the open archive's structures; readable by anyone,
-    // written only by Open.
+    // The positions of the open archive's structures in the mapping; written
+    // only by Open. Read the bytes behind them through GuardedCopy only.
     const SGCFPositions &GetPositions() const { return Positions; }
+    // The headers copied and validated at open.
+    const SGCFHeaders &GetHeaders() const { return Headers; }
 
     // Writes dump.txt into the dump folder: the current folder unless one is
     // set ("" sets the current folder again). Open writes it for a refused
-    // archive whose version is known.
-    void Dump() const;
+    // archive whose version is known, unless told not to. False when the
+    // file could not be written (it is never written through a link, nor
+    // into anything but a regular file).
+    bool Dump() const;
     void SetDumpFolder(std::string sFolder) { sDumpFolder = std::move(sFolder); }
+    void SetDumpOnRefusal(bool bDump) { bDumpOnRefusal = bDump; }
     std::string GetDumpPath() const;
 
-    // Directory queries. A bad index never reads outside the directory: it
-    // answers as an empty item ("" for a name, 0 for counts and sizes). A name
-    // ends at its NUL, at the name table's end, or after 4,096 bytes.
+    // Directory queries, answered from the copy taken at open. A bad index
+    // never reads outside the directory: it answers as an empty item ("" for
+    // a name, 0 for counts and sizes). A name ends at its NUL, at the name
+    // table's end, or after 4,096 bytes; names stay valid while the archive
+    // is open, whatever happens to the file.
     uint32_t GetItemCount() const;                            // 0 when closed
     bool IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const;
     const GCFDirectoryEntry *GetDirectoryEntry(uint32_t uiDirectoryItemIndex) const;  // null when out of range
@@ -145,7 +156,9 @@ public:
     std::string_view GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const;
     // Prepends "\" + name for the item and each folder above it to cPath:
     // the root gives "\root", a file b.txt in folder a gives "\root\a\b.txt".
-    void GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const;
+    // A path that would pass 16 MiB is cut from the top and then begins with
+    // "..." instead of "\" (every whole path begins with "\"); false then.
+    bool GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const;
     uint32_t GetDirectoryItemFileCount(uint32_t uiDirectoryItemIndex) const;
     uint32_t GetDirectoryItemFolderCount(uint32_t uiDirectoryItemIndex) const;
     uint32_t GetDirectoryItemSize(uint32_t uiDirectoryItemIndex) const;
@@ -161,18 +174,27 @@ public:
     // 4,096 bytes, or an item is reached a second time (a cycle).
     bool WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items) const;
 
-    // Data access.
+    // Data access. The directory map comes from the copy; the rest reads the
+    // mapping under the guard. Item data is best read through CItemData.
+    uint32_t GetFirstEntry(uint32_t uiDirectoryItemIndex) const;  // uiEntryCount for a bad index
+    // False when the index is at or beyond uiEntryCount, or the file has been
+    // cut short under the entry (IsCutShort then says so).
+    bool ReadBlockEntry(uint32_t uiBlockEntryIndex, GCFBlockEntry &Entry) const;
+    // The fragmentation map's link of a data block; false as above, for an
+    // index at or beyond uiLinkCount.
+    bool ReadNextBlock(uint32_t uiDataBlockIndex, uint32_t &uiNextBlock) const;
+    // Copies bytes of the file at a file offset. False when they do not lie
+    // inside the mapping, or the file has been cut short under them.
+    bool ReadFileBytes(uint64_t uiFileOffset, void *lpBuffer, size_t uiBytes) const;
     const uint8_t *GetDataBlock(uint32_t uiDataBlockIndex) const;  // not tested against uiTotalBlocks; null past the file end
-    uint32_t GetFirstEntry(uint32_t uiDirectoryItemIndex) const;  // the directory map; uiEntryCount for a bad index
-    const GCFBlockEntry *GetBlockEntry(uint32_t uiBlockEntryIndex) const;  // null when out of range
+    uint64_t GetMappedSize() const { return Mapping.uiSize; }      // bytes that the mapping covers
 
-    // Follows an item's data from block entry uiFirstEntry exactly as the
-    // chains hold it. For each entry walked, OnEntry(const GCFBlockEntry &)
-    // is called first; then, for each copy step, OnStep(uint64_t uiFileOffset,
-    // uint32_t uiLength), where the bytes lie at lpBase + uiFileOffset. Either
-    // callback returns false to stop (the result is then Stopped).
-    template <class EntryFn, class StepFn>
-    EDataWalk WalkItemData(uint32_t uiFirstEntry, EntryFn &&OnEntry, StepFn &&OnStep) const;
+    // True when the file is now shorter than when it was mapped: its lost
+    // pages cannot be read any more. Never true for an archive in memory.
+    bool IsCutShort() const { return Mapping.IsCutShort(); }
+    // A descriptor of the mapped file, open while the archive is (-1 for an
+    // archive in memory), for copies that the kernel makes file to file.
+    int GetFileDescriptor() const { return Mapping.iDescriptor; }
 
     // Device and inode of the mapped file (0, 0 for an archive in memory), so
     // that extraction can refuse to overwrite the open archive.
@@ -183,6 +205,7 @@ private:
     bool MapFile(const char *szFileName);
     bool UnmapFile();
     bool Validate(const char *szFileName);  // steps 3 to 7 of opening, after the view exists
+    EOpenRefusal CopyDirectory();
     // Ends a failed Open: keeps the reason, writes the dump when asked (only
     // once the version is known is there a header worth showing) and closes.
     bool Refuse(EOpenRefusal eRefusal, bool bDump);
@@ -192,101 +215,15 @@ private:
     std::string sFileName;
     EOpenRefusal eLastRefusal = EOpenRefusal::None;
     SGCFPositions Positions;
+    SGCFHeaders Headers;
+    // The directory as it was at open.
+    std::vector<GCFDirectoryEntry> DirectoryEntries;
+    std::vector<uint8_t> NameTable;
+    std::vector<GCFDirectoryMap> DirectoryMap;
     std::string sDumpFolder;
+    bool bDumpOnRefusal = true;
     CMapping Mapping;
 };
 
-// ---------------------------------------------------------------------------
-
-template <class EntryFn, class StepFn>
-EDataWalk CGCF::WalkItemData(uint32_t uiFirstEntry, EntryFn &&OnEntry, StepFn &&OnStep) const
-{
-    if (!Opened())
-        return EDataWalk::BadEntry;
-    const uint32_t uiEntryCount = Positions.lpBlockEntryHeader->uiEntryCount;
-    if (uiFirstEntry == uiEntryCount)
-        return EDataWalk::NoData;
-
-    const uint32_t uiBlockSize = Positions.lpHeader->uiBlockSize;
-    const uint32_t uiEntryChainEnd = Positions.lpHeader->uiEntryChainEnd;
-    const uint32_t uiTotalBlocks = Positions.lpDataBlockHeader->uiTotalBlocks;
-    const uint64_t uiDataBlockSize = Positions.lpDataBlockHeader->uiDataBlockSize;
-    const uint64_t uiDataStart = Positions.lpDataBlockHeader->uiDataStart;
-    const uint32_t uiLinkCount = Positions.lpFragmentationMapHeader->uiLinkCount;
-    if (uiBlockSize == 0)
-        return EDataWalk::BlockLoop;  // a zero step would never finish
-
-    // An intact item uses each block entry once and each data block once, so
-    // its walk can take at most uiEntryCount entries and, in all, at most
-    // uiLinkCount + (entries walked) blocks. More than that is a loop.
-    uint64_t uiBlockBudget = uiLinkCount;
-    // Those bounds alone would let a small loop run as long as the tables are
-    // big, so each chain is also watched for coming back on itself (Brent's
-    // method: each new index is compared with one saved index, which moves
-    // on whenever the steps since it reach the next power of two). That finds
-    // a loop within a few times the chain's length, keeping nothing per step.
-    uint32_t uiSavedEntry = uiFirstEntry;
-    uint64_t uiEntryPower = 1, uiEntrySteps = 0;
-    uint32_t uiEntry = uiFirstEntry;
-    for (uint64_t uiEntriesWalked = 0;; ++uiEntriesWalked)
-    {
-        if (uiEntry >= uiEntryCount)
-            return EDataWalk::BadEntry;
-        if (uiEntriesWalked >= uiEntryCount)
-            return EDataWalk::EntryLoop;
-        const GCFBlockEntry &Entry = Positions.lpBlockEntries[uiEntry];
-        if (!OnEntry(Entry))
-            return EDataWalk::Stopped;
-        ++uiBlockBudget;
-
-        uint32_t uiRemaining = Entry.uiDataLength;
-        uint32_t uiBlock = Entry.uiFirstBlock;
-        uint32_t uiSavedBlock = uiBlock;
-        uint64_t uiBlockPower = 1, uiBlockSteps = 0;
-        while (uiRemaining > 0)
-        {
-            if (uiBlockBudget == 0)
-                return EDataWalk::BlockLoop;
-            --uiBlockBudget;
-            if (uiBlock >= uiTotalBlocks)
-                return EDataWalk::BadBlock;
-            const uint32_t uiStep = uiRemaining < uiBlockSize ? uiRemaining : uiBlockSize;
-            const uint64_t uiOffset = uiDataStart + uiBlock * uiDataBlockSize;
-            if (uiOffset + uiStep > Mapping.uiSize)
-                return EDataWalk::BlockOutsideFile;
-            if (!OnStep(uiOffset, uiStep))
-                return EDataWalk::Stopped;
-            uiRemaining -= uiStep;
-            if (uiRemaining > 0)
-            {
-                // The last block's link is never needed, so it is not read.
-                if (uiBlock >= uiLinkCount)
-                    return EDataWalk::BadLink;
-                uiBlock = Positions.lpFragmentationMap[uiBlock].uiNextBlock;
-                if (uiBlock == uiSavedBlock)
-                    return EDataWalk::BlockLoop;
-                if (++uiBlockSteps == uiBlockPower)
-                {
-                    uiSavedBlock = uiBlock;
-                    uiBlockPower *= 2;
-                    uiBlockSteps = 0;
-                }
-            }
-        }
-
-        const uint32_t uiNext = Entry.uiNextEntry;
-        if (uiNext == uiEntryChainEnd)
-            return EDataWalk::Complete;
-        if (uiNext == uiSavedEntry)
-            return EDataWalk::EntryLoop;
-        if (++uiEntrySteps == uiEntryPower)
-        {
-            uiSavedEntry = uiNext;
-            uiEntryPower *= 2;
-            uiEntrySteps = 0;
-        }
-        uiEntry = uiNext;
-    }
-}
-
 }  // namespace Larkspur
+

@@ -1,9 +1,12 @@
-// The reader's directory queries. Every index read from the file is checked
-// against the table it indexes, and every walk over links is bounded by the
-// directory's size or guarded by a visited bitmap, so a damaged archive gives
-// an empty or partial answer instead of a read outside the file or a hang.
+// The reader's directory queries, answered from the directory copied at open.
+// Every index read from the file is checked against the table it indexes, and
+// every walk over links is bounded by the directory's size or guarded by a
+// visited bitmap, so a damaged archive gives an empty or partial answer
+// instead of a read outside the file or a hang.
 
 #include "CGCF.h"
+
+#include "CGuardedRead.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,33 +27,9 @@ constexpr size_t MAX_NAME_BYTES = 4096;
 
 }  // namespace
 
-const char *DataWalkReason(EDataWalk eResult)
-{
-    switch (eResult)
-    {
-    case EDataWalk::Complete:
-    case EDataWalk::Stopped:
-    case EDataWalk::NoData:
-        return "";
-    case EDataWalk::BadEntry:
-        return "block entry index out of range";
-    case EDataWalk::EntryLoop:
-        return "damaged block entry chain";
-    case EDataWalk::BadBlock:
-        return "data block index out of range";
-    case EDataWalk::BlockOutsideFile:
-        return "data block beyond the end of the file";
-    case EDataWalk::BadLink:
-        return "fragmentation map index out of range";
-    case EDataWalk::BlockLoop:
-        return "damaged block chain";
-    }
-    return "damaged data";
-}
-
 uint32_t CGCF::GetItemCount() const
 {
-    return Opened() ? static_cast<uint32_t>(Positions.lpDirectoryHeader->uiItemCount) : 0;
+    return static_cast<uint32_t>(DirectoryEntries.size());
 }
 
 bool CGCF::IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const
@@ -60,7 +39,7 @@ bool CGCF::IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const
 
 const GCFDirectoryEntry *CGCF::GetDirectoryEntry(uint32_t uiDirectoryItemIndex) const
 {
-    return IsValidDirectoryIndex(uiDirectoryItemIndex) ? &Positions.lpDirectoryEntries[uiDirectoryItemIndex] : nullptr;
+    return IsValidDirectoryIndex(uiDirectoryItemIndex) ? &DirectoryEntries[uiDirectoryItemIndex] : nullptr;
 }
 
 bool CGCF::IsFolder(uint32_t uiDirectoryItemIndex) const
@@ -77,20 +56,20 @@ std::string_view CGCF::GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const
     // The root's stored name is never used.
     if (uiDirectoryItemIndex == 0)
         return ROOT_NAME;
-    const uint32_t uiNameTableSize = Positions.lpDirectoryHeader->uiNameTableSize;
+    const size_t uiNameTableSize = NameTable.size();
     const uint32_t uiNameStart = lpEntry->uiNameStart;
     if (uiNameStart >= uiNameTableSize)
         return {};
     // A name whose NUL is missing ends with the table, and no name runs on
     // past MAX_NAME_BYTES.
-    const char *szName = reinterpret_cast<const char *>(Positions.lpNameTable + uiNameStart);
+    const char *szName = reinterpret_cast<const char *>(NameTable.data() + uiNameStart);
     const size_t uiLeft = std::min<size_t>(uiNameTableSize - uiNameStart, MAX_NAME_BYTES);
     const void *lpEnd = std::memchr(szName, '\0', uiLeft);
     const size_t uiLength = lpEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(lpEnd) - szName) : uiLeft;
     return {szName, uiLength};
 }
 
-void CGCF::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const
+bool CGCF::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const
 {
     // Gather the names from the item up first, so the path is built once
     // instead of being copied again for every folder above the item. The walk
@@ -98,26 +77,32 @@ void CGCF::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPat
     // many steps as there are items. A damaged directory can also chain many
     // names that each run to the end of a large table (no NUL): a few such
     // steps would ask for gigabytes, so the walk also stops before the path
-    // outgrows MAX_PATH_BYTES, far beyond any real path.
+    // outgrows MAX_PATH_BYTES, far beyond any real path, and says so.
     std::vector<std::string_view> Names;
     size_t uiLength = cPath.size();
     uint32_t uiIndex = uiDirectoryItemIndex;
     const uint32_t uiItemCount = GetItemCount();
+    bool bWhole = true;
     for (uint32_t uiStep = 0; uiStep < uiItemCount && uiIndex < uiItemCount; uiStep++)
     {
         const std::string_view sName = GetDirectoryItemName(uiIndex);
         if (uiLength + 1 + sName.size() > MAX_PATH_BYTES)
+        {
+            bWhole = false;
             break;
+        }
         Names.push_back(sName);
         uiLength += 1 + sName.size();
-        const uint32_t uiParent = Positions.lpDirectoryEntries[uiIndex].uiParent;
+        const uint32_t uiParent = DirectoryEntries[uiIndex].uiParent;
         if (uiParent == GCF_ROOT_PARENT)
             break;
         uiIndex = uiParent;
     }
 
     std::string sPath;
-    sPath.reserve(uiLength);
+    sPath.reserve(uiLength + 3);
+    if (!bWhole)
+        sPath += "...";
     for (auto it = Names.rbegin(); it != Names.rend(); ++it)
     {
         sPath += '\\';
@@ -125,6 +110,7 @@ void CGCF::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPat
     }
     sPath += cPath;
     cPath = std::move(sPath);
+    return bWhole;
 }
 
 bool CGCF::GetDirectoryItemChildren(uint32_t uiFolder, std::vector<uint32_t> &Children) const
@@ -145,7 +131,7 @@ bool CGCF::GetDirectoryItemChildren(uint32_t uiFolder, std::vector<uint32_t> &Ch
         if (Children.size() >= uiItemCount - 1)
             return false;
         Children.push_back(uiChild);
-        uiChild = Positions.lpDirectoryEntries[uiChild].uiNextSibling;
+        uiChild = DirectoryEntries[uiChild].uiNextSibling;
     }
     return true;
 }
@@ -156,7 +142,7 @@ bool CGCF::WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items
     if (!IsValidDirectoryIndex(uiRoot))
         return false;
     const uint32_t uiItemCount = GetItemCount();
-    const uint32_t uiNameTableSize = Positions.lpDirectoryHeader->uiNameTableSize;
+    const size_t uiNameTableSize = NameTable.size();
     std::vector<uint8_t> Visited(uiItemCount, 0);
 
     // Each level of the walk keeps the next item to visit in its folder and
@@ -174,7 +160,7 @@ bool CGCF::WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items
     {
         if (uiIndex >= uiItemCount || Visited[uiIndex] != 0)
             return false;
-        const GCFDirectoryEntry &Entry = Positions.lpDirectoryEntries[uiIndex];
+        const GCFDirectoryEntry &Entry = DirectoryEntries[uiIndex];
         if (uiIndex != 0 && (Entry.uiNameStart >= uiNameTableSize ||
                              GetDirectoryItemName(uiIndex).size() >= MAX_NAME_BYTES))
             return false;
@@ -199,7 +185,7 @@ bool CGCF::WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items
         }
         if (uiIndex >= uiItemCount)
             return false;
-        Level.uiNext = Positions.lpDirectoryEntries[uiIndex].uiNextSibling;
+        Level.uiNext = DirectoryEntries[uiIndex].uiNextSibling;
         // Level may move when Visit opens a new level; it is not used after.
         if (!Visit(uiIndex, Level.uiParentSlot))
             return false;
@@ -214,7 +200,7 @@ template <class ItemFn>
 static void ForEachItemBelow(const CGCF &GCF, uint32_t uiFolder, ItemFn &&OnItem)
 {
     const uint32_t uiItemCount = GCF.GetItemCount();
-    const GCFDirectoryEntry *lpEntries = GCF.GetPositions().lpDirectoryEntries;
+    const GCFDirectoryEntry *lpEntries = GCF.GetDirectoryEntry(0);
     std::vector<uint8_t> Visited(uiItemCount, 0);
     Visited[uiFolder] = 1;
     std::vector<uint32_t> Pending;
@@ -298,7 +284,7 @@ uint32_t CGCF::GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const
     const GCFDirectoryEntry *lpEntry = GetDirectoryEntry(uiDirectoryItemIndex);
     if (lpEntry == nullptr)
         return 0;
-    const uint32_t uiBlockSize = Positions.lpHeader->uiBlockSize;
+    const uint32_t uiBlockSize = Headers.Header.uiBlockSize;
     if (lpEntry->uiFlags != 0)
         return SizeOnDisk(lpEntry->uiItemSize, uiBlockSize);
     uint32_t uiSize = 0;
@@ -317,8 +303,8 @@ const uint8_t *CGCF::GetDataBlock(uint32_t uiDataBlockIndex) const
         return nullptr;
     // Every block below uiTotalBlocks lies inside the file (Open saw to it);
     // a pointer past the file's end is never formed.
-    const uint64_t uiOffset = uint64_t{Positions.lpDataBlockHeader->uiDataStart} +
-                              uint64_t{uiDataBlockIndex} * Positions.lpDataBlockHeader->uiDataBlockSize;
+    const uint64_t uiOffset = uint64_t{Headers.DataBlockHeader.uiDataStart} +
+                              uint64_t{uiDataBlockIndex} * Headers.DataBlockHeader.uiDataBlockSize;
     return uiOffset <= Mapping.uiSize ? Positions.lpBase + uiOffset : nullptr;
 }
 
@@ -327,15 +313,32 @@ uint32_t CGCF::GetFirstEntry(uint32_t uiDirectoryItemIndex) const
     if (!Opened())
         return 0;
     if (!IsValidDirectoryIndex(uiDirectoryItemIndex))
-        return Positions.lpBlockEntryHeader->uiEntryCount;
-    return Positions.lpDirectoryMap[uiDirectoryItemIndex].uiFirstEntry;
+        return Headers.BlockEntryHeader.uiEntryCount;
+    return DirectoryMap[uiDirectoryItemIndex].uiFirstEntry;
 }
 
-const GCFBlockEntry *CGCF::GetBlockEntry(uint32_t uiBlockEntryIndex) const
+bool CGCF::ReadBlockEntry(uint32_t uiBlockEntryIndex, GCFBlockEntry &Entry) const
 {
-    if (!Opened() || uiBlockEntryIndex >= Positions.lpBlockEntryHeader->uiEntryCount)
-        return nullptr;
-    return &Positions.lpBlockEntries[uiBlockEntryIndex];
+    if (!Opened() || uiBlockEntryIndex >= Headers.BlockEntryHeader.uiEntryCount)
+        return false;
+    return GuardedRead(&Positions.lpBlockEntries[uiBlockEntryIndex], Entry);
+}
+
+bool CGCF::ReadNextBlock(uint32_t uiDataBlockIndex, uint32_t &uiNextBlock) const
+{
+    GCFFragmentationMap Link;
+    if (!Opened() || uiDataBlockIndex >= Headers.FragmentationMapHeader.uiLinkCount ||
+        !GuardedRead(&Positions.lpFragmentationMap[uiDataBlockIndex], Link))
+        return false;
+    uiNextBlock = Link.uiNextBlock;
+    return true;
+}
+
+bool CGCF::ReadFileBytes(uint64_t uiFileOffset, void *lpBuffer, size_t uiBytes) const
+{
+    if (!Opened() || uiFileOffset > Mapping.uiSize || uiBytes > Mapping.uiSize - uiFileOffset)
+        return false;
+    return GuardedCopy(lpBuffer, Positions.lpBase + uiFileOffset, uiBytes);
 }
 
 }  // namespace Larkspur

@@ -10,9 +10,9 @@ namespace Larkspur
 
 // There are no share modes here: another program may hold the file open for
 // writing while it is mapped, and nothing can ask the kernel to refuse that.
-// MAP_PRIVATE keeps our view of the pages we have touched, but a file cut
-// short underneath the mapping still faults on the lost pages; the reader
-// cannot guard against that and does not try.
+// What it writes shows through the view at once, and a file cut short
+// underneath the mapping faults on the lost pages: the reader copies what it
+// needs under a guard (CGuardedRead.h) for that reason.
 
 bool CMapping::Map(const char *szFileName)
 {
@@ -34,16 +34,18 @@ bool CMapping::Map(const char *szFileName)
 
     const size_t uiBytes = static_cast<size_t>(Status.st_size);
     void *lpView = ::mmap(nullptr, uiBytes, PROT_READ, MAP_PRIVATE, iFile, 0);
-    // The view keeps its own reference to the file.
-    ::close(iFile);
     if (lpView == MAP_FAILED)
+    {
+        ::close(iFile);
         return false;
+    }
 
     lpData = static_cast<const uint8_t *>(lpView);
     uiSize = uiBytes;
     uiDevice = static_cast<uint64_t>(Status.st_dev);
     uiInode = static_cast<uint64_t>(Status.st_ino);
     bOwned = true;
+    iDescriptor = iFile;
     return true;
 }
 
@@ -64,12 +66,21 @@ bool CMapping::Unmap()
     bool bReleased = true;
     if (bOwned)
         bReleased = ::munmap(const_cast<uint8_t *>(lpData), static_cast<size_t>(uiSize)) == 0;
+    if (iDescriptor >= 0)
+        ::close(iDescriptor);
+    iDescriptor = -1;
     lpData = nullptr;
     uiSize = 0;
     uiDevice = 0;
     uiInode = 0;
     bOwned = false;
     return bReleased;
+}
+
+bool CMapping::IsCutShort() const
+{
+    struct stat Status {};
+    return iDescriptor >= 0 && ::fstat(iDescriptor, &Status) == 0 && static_cast<uint64_t>(Status.st_size) < uiSize;
 }
 
 }  // namespace Larkspur

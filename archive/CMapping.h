@@ -1,6 +1,7 @@
 #pragma once
-// The platform layer of the reader: a read-only view of a whole file. The
-// view stays valid after the file's descriptor is closed, until Unmap.
+// The platform layer of the reader: a read-only view of a whole file, and a
+// descriptor of the file kept open beside it (to see whether the file has
+// been cut short since, and for copies the kernel makes file to file).
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +16,7 @@ struct CMapping
     uint64_t uiDevice = 0;   // identity of the mapped file; 0, 0 for borrowed bytes
     uint64_t uiInode = 0;
     bool bOwned = false;     // true when lpData is our own mmap
+    int iDescriptor = -1;    // the mapped file, read-only; -1 for borrowed bytes
 
     CMapping() = default;
     ~CMapping() { Unmap(); }
@@ -26,8 +28,12 @@ struct CMapping
     bool Map(const char *szFileName);
     // Views bytes that the caller keeps alive; nothing is copied.
     void Borrow(const void *lpBytes, size_t uiBytes);
-    // Releases the view. False when nothing was mapped or the platform refused.
+    // Releases the view and the descriptor. False when nothing was mapped or
+    // the platform refused.
     bool Unmap();
+    // True when the mapped file is now shorter than the view: reading its
+    // last pages would raise SIGBUS.
+    bool IsCutShort() const;
 };
 
 }  // namespace Larkspur

@@ -3,5 +3,7 @@ list(APPEND ARCHIVE_SOURCES
   archive/CDump.cpp
   archive/CGCF.cpp
   archive/CGCFDirectory.cpp
+  archive/CGuardedRead.cpp
+  archive/CItemData.cpp
   archive/CMapping.cpp
 )

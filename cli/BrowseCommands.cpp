@@ -4,10 +4,10 @@
 #include "cli/CliArchive.h"
 #include "dialogs/Search.h"
 #include "window/ItemTexts.h"
+#include "window/ShownText.h"
 #include "window/Utils.h"
 
-#include <cstdio>
-#include <vector>
+#include <string>
 
 namespace Larkspur
 {
@@ -35,8 +35,8 @@ int RunInfoCommand(const SCliContext &Context, const std::string &sArchive)
         return CLI_EXIT_USAGE;
 
     std::string sText;
-    const GCFHeader &Header = *GCFFile.GetPositions().lpHeader;
-    const GCFDataBlockHeader &DataBlockHeader = *GCFFile.GetPositions().lpDataBlockHeader;
+    const GCFHeader &Header = GCFFile.GetHeaders().Header;
+    const GCFDataBlockHeader &DataBlockHeader = GCFFile.GetHeaders().DataBlockHeader;
     sText += "Version: " + Decimal(Header.uiVersion) + "\n";
     sText += "Size: " + ToOutput(Utils::FileSizeToString(Header.uiRecordedSize)) + "\n";
     sText += "Blocks: " + Decimal(DataBlockHeader.uiUsedBlocks) + "/" + Decimal(DataBlockHeader.uiTotalBlocks) + "\n";
@@ -58,25 +58,22 @@ int RunListCommand(const SCliContext &Context, const std::string &sArchive, cons
     uint32_t uiStart = 0;
     if (sItem && !ResolveItem(GCFFile, *sItem, uiStart))
     {
-        Context.Output.WriteError("No such item: " + *sItem + "\n");
+        Context.Output.WriteError("No such item: " + ShownText(*sItem) + "\n");
         return CLI_EXIT_USAGE;
     }
 
-    std::vector<SDirectoryWalkItem> Items;
-    const bool bComplete = GCFFile.WalkDirectory(uiStart, Items);
+    // One line per item as it is reached: the output is never held whole.
     std::string sLine;
-    for (const SDirectoryWalkItem &Item : Items)
-    {
-        const uint32_t uiIndex = Item.uiDirectoryIndex;
+    const bool bComplete = WalkLocations(GCFFile, uiStart, [&](uint32_t uiIndex, const std::string &sLocation) {
         const SItemRow Row = ReadItemRow(GCFFile, uiIndex);
-        sLine = ItemLocation(GCFFile, uiIndex);
+        sLine = sLocation;
         sLine += '\t';
         sLine += ToOutput(ItemSizeText(Row.eType, Row.uiItemSize));
         sLine += '\t';
-        sLine += ToOutput(ItemTypeText(Row.eType, Row.sName));
+        sLine += ShownText(ToOutput(ItemTypeText(Row.eType, Row.sName)));
         sLine += '\n';
         Context.Output.WriteOut(sLine);
-    }
+    });
     if (!bComplete)
     {
         Context.Output.WriteError(
@@ -89,19 +86,17 @@ int RunListCommand(const SCliContext &Context, const std::string &sArchive, cons
 int RunDumpCommand(const SCliContext &Context, const std::string &sArchive)
 {
     CGCF GCFFile;
-    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive, true))
         return CLI_EXIT_USAGE;
 
-    // The dump itself reports nothing; a folder that cannot take the file is
-    // found out here, so that a dump never written is not reported as done.
-    std::FILE *lpProbe = std::fopen(GCFFile.GetDumpPath().c_str(), "ab");
-    if (!lpProbe)
+    // The dump itself says nothing; a folder that cannot take the file, or a
+    // dump.txt that is a link or no regular file, is found out here, so that
+    // a dump never written is not reported as done.
+    if (!GCFFile.Dump())
     {
         Context.Output.WriteError("Error:\nCould not write dump.txt in the current folder.\n");
         return CLI_EXIT_FAILED;
     }
-    std::fclose(lpProbe);
-    GCFFile.Dump();
     return CLI_EXIT_OK;
 }
 
@@ -111,22 +106,26 @@ int RunFindCommand(const SCliContext &Context, const std::string &sArchive, cons
     if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
-    bool bComplete = true;
-    const std::vector<uint32_t> Matches = FindMatchingItems(GCFFile, Utils::DecodeName(sText), &bComplete);
-    std::string sOutput;
-    for (const uint32_t uiIndex : Matches)
-    {
-        sOutput += ItemLocation(GCFFile, uiIndex);
-        sOutput += '\n';
-    }
-    Context.Output.WriteOut(sOutput);
+    // Each match is written as it is found, its location built as the walk
+    // goes: a deep archive costs time, not memory.
+    const CSearchMatch Match(Utils::DecodeName(sText));
+    uint64_t uiMatches = 0;
+    std::string sLine;
+    const bool bComplete = WalkLocations(GCFFile, 0, [&](uint32_t uiIndex, const std::string &sLocation) {
+        if (!Match.Matches(GCFFile.GetDirectoryItemName(uiIndex)))
+            return;
+        ++uiMatches;
+        sLine = sLocation;
+        sLine += '\n';
+        Context.Output.WriteOut(sLine);
+    });
     if (!bComplete)
     {
         Context.Output.WriteError(
             "Error:\nThe archive's directory is damaged; the search stops where it could not be followed.\n");
         return CLI_EXIT_FAILED;
     }
-    Context.Output.WriteOut(SearchResultLine(sText, Matches.size()) + "\n");
+    Context.Output.WriteOut(ShownText(SearchResultLine(sText, uiMatches)) + "\n");
     return CLI_EXIT_OK;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/CliArchive.h"
 
 #include "archive/CGCF.h"
+#include "window/ShownText.h"
 
 #include <sys/stat.h>
 
@@ -43,9 +44,10 @@ std::vector<std::string_view> SplitLocation(std::string_view sItem)
 
 }  // namespace
 
-bool OpenArchiveForCli(const SCliContext &Context, CGCF &GCFFile, const std::string &sPath)
+bool OpenArchiveForCli(const SCliContext &Context, CGCF &GCFFile, const std::string &sPath, bool bDump)
 {
     GCFFile.SetDumpFolder(Context.sDumpFolder);
+    GCFFile.SetDumpOnRefusal(bDump);
     std::string sReason;
     if (!FileExists(sPath))
     {
@@ -60,7 +62,7 @@ bool OpenArchiveForCli(const SCliContext &Context, CGCF &GCFFile, const std::str
         const char *szLastError = GCFFile.GetLastError();
         sReason = szLastError ? szLastError : "";
     }
-    Context.Output.WriteError("Could not open:\n" + sPath + "\n\nError:\n" + sReason + "\n");
+    Context.Output.WriteError("Could not open:\n" + ShownText(sPath) + "\n\nError:\n" + sReason + "\n");
     return false;
 }
 
@@ -98,11 +100,46 @@ bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex)
     return true;
 }
 
-std::string ItemLocation(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
+bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
+                   const std::function<void(uint32_t uiDirectoryIndex, const std::string &sLocation)> &OnItem)
 {
-    std::string sPath;
-    GCFFile.GetDirectoryItemPath(uiDirectoryIndex, sPath);
-    return sPath;
+    std::vector<SDirectoryWalkItem> Items;
+    const bool bComplete = GCFFile.WalkDirectory(uiStart, Items);
+    if (Items.empty())
+        return bComplete;
+
+    // The folders above the start, from the root down (a parent chain that
+    // loops is cut after as many steps as there are items).
+    std::vector<std::string_view> Above;
+    const uint32_t uiItemCount = GCFFile.GetItemCount();
+    for (uint32_t uiIndex = uiStart, uiStep = 0; uiStep < uiItemCount; ++uiStep)
+    {
+        const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiIndex);
+        if (lpEntry == nullptr || lpEntry->uiParent == GCF_ROOT_PARENT || !GCFFile.IsValidDirectoryIndex(lpEntry->uiParent))
+            break;
+        uiIndex = lpEntry->uiParent;
+        Above.push_back(GCFFile.GetDirectoryItemName(uiIndex));
+    }
+    std::string sLocation;
+    for (auto It = Above.rbegin(); It != Above.rend(); ++It)
+        sLocation.append("\\").append(ShownText(*It));
+    const size_t uiAboveLength = sLocation.size();
+
+    // The walk is in pre-order, so an item's folder is on this stack of the
+    // folders open above it: each entry is a slot of the walk and the length
+    // of the location up to and with that item.
+    std::vector<std::pair<uint32_t, size_t>> Open;
+    for (uint32_t uiSlot = 0; uiSlot < Items.size(); ++uiSlot)
+    {
+        const uint32_t uiParentSlot = Items[uiSlot].uiParentSlot;
+        while (!Open.empty() && Open.back().first != uiParentSlot)
+            Open.pop_back();
+        sLocation.resize(Open.empty() ? uiAboveLength : Open.back().second);
+        sLocation.append("\\").append(ShownText(GCFFile.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex)));
+        Open.emplace_back(uiSlot, sLocation.size());
+        OnItem(Items[uiSlot].uiDirectoryIndex, sLocation);
+    }
+    return bComplete;
 }
 
 }  // namespace Larkspur

@@ -57,8 +57,14 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
     CLI::App *Extract = App.add_subcommand("extract", "Extract items (default: the whole archive) into a folder.");
     Extract->add_option("ARCHIVE", sArchive, "The GCF file")->required();
     Extract->add_option("ITEM", Items, "The items' locations, such as root/maps/x.bsp");
-    Extract->add_option("-o,--output", sOutputDirectory,
-                        "The folder to extract into, made when missing (default: the current folder)");
+    // An empty folder name is a slip (an unset variable in a script), not a
+    // wish for the current folder.
+    Extract
+        ->add_option("-o,--output", sOutputDirectory,
+                     "The folder to extract into, made when missing (default: the current folder)")
+        ->check(CLI::Validator(
+            [](std::string &sValue) { return sValue.empty() ? std::string("the folder's name is empty") : std::string(); },
+            "FOLDER", "not empty"));
 
     std::vector<const char *> Argv{"larkspur-cli"};
     for (const std::string &sArgument : Arguments)

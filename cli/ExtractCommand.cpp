@@ -3,6 +3,7 @@
 #include "archive/CGCF.h"
 #include "cli/CliArchive.h"
 #include "extract/CExtractCommand.h"
+#include "window/ShownText.h"
 
 #include <sys/stat.h>
 
@@ -18,34 +19,43 @@ namespace Larkspur
 namespace
 {
 
-volatile std::sig_atomic_t bInterrupted = 0;
+// The signal that asked the extraction to stop (0: none).
+volatile std::sig_atomic_t iInterrupted = 0;
 
-void OnInterrupt(int)
+void OnInterrupt(int iSignal)
 {
-    bInterrupted = 1;
+    iInterrupted = iSignal;
 }
 
-// Ctrl+C asks the extraction to stop between items, as the window's abort
-// button does. The handler goes back to the default after the first signal,
-// so a second Ctrl+C ends the program at once.
+// Ctrl+C, and SIGTERM as a system's shutdown or a "kill" sends it, ask the
+// extraction to stop between items, as the window's abort button does: the
+// current file is finished and every line written so far reaches the
+// output. Each handler goes back to the default after its first signal, so
+// a second one ends the program at once.
 class CInterruptGuard
 {
 public:
     CInterruptGuard()
     {
-        bInterrupted = 0;
+        iInterrupted = 0;
         struct sigaction Action = {};
         Action.sa_handler = OnInterrupt;
         Action.sa_flags = SA_RESETHAND | SA_RESTART;
         sigemptyset(&Action.sa_mask);
-        ::sigaction(SIGINT, &Action, &Previous);
+        ::sigaction(SIGINT, &Action, &PreviousInterrupt);
+        ::sigaction(SIGTERM, &Action, &PreviousTerminate);
     }
-    ~CInterruptGuard() { ::sigaction(SIGINT, &Previous, nullptr); }
+    ~CInterruptGuard()
+    {
+        ::sigaction(SIGINT, &PreviousInterrupt, nullptr);
+        ::sigaction(SIGTERM, &PreviousTerminate, nullptr);
+    }
     CInterruptGuard(const CInterruptGuard &) = delete;
     CInterruptGuard &operator=(const CInterruptGuard &) = delete;
 
 private:
-    struct sigaction Previous;
+    struct sigaction PreviousInterrupt;
+    struct sigaction PreviousTerminate;
 };
 
 // The progress bar on stderr, drawn only when stderr is a terminal.
@@ -100,11 +110,11 @@ private:
     std::chrono::steady_clock::time_point LastDrawn;
 };
 
-// The console of the command-line tool: one line per console line on stdout.
-// On a terminal each line shows at once, in its colour where colour is
-// wanted, with control characters of item names shown as "?" so that a name
-// cannot drive the terminal; otherwise the lines are the bytes unchanged,
-// written in large chunks.
+// The console of the command-line tool: one line per console line on stdout,
+// with control characters of item names shown as "?" (ShownText) so that one
+// item is one line and a name cannot drive a terminal. On a terminal each
+// line shows at once, in its colour where colour is wanted; otherwise the
+// lines are written in large chunks.
 class CStdoutConsole : public IConsole
 {
 public:
@@ -122,14 +132,13 @@ public:
             bAnyFailed = true;
         if (!bTerminal)
         {
-            sBuffer.append(sLine).push_back('\n');
+            sBuffer.append(ShownText(sLine)).push_back('\n');
             if (sBuffer.size() >= CHUNK_BYTES)
                 Flush();
             return;
         }
         std::string sShown = bColour ? ColorCode(eColor) : "";
-        for (const char cChar : sLine)
-            sShown.push_back((static_cast<unsigned char>(cChar) < 0x20 || cChar == 0x7F) ? '?' : cChar);
+        sShown += ShownText(sLine);
         sShown += bColour ? "\033[0m\n" : "\n";
         Bar.Erase();
         Output.WriteOut(sShown);
@@ -176,7 +185,7 @@ public:
 
     void ProcessPendingEvents() override
     {
-        if (bInterrupted)
+        if (iInterrupted != 0)
             Extraction.StopExtracting();
     }
     void Update(uint32_t uiCount) override { Bar.Update(uiCount); }
@@ -203,7 +212,7 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
     // into it (as "unzip -d" does), once the archive and every item are found.
     if (IsNotAFolder(sOutputDirectory))
     {
-        Output.WriteError("No such folder: " + sOutputDirectory + "\n");
+        Output.WriteError("No such folder: " + ShownText(sOutputDirectory) + "\n");
         return CLI_EXIT_USAGE;
     }
     CGCF GCFFile;
@@ -217,7 +226,7 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
         uint32_t uiIndex = 0;
         if (!ResolveItem(GCFFile, sItem, uiIndex))
         {
-            Output.WriteError("No such item: " + sItem + "\n");
+            Output.WriteError("No such item: " + ShownText(sItem) + "\n");
             return CLI_EXIT_USAGE;
         }
         Indexes.push_back(uiIndex);
@@ -238,10 +247,16 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
     Bar.Erase();
     Console.Flush();
 
-    if (bInterrupted)
+    if (Extraction.ArchiveCutShort())
+    {
+        Output.WriteError("Error:\nThe archive was cut short while it was open; the items not reached were not "
+                          "extracted.\n");
+        return CLI_EXIT_FAILED;
+    }
+    if (iInterrupted != 0)
     {
         Output.WriteError("Interrupted: the items not reached were not extracted.\n");
-        return 128 + SIGINT;  // the shell's status for a program stopped by Ctrl+C
+        return 128 + iInterrupted;  // the shell's status for a program stopped by that signal
     }
     return Console.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }

@@ -2,14 +2,19 @@
 
 #include "COutputFile.h"
 
+#include "archive/CItemData.h"
 #include "window/Utils.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
+#include <unordered_set>
+#include <utility>
 
 namespace Larkspur
 {
@@ -60,22 +65,49 @@ bool MakeDirectories(const std::string &sDirectory)
 
 }  // namespace
 
-// Marks the depth of the running ExtractItem calls; the outermost one ends
-// the run's state when it returns.
-class CExtraction::CRun
+// One folder of the target while the walk is in it: its path for the
+// console, its name in its parent, and a descriptor once it is made. Only
+// the deepest made folder on the walk's path keeps its descriptor (and the
+// receiving folder, which the walk starts from); a folder gets its
+// descriptor back from its child's "..", which no link can stand in for. So
+// the walk holds a few descriptors however deep the folders go.
+struct CExtraction::SFolderLevel
 {
-public:
-    explicit CRun(CExtraction &Extraction) : Extraction(Extraction) { ++Extraction.uiDepth; }
-    ~CRun()
+    enum class EState
     {
-        if (--Extraction.uiDepth == 0)
-            Extraction.Visited.clear();
-    }
-    CRun(const CRun &) = delete;
-    CRun &operator=(const CRun &) = delete;
+        Unmade,
+        Made,
+        Refused,  // a link stands in its place: nothing below it is written
+    };
 
-private:
-    CExtraction &Extraction;
+    SFolderLevel(SFolderLevel *lpParent, std::string sPath, std::string_view sName)
+        : lpParent(lpParent), sPath(std::move(sPath)), sName(sName)
+    {
+    }
+    ~SFolderLevel()
+    {
+        if (iDescriptor >= 0)
+            ::close(iDescriptor);
+    }
+    SFolderLevel(const SFolderLevel &) = delete;
+    SFolderLevel &operator=(const SFolderLevel &) = delete;
+
+    SFolderLevel *lpParent;
+    std::string sPath;  // ends in "/"
+    std::string_view sName;
+    EState eState = EState::Unmade;
+    int iDescriptor = -1;
+    // The names of the items reached in this folder.
+    std::unordered_set<std::string_view> Names;
+};
+
+// One archive folder being written: its level, its items and the next one.
+struct CExtraction::SFolderWalk
+{
+    std::unique_ptr<SFolderLevel> Level;
+    std::vector<uint32_t> Children;
+    size_t uiNext = 0;
+    bool bLinksIntact = true;
 };
 
 CExtraction::CExtraction(const CGCF &GCFFile, IConsole &Console) : GCFFile(GCFFile), Console(Console)
@@ -89,6 +121,8 @@ bool CExtraction::IsSafeItemName(std::string_view sName)
 
 bool CExtraction::ContinueExtracting()
 {
+    if (bArchiveCutShort)
+        return false;
     if (Abort == nullptr)
         return true;
     Abort->ProcessPendingEvents();
@@ -97,23 +131,174 @@ bool CExtraction::ContinueExtracting()
 
 bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
 {
-    CRun Run(*this);
+    Visited.clear();
     if (!ContinueExtracting())
         return false;
     EndWithSeparator(sDirectory);
     if (!CreateDirectory(sDirectory))
         return false;
+    // The receiving folder is the one the user chose: a link there is
+    // followed, as the user named it. Below it nothing is.
+    SFolderLevel Receiving(nullptr, sDirectory, {});
+    Receiving.iDescriptor = ::open(sDirectory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (Receiving.iDescriptor < 0)
+    {
+        Console.WriteLine("Faild to create directory " + sDirectory + ".", ELineColor::Red);
+        return false;
+    }
+    Receiving.eState = SFolderLevel::EState::Made;
+    const bool bExtracted = ExtractBelow(Receiving, uiDirectoryIndex);
+    Visited.clear();
+    return bExtracted;
+}
 
+bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryIndex)
+{
     const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
     if (lpEntry == nullptr)
     {
-        WriteRed(sDirectory, "item " + std::to_string(uiDirectoryIndex) + " is not in the archive's directory");
+        WriteRed(Receiving.sPath,
+                 "item " + std::to_string(uiDirectoryIndex) + " is not in the archive's directory");
         return false;
     }
     const std::string_view sName = GCFFile.GetDirectoryItemName(uiDirectoryIndex);
-    if (lpEntry->uiFlags == 0)
-        return ExtractFolder(sDirectory, uiDirectoryIndex, sName);
+    if (lpEntry->uiFlags != 0)
+        return ExtractFileItem(Receiving, uiDirectoryIndex, sName);
 
+    // The folders are walked with a stack of our own, not by recursion: an
+    // archive's folders may nest as deep as it has items.
+    std::vector<SFolderWalk> Walks;
+    const auto OpenFolder = [&](SFolderLevel &Parent, uint32_t uiFolder, std::string_view sFolderName)
+    {
+        if (!IsSafeItemName(sFolderName))
+        {
+            WriteRed(sFolderName, "unsafe name");
+            return false;
+        }
+        if (!TakeName(Parent, sFolderName))
+            return false;
+        MarkVisited(uiFolder);
+        // The folder itself is made by its items, so an empty folder writes
+        // nothing.
+        SFolderWalk Walk;
+        Walk.Level = std::make_unique<SFolderLevel>(&Parent, Parent.sPath + std::string(sFolderName) + "/", sFolderName);
+        Walk.bLinksIntact = GCFFile.GetDirectoryItemChildren(uiFolder, Walk.Children);
+        Walks.push_back(std::move(Walk));
+        return true;
+    };
+    if (!OpenFolder(Receiving, uiDirectoryIndex, sName))
+        return false;
+
+    while (!Walks.empty())
+    {
+        SFolderWalk &Walk = Walks.back();
+        SFolderLevel &Level = *Walk.Level;
+        if (Walk.uiNext < Walk.Children.size() && Level.eState != SFolderLevel::EState::Refused)
+        {
+            const uint32_t uiChild = Walk.Children[Walk.uiNext++];
+            const std::string_view sChildName = GCFFile.GetDirectoryItemName(uiChild);
+            // Sibling links are a chain: from an item written before, the rest
+            // of the chain was written before too (or it loops), so the walk
+            // of this folder ends there, with one line.
+            if (IsVisited(uiChild))
+            {
+                WriteRed(Level.sPath + std::string(sChildName), "reached twice: the archive's folder links loop");
+                Walk.uiNext = Walk.Children.size();
+                Walk.bLinksIntact = true;
+                continue;
+            }
+            // Each item makes sure the folder that receives it exists; a
+            // failed item does not stop its siblings.
+            if (EnsureFolder(Level))
+            {
+                if (GCFFile.IsFolder(uiChild))
+                {
+                    if (OpenFolder(Level, uiChild, sChildName))
+                        continue;  // its items come next; the check below follows them
+                }
+                else
+                {
+                    ExtractFileItem(Level, uiChild, sChildName);
+                }
+            }
+            if (!ContinueExtracting())
+                return false;
+            continue;
+        }
+
+        if (!Walk.bLinksIntact)
+            WriteRed(Level.sPath, "the folder's item links are damaged; the items after the damage are missing");
+        // The parent takes its descriptor back from this folder's "..".
+        SFolderLevel &Parent = *Level.lpParent;
+        if (Level.iDescriptor >= 0 && Parent.eState == SFolderLevel::EState::Made && Parent.iDescriptor < 0)
+            Parent.iDescriptor = ::openat(Level.iDescriptor, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        Walks.pop_back();
+        if (!Walks.empty() && !ContinueExtracting())
+            return false;
+    }
+    return true;
+}
+
+bool CExtraction::EnsureFolder(SFolderLevel &Level)
+{
+    using EState = SFolderLevel::EState;
+    if (Level.eState == EState::Refused)
+        return false;
+    if (Level.eState == EState::Made)
+    {
+        if (Level.iDescriptor >= 0)
+            return true;
+        Console.WriteLine("Faild to create directory " + Level.sPath + ".", ELineColor::Red);
+        return false;
+    }
+    SFolderLevel &Parent = *Level.lpParent;
+    if (!EnsureFolder(Parent))
+    {
+        if (Parent.eState == EState::Refused)
+            Level.eState = EState::Refused;
+        return false;
+    }
+
+    const std::string sName(Level.sName);
+    const bool bMade = ::mkdirat(Parent.iDescriptor, sName.c_str(), 0777) == 0;
+    const int iFolder = ::openat(Parent.iDescriptor, sName.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (iFolder < 0)
+    {
+        struct stat Stat;
+        if (::fstatat(Parent.iDescriptor, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(Stat.st_mode))
+        {
+            Level.eState = EState::Refused;
+            WriteRed(Level.sPath, "a link stands where the folder goes");
+        }
+        else
+        {
+            Console.WriteLine("Faild to create directory " + Level.sPath + ".", ELineColor::Red);
+        }
+        return false;
+    }
+    if (bMade)
+        Console.WriteLine("Created " + Level.sPath + ".", ELineColor::Gray);
+    Level.iDescriptor = iFolder;
+    Level.eState = EState::Made;
+    // Only the deepest made folder keeps its descriptor (see SFolderLevel).
+    if (Parent.lpParent != nullptr)
+    {
+        ::close(Parent.iDescriptor);
+        Parent.iDescriptor = -1;
+    }
+    return true;
+}
+
+bool CExtraction::TakeName(SFolderLevel &Level, std::string_view sName)
+{
+    if (Level.Names.insert(sName).second)
+        return true;
+    WriteRed(Level.sPath + std::string(sName), "a second item of this name in the folder");
+    return false;
+}
+
+bool CExtraction::ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName)
+{
     // A file counts towards the progress before it is written, also when it
     // then fails.
     if (Abort != nullptr)
@@ -123,50 +308,16 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
         WriteRed(sName, "unsafe name");
         return false;
     }
-    // A file reached from the outermost call needs no mark: only a folder's
-    // walk can come back to an item.
-    if (uiDepth > 1)
-        MarkVisited(uiDirectoryIndex);
+    if (!TakeName(Level, sName))
+        return false;
+    MarkVisited(uiDirectoryIndex);
     const uint32_t uiFirstEntry = GCFFile.GetFirstEntry(uiDirectoryIndex);
-    if (uiFirstEntry == GCFFile.GetPositions().lpBlockEntryHeader->uiEntryCount)
+    if (uiFirstEntry == GCFFile.GetHeaders().BlockEntryHeader.uiEntryCount)
     {
         WriteRed(sName, "no physical data to write");
         return false;
     }
-    return ExtractFile(sDirectory, uiFirstEntry);
-}
-
-bool CExtraction::ExtractFolder(const std::string &sDirectory, uint32_t uiDirectoryIndex, std::string_view sName)
-{
-    if (!IsSafeItemName(sName))
-    {
-        WriteRed(sName, "unsafe name");
-        return false;
-    }
-    MarkVisited(uiDirectoryIndex);
-    // The folder itself is made by its children's calls, so an empty folder
-    // writes nothing.
-    const std::string sChildDirectory = sDirectory + std::string(sName) + "/";
-    std::vector<uint32_t> Children;
-    const bool bLinksIntact = GCFFile.GetDirectoryItemChildren(uiDirectoryIndex, Children);
-    for (const uint32_t uiChild : Children)
-    {
-        // Sibling links are a chain: from an item written before, the rest of
-        // the chain was written before too (or it loops), so the walk of this
-        // folder ends there, with one line.
-        if (IsVisited(uiChild))
-        {
-            WriteRed(sChildDirectory + std::string(GCFFile.GetDirectoryItemName(uiChild)),
-                     "reached twice: the archive's folder links loop");
-            return true;
-        }
-        ExtractItem(sChildDirectory, uiChild);  // a failed child does not stop its siblings
-        if (!ContinueExtracting())
-            return false;
-    }
-    if (!bLinksIntact)
-        WriteRed(sChildDirectory, "the folder's item links are damaged; the items after the damage are missing");
-    return true;
+    return WriteFile(Level, uiFirstEntry);
 }
 
 void CExtraction::MarkVisited(uint32_t uiDirectoryIndex)
@@ -182,23 +333,40 @@ bool CExtraction::IsVisited(uint32_t uiDirectoryIndex) const
     return uiDirectoryIndex < Visited.size() && Visited[uiDirectoryIndex];
 }
 
+void CExtraction::MarkCutShort(std::string_view sPath)
+{
+    bArchiveCutShort = true;
+    WriteRed(sPath, DataWalkReason(EDataWalk::CutShort));
+}
+
 bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEntryIndex)
 {
     std::string sPath = sDirectory;
     if (sPath.empty() || sPath.back() != '/')
         sPath += '/';
+    SFolderLevel Level(nullptr, sPath, {});
+    Level.iDescriptor = ::open(sPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    Level.eState = SFolderLevel::EState::Made;
+    return WriteFile(Level, uiBlockEntryIndex);
+}
 
-    const GCFBlockEntry *lpFirstEntry = GCFFile.GetBlockEntry(uiBlockEntryIndex);
-    if (lpFirstEntry == nullptr)
+bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiBlockEntryIndex)
+{
+    const std::string &sDirectory = Level.sPath;
+    GCFBlockEntry FirstEntry;
+    if (!GCFFile.ReadBlockEntry(uiBlockEntryIndex, FirstEntry))
     {
-        WriteRed(sPath, DataWalkReason(EDataWalk::BadEntry));
+        if (uiBlockEntryIndex < GCFFile.GetHeaders().BlockEntryHeader.uiEntryCount)
+            MarkCutShort(sDirectory);
+        else
+            WriteRed(sDirectory, DataWalkReason(EDataWalk::BadEntry));
         return false;
     }
-    const uint32_t uiOwner = lpFirstEntry->uiOwner;
+    const uint32_t uiOwner = FirstEntry.uiOwner;
     const GCFDirectoryEntry *lpOwner = GCFFile.GetDirectoryEntry(uiOwner);
     if (lpOwner == nullptr)
     {
-        WriteRed(sPath, "the data's owner " + std::to_string(uiOwner) + " is not in the archive's directory");
+        WriteRed(sDirectory, "the data's owner " + std::to_string(uiOwner) + " is not in the archive's directory");
         return false;
     }
     const std::string_view sName = GCFFile.GetDirectoryItemName(uiOwner);
@@ -207,10 +375,21 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
         WriteRed(sName, "unsafe name");
         return false;
     }
-    sPath += sName;
+    const std::string sPath = sDirectory + std::string(sName);
+
+    // Where every byte lies, worked out before the file is touched: bounded
+    // by the recorded size, no block used twice.
+    const uint32_t uiItemSize = lpOwner->uiItemSize;
+    CItemData Data;
+    const EDataWalk eData = Data.Describe(GCFFile, uiBlockEntryIndex, uiItemSize);
+    if (eData == EDataWalk::CutShort)
+    {
+        MarkCutShort(sPath);
+        return false;
+    }
 
     COutputFile File(GCFFile.GetPositions().lpBase);
-    switch (File.Open(sPath, GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
+    switch (File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
     {
     case EOpenOutput::Opened:
         break;
@@ -222,36 +401,40 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
         return false;
     }
 
-    // The written count is the sum of the entries' lengths, taken before
-    // their blocks; it is kept in 64 bits so that a damaged archive whose
-    // entries add up past 4 GiB cannot wrap round to the recorded size.
-    uint64_t uiWritten = 0;
-    const EDataWalk eWalk = GCFFile.WalkItemData(
-        uiBlockEntryIndex,
-        [&](const GCFBlockEntry &Entry) {
-            uiWritten += Entry.uiDataLength;
-            return true;
-        },
-        [&](uint64_t uiOffset, uint32_t uiLength) { return File.Append(uiOffset, uiLength); });
+    bool bWritten = true;
+    for (const SDataRun &Run : Data.GetRuns())
+    {
+        if (!File.Append(Run.uiFileOffset, Run.uiLength))
+        {
+            bWritten = false;
+            break;
+        }
+    }
     // What was written before a failure stays on disk.
     const bool bClosed = File.Close();
-    if (eWalk == EDataWalk::Stopped || !bClosed)
+    if (!bWritten || !bClosed)
     {
-        WriteRed(sPath, "fwrite() failure");
+        // The kernel reports bytes of the mapping that are gone as a bad
+        // address: the archive was cut short, not the disk.
+        if (File.SourceUnreadable() || GCFFile.IsCutShort())
+            MarkCutShort(sPath);
+        else
+            WriteRed(sPath, "fwrite() failure");
         return false;
     }
-    if (eWalk != EDataWalk::Complete)
+    if (eData != EDataWalk::Complete && eData != EDataWalk::TooLong)
     {
-        WriteRed(sPath, DataWalkReason(eWalk));
+        WriteRed(sPath, DataWalkReason(eData));
         return false;
     }
-
-    const uint32_t uiItemSize = lpOwner->uiItemSize;
-    if (uiWritten == uiItemSize)
+    // More data than the recorded size: the file holds the recorded size.
+    if (eData == EDataWalk::TooLong)
+        WriteRed(sPath, DataWalkReason(eData));
+    else if (Data.GetSize() == uiItemSize)
         Console.WriteLine("Wrote " + sPath + " (" + Utils::FileSizeToString(uiItemSize).toStdString() + ").",
                           ELineColor::Gray);
     else
-        WriteRed(sPath, Utils::GroupedNumber(uiWritten).toStdString() + " B / " +
+        WriteRed(sPath, Utils::GroupedNumber(Data.GetSize()).toStdString() + " B / " +
                             Utils::GroupedNumber(uiItemSize).toStdString() + " B written");
     return true;
 }

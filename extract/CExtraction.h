@@ -37,8 +37,17 @@ public:
     CExtraction &operator=(const CExtraction &) = delete;
 
     // Extracts the item (a file, or a folder with everything below it) into
-    // sDirectory. False when an abort was requested, the receiving folder
-    // could not be created, or the item is a file that was not written.
+    // sDirectory. False when an abort was requested, the archive was found
+    // cut short, the receiving folder could not be created, or the item is a
+    // file that was not written.
+    //
+    // Nothing is written outside sDirectory: below it, folders are walked
+    // from descriptors (each new folder one mkdirat in its parent, opened
+    // without following links), so a link where an archive folder goes is
+    // refused with one red line and nothing below it is written. An existing
+    // regular file at a target path is replaced (removed, then made anew),
+    // never written in place: its other names and its mode bits stay with
+    // the old file. A second item of the same name in one folder is refused.
     bool ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex);
     // Writes the file whose first block entry is uiBlockEntryIndex into
     // sDirectory (ending in the separator), named after the entry's owner.
@@ -50,9 +59,19 @@ public:
     void DeleteDirectory(const std::string &sDirectory);
 
     // The extracting flag: an abort clears it, and while a hook is set the
-    // engine stops at its next check once it is clear.
-    void StartExtracting() { bExtracting = true; }
+    // engine stops at its next check once it is clear. Starting also forgets
+    // an archive found cut short before.
+    void StartExtracting()
+    {
+        bExtracting = true;
+        bArchiveCutShort = false;
+    }
     void StopExtracting() { bExtracting = false; }
+
+    // True once a read of the archive failed because its file was cut short
+    // while it was open: the extraction stopped there, and nothing more can
+    // be read from this archive.
+    bool ArchiveCutShort() const { return bArchiveCutShort; }
 
     // False for a name that would not name one new entry inside the folder
     // it is written into: empty, ".", "..", or holding "/" or "\".
@@ -62,9 +81,19 @@ private:
     // The Extract command sets the run state below for the length of its run.
     friend class CExtractCommand;
 
-    class CRun;
+    struct SFolderLevel;
+    struct SFolderWalk;
     bool ContinueExtracting();
-    bool ExtractFolder(const std::string &sDirectory, uint32_t uiDirectoryIndex, std::string_view sName);
+    bool ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryIndex);
+    bool ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
+    bool WriteFile(SFolderLevel &Level, uint32_t uiBlockEntryIndex);
+    // Makes sure the level's folder exists and is open; false when it cannot
+    // be made, or a link stands in its place (the level is then refused).
+    bool EnsureFolder(SFolderLevel &Level);
+    // Takes the name for one item of the level; false (with a red line) for
+    // a name taken before in the same folder.
+    bool TakeName(SFolderLevel &Level, std::string_view sName);
+    void MarkCutShort(std::string_view sPath);
     void MarkVisited(uint32_t uiDirectoryIndex);
     bool IsVisited(uint32_t uiDirectoryIndex) const;
     void DeleteDirectoryAt(const std::string &sPath);
@@ -73,13 +102,11 @@ private:
     const CGCF &GCFFile;
     IConsole &Console;
     bool bExtracting = false;
+    bool bArchiveCutShort = false;
     uint32_t uiCount = 0;              // files reached by the current Extract command
     IExtractionHook *Abort = nullptr;  // the front end's hook while an Extract command runs
-    // Depth of the ExtractItem calls running now: the outermost call owns
-    // the per-run state below.
-    uint32_t uiDepth = 0;
-    // Items reached by the outermost call: a damaged directory whose links
-    // lead back into it is written once, not forever.
+    // Items reached by the running ExtractItem call: a damaged directory
+    // whose links lead back into it is written once, not forever.
     std::vector<bool> Visited;
 };
 

@@ -19,43 +19,34 @@ COutputFile::~COutputFile()
         ::close(iDescriptor);
 }
 
-EOpenOutput COutputFile::Open(const std::string &sPath, uint64_t uiArchiveDevice, uint64_t uiArchiveInode)
+EOpenOutput COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice,
+                                uint64_t uiArchiveInode)
 {
-    // No O_TRUNC here: the target is emptied only once it is known not to be
-    // the archive. O_NONBLOCK keeps a FIFO without a reader from hanging the
-    // open; O_NOFOLLOW leaves a link at the target path (and whatever it
-    // points to) alone.
-    const int iFile = ::open(sPath.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    struct stat Stat;
+    if (::fstatat(iFolder, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) == 0)
+    {
+        if ((uiArchiveDevice != 0 || uiArchiveInode != 0) && static_cast<uint64_t>(Stat.st_dev) == uiArchiveDevice &&
+            static_cast<uint64_t>(Stat.st_ino) == uiArchiveInode)
+            return EOpenOutput::IsArchive;
+        // A file we may not write is left as it is, as a write into it would
+        // have been refused.
+        if (!S_ISREG(Stat.st_mode) || ::faccessat(iFolder, sName.c_str(), W_OK, AT_EACCESS) != 0 ||
+            ::unlinkat(iFolder, sName.c_str(), 0) != 0)
+            return EOpenOutput::Failed;
+    }
+    // O_EXCL: a file made at that name since is not written into either.
+    const int iFile =
+        ::openat(iFolder, sName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
     if (iFile < 0)
         return EOpenOutput::Failed;
-
-    struct stat Stat;
-    if (::fstat(iFile, &Stat) != 0 || !S_ISREG(Stat.st_mode))
-    {
-        ::close(iFile);
-        return EOpenOutput::Failed;
-    }
-    if ((uiArchiveDevice != 0 || uiArchiveInode != 0) && static_cast<uint64_t>(Stat.st_dev) == uiArchiveDevice &&
-        static_cast<uint64_t>(Stat.st_ino) == uiArchiveInode)
-    {
-        ::close(iFile);
-        return EOpenOutput::IsArchive;
-    }
-    // O_NONBLOCK has done its work; none of the other flags that F_SETFL
-    // sets was asked for, so clearing them all clears just that one.
-    if ((Stat.st_size != 0 && ::ftruncate(iFile, 0) != 0) || ::fcntl(iFile, F_SETFL, 0) != 0)
-    {
-        ::close(iFile);
-        return EOpenOutput::Failed;
-    }
-
     iDescriptor = iFile;
     uiPendingRuns = 0;
     uiPendingBytes = 0;
+    bSourceUnreadable = false;
     return EOpenOutput::Opened;
 }
 
-bool COutputFile::Append(uint64_t uiOffset, uint32_t uiLength)
+bool COutputFile::Append(uint64_t uiOffset, uint64_t uiLength)
 {
     if (uiLength == 0)
         return true;
@@ -72,7 +63,7 @@ bool COutputFile::Append(uint64_t uiOffset, uint32_t uiLength)
         if (uiPendingRuns == MAX_PENDING_RUNS && !Flush())
             return false;
     }
-    Pending[uiPendingRuns++] = iovec{const_cast<uint8_t *>(lpStep), uiLength};
+    Pending[uiPendingRuns++] = iovec{const_cast<uint8_t *>(lpStep), static_cast<size_t>(uiLength)};
     uiPendingBytes += uiLength;
     return uiPendingBytes < FLUSH_BYTES || Flush();
 }
@@ -91,6 +82,7 @@ bool COutputFile::Flush()
             continue;
         if (iWritten <= 0)
         {
+            bSourceUnreadable = iWritten < 0 && errno == EFAULT;
             bWritten = false;
             break;
         }

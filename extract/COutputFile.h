@@ -5,7 +5,8 @@
 // from the mapping (no copy in between). Every result is checked: a short
 // write goes on with the rest, a failed one fails the file, and so does a
 // failed close. Should the archive's file be cut short under the mapping, the
-// kernel reports the lost pages as a failed write, not as a fault.
+// kernel reports the lost pages as a failed write (a bad address), not as a
+// fault: SourceUnreadable tells that failure from a failure of the target.
 //
 // Measured on 1 GiB in 10,000 files, this beat copy_file_range from a
 // descriptor of the archive (in order and scattered), a 64 KiB buffer filled
@@ -39,23 +40,29 @@ public:
     COutputFile(const COutputFile &) = delete;
     COutputFile &operator=(const COutputFile &) = delete;
 
-    // Opens sPath for writing, creating it or emptying an existing file. Only
-    // a regular file is written: a symbolic link at the target path is not
-    // followed and a FIFO or device is refused, so that the open never blocks
-    // and never writes anywhere but the chosen folder. The archive's own file
-    // (same device and inode; both 0 for an archive held in memory) is
-    // refused before anything is truncated.
-    EOpenOutput Open(const std::string &sPath, uint64_t uiArchiveDevice, uint64_t uiArchiveInode);
+    // Creates the file sName in the folder open as iFolder. An existing
+    // regular file of that name that we may write is replaced: removed, then
+    // made anew with the usual mode, so that its other names (hard links)
+    // and its mode bits (setuid) stay with the old file and nothing is
+    // written in place. A
+    // link, FIFO, device or folder at the name is refused and left alone,
+    // so the open never blocks and never writes anywhere but that folder.
+    // The archive's own file (same device and inode; both 0 for an archive
+    // held in memory) is refused before anything is removed.
+    EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode);
 
     // Queues the uiLength bytes at lpBase + uiOffset after what was queued
     // before. False when a write failed (the file then holds what was written
     // before the failure).
-    bool Append(uint64_t uiOffset, uint32_t uiLength);
+    bool Append(uint64_t uiOffset, uint64_t uiLength);
     // Writes everything queued. False when a write failed.
     bool Flush();
     // Flushes and closes; false when either failed. Closing a closed file is
     // true.
     bool Close();
+    // True when a write failed because the bytes to write could not be read
+    // from the mapping (the archive's file was cut short).
+    bool SourceUnreadable() const { return bSourceUnreadable; }
 
     // The copy steps are gathered up to this many separate runs ...
     static constexpr size_t MAX_PENDING_RUNS = 256;
@@ -68,6 +75,7 @@ private:
     iovec Pending[MAX_PENDING_RUNS];
     size_t uiPendingRuns = 0;
     uint64_t uiPendingBytes = 0;
+    bool bSourceUnreadable = false;
 };
 
 }  // namespace Larkspur

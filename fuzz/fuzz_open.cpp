@@ -8,6 +8,7 @@
 // directory, so they run under a work budget to keep each input fast.
 
 #include "archive/CGCF.h"
+#include "archive/CItemData.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -66,9 +67,9 @@ void QueryItem(const CGCF &GCF, uint32_t uiIndex)
     g_uiSink = static_cast<uint8_t>(g_uiSink + GCF.IsFolder(uiIndex));
     TouchName(GCF.GetDirectoryItemName(uiIndex));
     const uint32_t uiFirstEntry = GCF.GetFirstEntry(uiIndex);
-    const GCFBlockEntry *lpBlockEntry = GCF.GetBlockEntry(uiFirstEntry);
-    if (lpBlockEntry != nullptr)
-        g_uiSink = static_cast<uint8_t>(g_uiSink + lpBlockEntry->uiOwner);
+    GCFBlockEntry BlockEntry;
+    if (GCF.ReadBlockEntry(uiFirstEntry, BlockEntry))
+        g_uiSink = static_cast<uint8_t>(g_uiSink + BlockEntry.uiOwner);
 }
 
 void QuerySubtree(const CGCF &GCF, uint32_t uiIndex)
@@ -78,23 +79,30 @@ void QuerySubtree(const CGCF &GCF, uint32_t uiIndex)
                                     GCF.GetDirectoryItemSizeOnDisk(uiIndex));
 }
 
+// Reads the described data: the first and last byte of every run, and a
+// few bytes read at offsets the way a preview or a file system would.
+void ReadData(const CGCF &GCF, const CItemData &Data, CBudget &Steps)
+{
+    uint8_t Bytes[16];
+    size_t uiRead = 0;
+    for (const SDataRun &Run : Data.GetRuns())
+    {
+        if (!Steps.Take(1))
+            return;
+        Data.Read(GCF, Run.uiItemOffset, Bytes, 1, uiRead);
+        Data.Read(GCF, Run.uiItemOffset + Run.uiLength - 1, Bytes, sizeof Bytes, uiRead);
+        Touch(Bytes);
+    }
+    Data.Read(GCF, Data.GetSize() / 2, Bytes, sizeof Bytes, uiRead);
+    Data.Read(GCF, Data.GetSize(), Bytes, sizeof Bytes, uiRead);
+}
+
 void WalkData(const CGCF &GCF, uint32_t uiIndex, CBudget &Steps)
 {
-    const uint8_t *lpBase = GCF.GetPositions().lpBase;
-    const EDataWalk eResult = GCF.WalkItemData(
-        GCF.GetFirstEntry(uiIndex),
-        [&](const GCFBlockEntry &Entry)
-        {
-            g_uiSink = static_cast<uint8_t>(g_uiSink + Entry.uiOwner);
-            return Steps.Take(1);
-        },
-        [&](uint64_t uiOffset, uint32_t uiLength)
-        {
-            Touch(lpBase + uiOffset);
-            Touch(lpBase + uiOffset + uiLength - 1);
-            return Steps.Take(1);
-        });
+    CItemData Data;
+    const EDataWalk eResult = Data.DescribeItem(GCF, uiIndex);
     g_uiSink = static_cast<uint8_t>(g_uiSink + DataWalkReason(eResult)[0]);
+    ReadData(GCF, Data, Steps);
 }
 
 void QueryArchive(const CGCF &GCF)
@@ -144,16 +152,15 @@ void QueryArchive(const CGCF &GCF)
         if (!GCF.IsFolder(uiIndex))
             WalkData(GCF, uiIndex, Steps);
     // Block entries as the owners' walks would not reach them.
-    const uint32_t uiEntryCount = GCF.GetPositions().lpBlockEntryHeader->uiEntryCount;
+    const uint32_t uiEntryCount = GCF.GetHeaders().BlockEntryHeader.uiEntryCount;
     for (uint32_t uiEntry = 0; uiEntry < uiEntryCount && Steps.Left(); uiEntry++)
-        GCF.WalkItemData(uiEntry, [&](const GCFBlockEntry &) { return Steps.Take(1); },
-                         [&](uint64_t uiOffset, uint32_t uiLength)
-                         {
-                             Touch(GCF.GetPositions().lpBase + uiOffset + uiLength - 1);
-                             return Steps.Take(1);
-                         });
+    {
+        CItemData Data;
+        Data.Describe(GCF, uiEntry, 0xFFFFFFFFu);
+        ReadData(GCF, Data, Steps);
+    }
 
-    const GCFDataBlockHeader &Data = *GCF.GetPositions().lpDataBlockHeader;
+    const GCFDataBlockHeader &Data = GCF.GetHeaders().DataBlockHeader;
     const uint32_t uiTotalBlocks = Data.uiTotalBlocks;
     const uint32_t uiDataBlockSize = Data.uiDataBlockSize;
     for (uint32_t uiBlock = 0; uiBlock < uiTotalBlocks && uiBlock < 4096; uiBlock++)
@@ -164,6 +171,8 @@ void QueryArchive(const CGCF &GCF)
             Touch(lpBlock);
             Touch(lpBlock + uiDataBlockSize - 1);
         }
+        uint32_t uiNext = 0;
+        GCF.ReadNextBlock(uiBlock, uiNext);
     }
     GCF.GetDataBlock(uiTotalBlocks);
     GCF.GetDataBlock(0xFFFFFFFFu);

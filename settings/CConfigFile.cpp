@@ -1,9 +1,13 @@
 #include "settings/CConfigFile.h"
 
+#include "settings/CProgramFiles.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+
+#include <algorithm>
 
 namespace Larkspur
 {
@@ -24,10 +28,11 @@ QString DecodeLine(const QByteArray &Line)
     return sLine;
 }
 
-bool WriteLine(QFile &File, const QString &sLine)
+// A value that holds a line break would start a line of its own in the
+// file: a crafted archive path could add settings that way.
+bool HoldsLineBreak(const QString &sValue)
 {
-    const QByteArray Line = sLine.toUtf8() + "\r\n";
-    return File.write(Line) == Line.size();
+    return sValue.contains(QLatin1Char('\n')) || sValue.contains(QLatin1Char('\r'));
 }
 
 }  // namespace
@@ -140,14 +145,15 @@ void CConfigFile::ApplyLine(const QString &sLine, SConfigValues &Values)
     }
     else if (sArg == QLatin1String("recentfiles.gcf"))
     {
-        Values.RecentFiles.append(sVal);
+        if (CConfigFile::IsRecentFileAllowed(sVal))
+            Values.RecentFiles.append(sVal);
     }
 }
 
 bool CConfigFile::Load(const QString &sPath, SConfigValues &Values)
 {
-    QFile File(sPath);
-    if (!File.exists() || !File.open(QIODevice::ReadOnly))
+    QFile File;
+    if (!CProgramFiles::OpenRegularFile(sPath, File))
         return false;
 
     QByteArray Line;
@@ -157,14 +163,16 @@ bool CConfigFile::Load(const QString &sPath, SConfigValues &Values)
         Line.clear();
     };
 
+    // Only the first MAX_FILE_BYTES count: no real settings file comes near.
     char Buffer[16384];
-    for (;;)
+    for (qint64 iTotal = 0; iTotal < MAX_FILE_BYTES;)
     {
-        const qint64 iRead = File.read(Buffer, sizeof Buffer);
+        const qint64 iRead = File.read(Buffer, std::min<qint64>(sizeof Buffer, MAX_FILE_BYTES - iTotal));
         if (iRead < 0)
             return false;  // the lines read so far stay applied
         if (iRead == 0)
             break;
+        iTotal += iRead;
         for (qint64 i = 0; i < iRead; ++i)
         {
             const char c = Buffer[i];
@@ -191,21 +199,22 @@ bool CConfigFile::Load(const QString &sPath, SConfigValues &Values)
     return true;
 }
 
+bool CConfigFile::IsRecentFileAllowed(const QString &sFile)
+{
+    return !HoldsLineBreak(sFile) && sFile.toUtf8().size() <= MAX_RECENT_FILE_BYTES;
+}
+
 bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QString *lpError)
 {
-    QFile File(sPath);
-    const auto Fail = [&]() {
-        if (lpError)
-            *lpError = File.errorString();
-        return false;
+    // A value with a line break is never written: the search word and the
+    // folder then go out empty, a recent entry not at all.
+    const auto Value = [](const std::optional<QString> &sValue) {
+        return sValue && !HoldsLineBreak(*sValue) ? *sValue : QString();
     };
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return Fail();
-
     QStringList Lines;
     Lines << QStringLiteral("[Larkspur]") << QString();
-    Lines << QStringLiteral("Larkspur.ExtractDirectory = ") + Values.sExtractDirectory.value_or(QString());
-    Lines << QStringLiteral("Larkspur.SearchWord = ") + Values.sSearchWord.value_or(QString());
+    Lines << QStringLiteral("Larkspur.ExtractDirectory = ") + Value(Values.sExtractDirectory);
+    Lines << QStringLiteral("Larkspur.SearchWord = ") + Value(Values.sSearchWord);
     if (Values.eView)
     {
         switch (*Values.eView)
@@ -225,17 +234,20 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QStri
     Lines << QString() << QStringLiteral("[Recent Files]") << QString();
     // Oldest first: each line read back goes to the front of the list.
     for (qsizetype i = Values.RecentFiles.size() - 1; i >= 0; --i)
-        Lines << QStringLiteral("RecentFiles.GCF = ") + Values.RecentFiles[i];
-
-    for (const QString &sLine : Lines)
     {
-        if (!WriteLine(File, sLine))
-            return Fail();
+        if (IsRecentFileAllowed(Values.RecentFiles[i]))
+            Lines << QStringLiteral("RecentFiles.GCF = ") + Values.RecentFiles[i];
     }
-    // The last lines may still sit in the buffer: only a clean close means
-    // the whole file was written.
-    File.close();
-    return File.error() == QFileDevice::NoError || Fail();
+
+    QByteArray Bytes;
+    for (const QString &sLine : Lines)
+        Bytes += sLine.toUtf8() + "\r\n";
+    QString sError;
+    if (CProgramFiles::WriteRegularFile(sPath, Bytes, sError))
+        return true;
+    if (lpError)
+        *lpError = sError;
+    return false;
 }
 
 }  // namespace Larkspur

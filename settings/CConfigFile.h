@@ -54,16 +54,27 @@ public:
     static bool ProcessLine(const QString &sLine, QString &sArg, QString &sVal);
 
     // Reads the file line by line (CR, LF or CR LF ends; a last line without
-    // an end counts). False when the file is missing or cannot be opened, or
-    // when reading fails part-way; what was read before the failure stays in
-    // Values. Values that the file does not set are left untouched.
+    // an end counts), its first MAX_FILE_BYTES only. False when the file is
+    // missing, cannot be opened or is no regular file (a FIFO, a device, a
+    // link to one), or when reading fails part-way; what was read before the
+    // failure stays in Values. Values that the file does not set are left
+    // untouched.
     static bool Load(const QString &sPath, SConfigValues &Values);
 
-    // Creates or truncates the file and writes every line with CR LF ends.
-    // False when the file cannot be created or a write fails, with the
-    // reason in *lpError when given; the lines written before the failure
-    // stay in the file.
+    // Creates or truncates the file and writes every line with CR LF ends;
+    // a value holding a line break is left out. False when the file cannot
+    // be created, is no regular file, or a write fails, with the reason in
+    // *lpError when given; the lines written before the failure stay in the
+    // file.
     static bool Write(const QString &sPath, const SConfigValues &Values, QString *lpError = nullptr);
+
+    // Only this much of the file is read.
+    static constexpr qint64 MAX_FILE_BYTES = 1 << 20;
+    // A recent entry longer than this (in UTF-8), or one holding a line
+    // break, is neither read nor written: no real path is that long, and a
+    // line break would start a settings line of its own.
+    static constexpr qsizetype MAX_RECENT_FILE_BYTES = 4096;
+    static bool IsRecentFileAllowed(const QString &sFile);
 
     // An optional sign followed by decimal digits, within the signed 32-bit
     // range; nothing else.

@@ -5,7 +5,9 @@
 // with Restore; the bounds stay those of the normal state while maximized,
 // so un-maximizing after a restart returns the window to them.
 
+#include <QList>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 #include <functional>
@@ -40,6 +42,13 @@ public:
     // un-maximizes to them. Backup is shut off while the steps run.
     void Restore(const std::function<void(QPoint)> &SetLocation, const std::function<void(QSize)> &SetSize,
                  const std::function<void(EWindowState)> &SetWindowState);
+
+    // Brings the saved placement onto the screens (their available areas):
+    // the size is cut to the screen that shows most of the window, and a
+    // window that no screen shows at all is moved onto the nearest one. A
+    // hand-edited or stale file can then neither make a window larger than
+    // its screen nor put it where it is never seen.
+    void FitToScreens(const QList<QRect> &Screens);
 
     // Takes over what the settings file held; a value the file lacked keeps
     // the placement recorded before it was read.

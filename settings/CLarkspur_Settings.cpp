@@ -6,7 +6,9 @@
 #include "settings/CProgramFiles.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 
 namespace Larkspur
 {
@@ -92,6 +94,10 @@ void CLarkspur::BackupForm()
 
 void CLarkspur::RestoreForm()
 {
+    QList<QRect> Screens;
+    for (const QScreen *lpScreen : QGuiApplication::screens())
+        Screens.append(lpScreen->availableGeometry());
+    FormPlacement.FitToScreens(Screens);
     // An unchanged position is left to the window system, which places a
     // window that was never moved.
     FormPlacement.Restore([this](QPoint Location) { if (Location != pos()) move(Location); },

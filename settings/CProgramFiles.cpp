@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -142,20 +143,68 @@ bool CProgramFiles::MakeParentFolder(const QString &sPath, QString &sError)
 
 bool CProgramFiles::WriteFile(const QString &sPath, const QByteArray &Contents, QString &sError)
 {
-    if (!MakeParentFolder(sPath, sError))
-        return false;
-    QFile File(sPath);
-    if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) || File.write(Contents) != Contents.size())
+    return MakeParentFolder(sPath, sError) && WriteRegularFile(sPath, Contents, sError);
+}
+
+bool CProgramFiles::WriteRegularFile(const QString &sPath, const QByteArray &Contents, QString &sError)
+{
+    // No O_TRUNC: the file is emptied only once it is known to be a regular
+    // file. O_NONBLOCK keeps a FIFO without a reader from hanging the open.
+    const int iFile =
+        ::open(QFile::encodeName(sPath).constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (iFile < 0)
     {
-        sError = File.errorString();
+        sError = ErrnoText(errno);
         return false;
     }
-    // The last bytes may still sit in the buffer: only a clean close means
-    // the whole file was written.
-    File.close();
-    if (File.error() != QFileDevice::NoError)
+    struct stat Stat;
+    if (::fstat(iFile, &Stat) != 0 || !S_ISREG(Stat.st_mode))
     {
-        sError = File.errorString();
+        ::close(iFile);
+        sError = QStringLiteral("not a regular file");
+        return false;
+    }
+    if (::ftruncate(iFile, 0) != 0)
+    {
+        sError = ErrnoText(errno);
+        ::close(iFile);
+        return false;
+    }
+    const char *lpNext = Contents.constData();
+    qsizetype iLeft = Contents.size();
+    while (iLeft > 0)
+    {
+        const ssize_t iWritten = ::write(iFile, lpNext, size_t(iLeft));
+        if (iWritten < 0 && errno == EINTR)
+            continue;
+        if (iWritten <= 0)
+        {
+            sError = ErrnoText(iWritten < 0 ? errno : EIO);
+            ::close(iFile);
+            return false;
+        }
+        lpNext += iWritten;
+        iLeft -= iWritten;
+    }
+    // A failed close can be the first report of a failed write.
+    if (::close(iFile) != 0)
+    {
+        sError = ErrnoText(errno);
+        return false;
+    }
+    return true;
+}
+
+bool CProgramFiles::OpenRegularFile(const QString &sPath, QFile &File)
+{
+    const int iFile = ::open(QFile::encodeName(sPath).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (iFile < 0)
+        return false;
+    struct stat Stat;
+    if (::fstat(iFile, &Stat) != 0 || !S_ISREG(Stat.st_mode) ||
+        !File.open(iFile, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+    {
+        ::close(iFile);
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 // instead. Every window gets a private temporary folder of its own, whichever
 // copy it is.
 
+#include <QFile>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,15 @@ public:
     // Writes Contents to sPath whole, making the folders above it (mode 0700)
     // when they are missing. False with the reason in sError when it cannot.
     static bool WriteFile(const QString &sPath, const QByteArray &Contents, QString &sError);
+    // Writes Contents to sPath whole, creating or emptying it, only when it
+    // is a regular file (or a link to one) or nothing: a FIFO would hang
+    // the write and a device would take it anywhere. False with the reason
+    // in sError otherwise.
+    static bool WriteRegularFile(const QString &sPath, const QByteArray &Contents, QString &sError);
+    // Opens sPath for reading into File when it is a regular file (or a link
+    // to one): never a FIFO, which would hang the read, nor a device such as
+    // /dev/zero, which never ends. False otherwise.
+    static bool OpenRegularFile(const QString &sPath, QFile &File);
 
     // Makes the folder that will hold sPath, with its missing parents, mode
     // 0700. False with the reason in sError when it cannot.

@@ -1,10 +1,15 @@
 #include "settings/CRecentFiles.h"
 
+#include "settings/CConfigFile.h"
+
 namespace Larkspur
 {
 
 bool CRecentFiles::Add(const QString &sFile)
 {
+    // Such a path could not be kept in the settings file.
+    if (!CConfigFile::IsRecentFileAllowed(sFile))
+        return false;
     const QString sLowerFile = sFile.toLower();
     qsizetype iFound = -1;
     for (qsizetype i = 0; i < RecentFiles.size(); ++i)

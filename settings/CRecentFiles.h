@@ -17,7 +17,8 @@ public:
     // Puts sFile at the front. The match is of the whole path, lower-cased,
     // with no path normalisation. Returns true when the list changed and the
     // submenu must be rebuilt; false when sFile was already first (the stored
-    // letter case is then kept).
+    // letter case is then kept). A path that the settings file cannot keep
+    // (a line break in it, or longer than 4,096 bytes) is not added: false.
     bool Add(const QString &sFile);
 
     const QStringList &Files() const { return RecentFiles; }

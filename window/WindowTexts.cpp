@@ -16,8 +16,8 @@ SStatusTexts StatusTexts(const CGCF &GCFFile, const QString &sFileName)
 {
     if (!GCFFile.Opened())
         return EmptyStatusTexts();
-    const GCFHeader &Header = *GCFFile.GetPositions().lpHeader;
-    const GCFDataBlockHeader &DataBlockHeader = *GCFFile.GetPositions().lpDataBlockHeader;
+    const GCFHeader &Header = GCFFile.GetHeaders().Header;
+    const GCFDataBlockHeader &DataBlockHeader = GCFFile.GetHeaders().DataBlockHeader;
     return SStatusTexts{
         sFileName,
         Utils::FileSizeToString(Header.uiRecordedSize),

@@ -8,6 +8,7 @@ list(APPEND LOGIC_SOURCES
   window/LayoutRules.cpp
   window/ListOrder.cpp
   window/MenuRules.cpp
+  window/ShownText.cpp
   window/Utils.cpp
   window/WindowTexts.cpp
 )

@@ -5,6 +5,7 @@
 // the names of walk results and refusals for readable failures.
 
 #include "archive/CGCF.h"
+#include "archive/CItemData.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +20,8 @@ namespace Larkspur
 
 inline void PrintTo(EDataWalk eResult, std::ostream *pStream)
 {
-    static const char *const Names[] = {"Complete", "Stopped", "NoData", "BadEntry", "EntryLoop",
-                                        "BadBlock", "BlockOutsideFile", "BadLink", "BlockLoop"};
+    static const char *const Names[] = {"Complete", "NoData",  "BadEntry", "EntryLoop", "BadBlock",
+                                        "BlockOutsideFile", "BadLink", "BlockLoop", "TooLong", "CutShort"};
     *pStream << Names[static_cast<int>(eResult)];
 }
 
@@ -45,7 +46,8 @@ inline void PrintTo(EOpenRefusal eRefusal, std::ostream *pStream)
                                         "ChecksumHeaderOutside",
                                         "ChecksumMapHeaderOutside",
                                         "DataBlockHeaderOutside",
-                                        "DataAreaOutside"};
+                                        "DataAreaOutside",
+                                        "CutShort"};
     *pStream << Names[static_cast<int>(eRefusal)];
 }
 

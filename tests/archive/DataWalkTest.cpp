@@ -19,25 +19,23 @@ struct SWalk
 {
     EDataWalk eResult = EDataWalk::Complete;
     std::string sData;
-    std::vector<uint32_t> Steps;
-    uint32_t uiEntries = 0;
+    size_t uiRuns = 0;
 };
 
-// Walks an item's data, checking that every step the reader hands out lies
-// inside the file.
-SWalk Walk(const CGCF &GCF, uint32_t uiIndex, uint32_t uiStopAfterSteps = 0xFFFFFFFFu)
+// Describes an item's data and reads it back whole, checking that every run
+// the description holds lies inside the file.
+SWalk Walk(const CGCF &GCF, uint32_t uiIndex)
 {
     SWalk Result;
-    Result.eResult = GCF.WalkItemData(
-        GCF.GetFirstEntry(uiIndex),
-        [&](const GCFBlockEntry &) { return ++Result.uiEntries < 1000; },
-        [&](uint64_t uiOffset, uint32_t uiLength)
-        {
-            EXPECT_LE(uiOffset + uiLength, GCF.GetFileSize());
-            Result.sData.append(reinterpret_cast<const char *>(GCF.GetPositions().lpBase + uiOffset), uiLength);
-            Result.Steps.push_back(uiLength);
-            return Result.Steps.size() < uiStopAfterSteps;
-        });
+    CItemData Data;
+    Result.eResult = Data.DescribeItem(GCF, uiIndex);
+    for (const SDataRun &Run : Data.GetRuns())
+        EXPECT_LE(Run.uiFileOffset + Run.uiLength, GCF.GetFileSize());
+    Result.uiRuns = Data.GetRuns().size();
+    Result.sData.resize(Data.GetSize());
+    size_t uiRead = 0;
+    EXPECT_TRUE(Data.Read(GCF, 0, Result.sData.data(), Result.sData.size(), uiRead));
+    EXPECT_EQ(uiRead, Result.sData.size());
     return Result;
 }
 
@@ -90,7 +88,23 @@ TEST_P(IntactData, EveryFileReadsBackAsWritten)
         EXPECT_TRUE(Result.sData == sExpected) << Archive.Layout.Paths[i];
         if (!bNoData)
         {
-            EXPECT_EQ(Reader.GCF.GetBlockEntry(Reader.GCF.GetFirstEntry(i))->uiOwner, i);
+            GCFBlockEntry Entry;
+            ASSERT_TRUE(Reader.GCF.ReadBlockEntry(Reader.GCF.GetFirstEntry(i), Entry));
+            EXPECT_EQ(Entry.uiOwner, i);
+        }
+        // Reads at offsets across step and run boundaries, as a preview or a
+        // file system asks for them, give the same bytes.
+        CItemData Data;
+        Data.DescribeItem(Reader.GCF, i);
+        const uint64_t uiStep = GetParam().Options.uiBlockSize;
+        for (const uint64_t uiOffset : {uint64_t{0}, uint64_t{1}, uiStep - 1, uiStep, sExpected.size() / 2,
+                                        uint64_t(sExpected.size()) - 1, uint64_t(sExpected.size()) + 5})
+        {
+            char Buffer[2000];
+            size_t uiRead = 0;
+            ASSERT_TRUE(Data.Read(Reader.GCF, uiOffset, Buffer, sizeof Buffer, uiRead));
+            const std::string sWanted = uiOffset < sExpected.size() ? sExpected.substr(uiOffset, sizeof Buffer) : "";
+            EXPECT_EQ(std::string(Buffer, uiRead), sWanted) << Archive.Layout.Paths[i] << " at " << uiOffset;
         }
     }
 }
@@ -153,6 +167,7 @@ protected:
 
 TEST_F(DamagedData, HalfBlockAtTheEndNeedsNoLinkAndEmptyEntriesNoBlock)
 {
+    const std::string sWhole = PatternData(64 * 5 + 32, 3);
     const SWalk Result = WalkAfter(
         [&](SArchive &A)
         {
@@ -161,19 +176,24 @@ TEST_F(DamagedData, HalfBlockAtTheEndNeedsNoLinkAndEmptyEntriesNoBlock)
             SetBlockEntryField(A, Entry(1), EEntryField::FirstBlock, 0xFFFFFFFFu);
         });
     EXPECT_EQ(Result.eResult, EDataWalk::Complete);
-    EXPECT_EQ(Result.Steps, (std::vector<uint32_t>{64, 64, 64, 32}));
-    EXPECT_EQ(Result.uiEntries, 3u);
+    // The middle entry's two blocks are left out.
+    EXPECT_TRUE(Result.sData == sWhole.substr(0, 128) + sWhole.substr(256)) << Result.sData.size();
 }
 
-TEST_F(DamagedData, CallbacksStopTheWalk)
+// Adjacent blocks make one run; a file whose blocks all follow each other is
+// one run however many entries it takes.
+TEST_F(DamagedData, AdjacentBlocksMakeOneRun)
 {
     ASSERT_TRUE(Reader.Open(Archive.Bytes));
-    EXPECT_EQ(Walk(Reader.GCF, 1, 2).eResult, EDataWalk::Stopped);
-    EXPECT_EQ(Walk(Reader.GCF, 1, 2).Steps.size(), 2u);
-    const EDataWalk eResult = Reader.GCF.WalkItemData(
-        Reader.GCF.GetFirstEntry(1), [](const GCFBlockEntry &) { return false; },
-        [](uint64_t, uint32_t) { return true; });
-    EXPECT_EQ(eResult, EDataWalk::Stopped);
+    EXPECT_EQ(Walk(Reader.GCF, 1).uiRuns, 1u);
+    EXPECT_EQ(Walk(Reader.GCF, 2).uiRuns, 1u);
+}
+
+TEST_F(DamagedData, NoItemHoldsMoreThanItsRecordedSize)
+{
+    const SWalk Result = WalkAfter([&](SArchive &A) { SetDirectoryField(A, 2, EDirField::ItemSize, 100); }, 2);
+    EXPECT_EQ(Result.eResult, EDataWalk::TooLong);
+    EXPECT_TRUE(Result.sData == PatternData(640, 4).substr(0, 100));
 }
 
 struct SChainDamage
@@ -197,7 +217,7 @@ TEST_P(BrokenChain, EndsWithTheMatchingOutcome)
     const SWalk Result = WalkAfter([&](SArchive &A) { GetParam().Damage(A, *this); },
                                    std::string(GetParam().szName).find("Long") == 0 ? 2 : 1);
     EXPECT_EQ(Result.eResult, GetParam().eExpected);
-    EXPECT_LT(Result.Steps.size(), 40u);
+    EXPECT_LT(Result.uiRuns, 40u);
     EXPECT_STRNE(DataWalkReason(Result.eResult), "");
 }
 
@@ -254,16 +274,48 @@ INSTANTIATE_TEST_SUITE_P(
                          SetBlockEntryField(A, A.Layout.Entries[2][0], EEntryField::DataLength, 0xFFFFFFFFu);
                          SetNextBlock(A, F.Block(2, 9), F.Block(2, 0));
                      },
+                     EDataWalk::TooLong},
+        SChainDamage{"EntriesShareABlock", [](SArchive &A, const DamagedData &F)
+                     { SetBlockEntryField(A, F.Entry(2), EEntryField::FirstBlock, F.Block(1, 0)); },
+                     EDataWalk::BlockLoop},
+        SChainDamage{"DataAreaOfNoBytes", [](SArchive &A, const DamagedData &)
+                     {
+                         // Every block at the same place: a data area of no bytes
+                         // holds no item's data.
+                         SetDataBlockHeaderField(A, EDataBlockHeaderField::DataBlockSize, 0);
+                     },
                      EDataWalk::BlockLoop}),
     [](const testing::TestParamInfo<SChainDamage> &Info) { return std::string(Info.param.szName); });
+
+// One file whose many block entries all read the same block, while its
+// recorded size claims 4 GiB: the description holds that block once.
+TEST(DataWalk, EntriesThatReadOneBlockAgainAreDamageNotABomb)
+{
+    SItem Bomb = SItem::File("bomb", PatternData(64 * 200, 5));
+    Bomb.uiBlocksPerEntry = 1;
+    SOptions Options;
+    Options.uiBlockSize = Options.uiDataBlockSize = 64;
+    SArchive Archive = Build(SItem::Folder("root", {Bomb}), Options);
+    const uint32_t uiFirstBlock = Archive.Layout.Blocks[1][0];
+    for (const uint32_t uiEntry : Archive.Layout.Entries[1])
+        SetBlockEntryField(Archive, uiEntry, EEntryField::FirstBlock, uiFirstBlock);
+    SetDirectoryField(Archive, 1, EDirField::ItemSize, 0xFFFFFFFFu);
+    SMemoryArchive Reader;
+    ASSERT_TRUE(Reader.Open(Archive.Bytes));
+    const SWalk Result = Walk(Reader.GCF, 1);
+    EXPECT_EQ(Result.eResult, EDataWalk::BlockLoop);
+    EXPECT_TRUE(Result.sData == PatternData(64, 5));
+}
 
 TEST(DataWalk, ClosedReaderHasNoData)
 {
     CGCF GCF;
-    EXPECT_EQ(GCF.WalkItemData(0, [](const GCFBlockEntry &) { return true; }, [](uint64_t, uint32_t) { return true; }),
-              EDataWalk::BadEntry);
+    CItemData Data;
+    EXPECT_EQ(Data.Describe(GCF, 0, 100), EDataWalk::BadEntry);
+    EXPECT_EQ(Data.DescribeItem(GCF, 0), EDataWalk::NoData);
     EXPECT_EQ(GCF.GetDataBlock(0), nullptr);
-    EXPECT_EQ(GCF.GetBlockEntry(0), nullptr);
+    GCFBlockEntry Entry;
+    EXPECT_FALSE(GCF.ReadBlockEntry(0, Entry));
 }
 
 }  // namespace

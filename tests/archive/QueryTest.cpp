@@ -104,7 +104,7 @@ TEST(DirectoryQueries, BadIndexAnswersAsAnEmptyItem)
         EXPECT_EQ(G.GetDirectoryItemFileCount(uiBad) + G.GetDirectoryItemFolderCount(uiBad) +
                       G.GetDirectoryItemSize(uiBad) + G.GetDirectoryItemSizeOnDisk(uiBad),
                   0u);
-        EXPECT_EQ(G.GetFirstEntry(uiBad), G.GetPositions().lpBlockEntryHeader->uiEntryCount);
+        EXPECT_EQ(G.GetFirstEntry(uiBad), G.GetHeaders().BlockEntryHeader.uiEntryCount);
         std::string sPath;
         G.GetDirectoryItemPath(uiBad, sPath);
         EXPECT_EQ(sPath, "");
@@ -113,7 +113,8 @@ TEST(DirectoryQueries, BadIndexAnswersAsAnEmptyItem)
         std::vector<SDirectoryWalkItem> Items;
         EXPECT_FALSE(G.WalkDirectory(uiBad, Items));
     }
-    EXPECT_EQ(G.GetBlockEntry(G.GetPositions().lpBlockEntryHeader->uiEntryCount), nullptr);
+    GCFBlockEntry Entry;
+    EXPECT_FALSE(G.ReadBlockEntry(G.GetHeaders().BlockEntryHeader.uiEntryCount, Entry));
 }
 
 TEST(DirectoryQueries, SizeOnDiskRoundsUpToWholeBlocksAndSumsWrap)

@@ -31,7 +31,7 @@ TEST(CliProcess, ExitStatusesAndOutputAsTheShellSeesThem)
         {{"list", sArchive}, nullptr, 0},
         {{"list", sArchive}, "/dev/full", 1},
         {{"find", sArchive, "file0001"}, nullptr, 0},
-        {{"info", sBad}, nullptr, 2},
+        {{"dump", sBad}, nullptr, 2},
         {{"list", sArchive, "root/nothing"}, nullptr, 2},
         {{"info"}, nullptr, 2},
         {{"extract", sArchive, "root/folder0000/file00000.txt", "-o", sBad}, nullptr, 2},

@@ -74,6 +74,8 @@ TEST(ExtractionSafety, DamagedChainsStopTheFileAndTheRunGoesOn)
         {[](SArchive &A, uint32_t e, uint32_t) {
              SetHeaderField(A, GcfBuilder::EHeaderField::BlockSize, 1u << 24);
              SetBlockEntryField(A, e, EEntryField::DataLength, 1u << 24);
+             SetBlockEntryField(A, e, EEntryField::FirstBlock, A.Layout.uiTotalBlocks - 1);
+             SetDirectoryField(A, 1, GcfBuilder::EDirField::ItemSize, 1u << 24);
          },
          EDataWalk::BlockOutsideFile, 0},
     };
@@ -91,6 +93,23 @@ TEST(ExtractionSafety, DamagedChainsStopTheFileAndTheRunGoesOn)
         EXPECT_EQ(sKept.substr(0, Damage.uiKept), sData.substr(0, Damage.uiKept));
         EXPECT_EQ(ReadFile(Case.sOut + "/after"), "after");
     }
+}
+
+// One file whose block entries all read the same block, its recorded size
+// claiming 4 GiB: that block is written once, then the damage is reported.
+TEST(ExtractionSafety, EntriesSharingABlockWriteItOnce)
+{
+    GcfBuilder::SOptions Options;
+    Options.uiBlocksPerEntry = 1;
+    const std::string sData = GcfBuilder::PatternData(8192 * 50, 9);
+    CArchiveCase Case(SItem::Folder("root", {SItem::File("bomb", sData)}), Options, [](SArchive &A) {
+        for (const uint32_t uiEntry : A.Layout.Entries[1])
+            SetBlockEntryField(A, uiEntry, GcfBuilder::EEntryField::FirstBlock, A.Layout.Blocks[1][0]);
+        SetDirectoryField(A, 1, GcfBuilder::EDirField::ItemSize, 0xFFFFFFFFu);
+    });
+    EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, 1));
+    EXPECT_EQ(Case.Red(), SStrings{"Error writing " + Case.sOut + "/bomb (damaged block chain)."});
+    EXPECT_TRUE(ReadFile(Case.sOut + "/bomb") == sData.substr(0, 8192));
 }
 
 TEST(ExtractionSafety, FolderLinksThatLoopAreWrittenOnce)
@@ -164,14 +183,84 @@ TEST(ExtractionSafety, LinksFifosFoldersAndFilesInTheWayAreNotWrittenThrough)
     EXPECT_EQ(ReadFile(sRoot + "sub"), "a file where the folder goes");
 }
 
-TEST(ExtractionSafety, AnArchiveCutShortWhileOpenFailsTheFileInsteadOfCrashing)
+TEST(ExtractionSafety, AnArchiveCutShortWhileOpenStopsTheExtraction)
 {
     const std::string sData = GcfBuilder::PatternData(1 << 20, 3);
-    CArchiveCase Case(SItem::Folder("root", {SItem::File("big", sData)}));
+    CArchiveCase Case(SItem::Folder("root", {SItem::File("big", sData), SItem::File("next", "next")}));
     // Another program truncates the archive within the file's data.
     ASSERT_EQ(::truncate((Case.Temp / "archive.gcf").c_str(), Case.Archive.Layout.uiDataStart + 65536), 0);
-    EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, 1));
-    EXPECT_EQ(Case.Red(), SStrings{"Error writing " + Case.sOut + "/big (fwrite() failure)."});
-    const std::string sKept = ReadFile(Case.sOut + "/big");
+    Case.Engine.StartExtracting();
+    EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, 0));
+    EXPECT_TRUE(Case.Engine.ArchiveCutShort());
+    EXPECT_EQ(Case.Red(), SStrings{"Error writing " + Case.sOut + "/root/big (the archive was cut short while it was open)."});
+    const std::string sKept = ReadFile(Case.sOut + "/root/big");
     EXPECT_EQ(sKept.substr(0, 65536), sData.substr(0, 65536));
+    // Nothing more is tried on this archive until the next extraction starts.
+    EXPECT_FALSE(FileExists(Case.sOut + "/root/next"));
+    EXPECT_FALSE(Case.Engine.ExtractItem(Case.sOut, 2));
+    EXPECT_EQ(Case.Red().size(), 1u);
+}
+
+// Links already in the target: where an archive folder goes (to a folder
+// outside, or like /proc/self/root to "/"), the folder is refused with one
+// line and nothing below it is written; a file's other names and its setuid
+// bit stay with the old file, which is replaced, not written in place.
+TEST(ExtractionSafety, NothingIsWrittenThroughLinksInTheTarget)
+{
+    CArchiveCase Case(SItem::Folder(
+        "root", {SItem::Folder("maps", {SItem::File("x.bsp", "map"), SItem::Folder("deep", {SItem::File("y", "y")})}),
+                 SItem::Folder("proc", {SItem::File("z", "z")}), SItem::File("linked", "new"),
+                 SItem::File("setuid", "new"), SItem::File("after", "after")}));
+    const std::string sRoot = Case.sOut + "/root/", sOutside = Case.Temp / "outside";
+    ::mkdir(sOutside.c_str(), 0755);
+    ::mkdir(Case.sOut.c_str(), 0755);
+    ::mkdir(sRoot.c_str(), 0755);
+    ASSERT_EQ(::symlink("../../outside", (sRoot + "maps").c_str()), 0);
+    ASSERT_EQ(::symlink("/", (sRoot + "proc").c_str()), 0);
+    WriteText(sOutside + "/other-name", "precious");
+    ASSERT_EQ(::link((sOutside + "/other-name").c_str(), (sRoot + "linked").c_str()), 0);
+    WriteText(sRoot + "setuid", "old");
+    ASSERT_EQ(::chmod((sRoot + "setuid").c_str(), 04755), 0);
+
+    EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 0));
+    EXPECT_EQ(Case.Red(), (SStrings{"Error writing " + sRoot + "maps/ (a link stands where the folder goes).",
+                                    "Error writing " + sRoot + "proc/ (a link stands where the folder goes)."}));
+    EXPECT_EQ(ListTree(sOutside), SStrings{"other-name"});
+    EXPECT_FALSE(FileExists("/z"));
+    EXPECT_EQ(ReadFile(sOutside + "/other-name"), "precious");
+    EXPECT_EQ(ReadFile(sRoot + "linked"), "new");
+    struct stat Stat;
+    ASSERT_EQ(::stat((sRoot + "setuid").c_str(), &Stat), 0);
+    EXPECT_EQ(ReadFile(sRoot + "setuid"), "new");
+    EXPECT_EQ(Stat.st_mode & 07000, 0u);
+    EXPECT_EQ(ReadFile(sRoot + "after"), "after");
+}
+
+TEST(ExtractionSafety, ASecondItemOfTheSameNameIsRefused)
+{
+    CArchiveCase Case(SItem::Folder("root", {SItem::File("a", "first"), SItem::File("a", "second"),
+                                             SItem::Folder("d", {SItem::File("x", "1")}),
+                                             SItem::Folder("d", {SItem::File("y", "2")}), SItem::File("b", "b")}));
+    EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 0));
+    EXPECT_EQ(Case.Red(), (SStrings{"Error writing " + Case.sOut + "/root/a (a second item of this name in the folder).",
+                                    "Error writing " + Case.sOut + "/root/d (a second item of this name in the folder)."}));
+    EXPECT_EQ(ReadFile(Case.sOut + "/root/a"), "first");
+    EXPECT_EQ(ListTree(Case.sOut), (SStrings{"root", "root/a", "root/b", "root/d", "root/d/x"}));
+}
+
+// Each new folder is one mkdirat in its parent: 2,000 nested folders are
+// written in a moment (making every prefix of every folder took minutes).
+TEST(ExtractionSafety, DeepFoldersCostTimeLinearInTheirNumber)
+{
+    SItem Deepest = SItem::File("bottom", "bottom");
+    for (int i = 0; i < 2000; ++i)
+        Deepest = SItem::Folder("f", {Deepest});
+    CArchiveCase Case(SItem::Folder("root", {Deepest}));
+    EXPECT_EQ(RunInChild([&] {
+                  EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 0));
+                  EXPECT_EQ(Case.Wrote(), 1u);
+                  EXPECT_TRUE(Case.Red().empty());
+              },
+                         10),
+              0);
 }

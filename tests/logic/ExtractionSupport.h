@@ -4,6 +4,7 @@
 // with an engine that writes into that console.
 
 #include "archive/CGCF.h"
+#include "archive/CItemData.h"
 #include "extract/CExtraction.h"
 
 #include "GcfBuilder.h"

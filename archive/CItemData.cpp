@@ -1,0 +1,193 @@
+#include "CItemData.h"
+
+#include <algorithm>
+#include <iterator>
+#include <map>
+
+namespace Larkspur
+{
+
+namespace
+{
+
+// Indexes already used by one item, kept as ranges of consecutive indexes:
+// an item's blocks mostly follow each other, so this stays a handful of
+// ranges, and never more ranges than indexes.
+class CIndexSet
+{
+public:
+    // False when uiIndex was in the set already.
+    bool Insert(uint32_t uiIndex)
+    {
+        auto Next = Ranges.upper_bound(uiIndex);  // the first range starting after uiIndex
+        if (Next != Ranges.begin())
+        {
+            auto Previous = std::prev(Next);
+            if (uiIndex < Previous->second)
+                return false;
+            if (uiIndex == Previous->second)
+            {
+                Previous->second = uiIndex + uint64_t{1};
+                if (Next != Ranges.end() && Next->first == Previous->second)
+                {
+                    Previous->second = Next->second;
+                    Ranges.erase(Next);
+                }
+                return true;
+            }
+        }
+        if (Next != Ranges.end() && Next->first == uiIndex + uint64_t{1})
+        {
+            const uint64_t uiEnd = Next->second;
+            Ranges.erase(Next);
+            Ranges.emplace(uiIndex, uiEnd);
+            return true;
+        }
+        Ranges.emplace(uiIndex, uiIndex + uint64_t{1});
+        return true;
+    }
+
+private:
+    std::map<uint64_t, uint64_t> Ranges;  // start -> end (one past the last)
+};
+
+}  // namespace
+
+const char *DataWalkReason(EDataWalk eResult)
+{
+    switch (eResult)
+    {
+    case EDataWalk::Complete:
+    case EDataWalk::NoData:
+        return "";
+    case EDataWalk::BadEntry:
+        return "block entry index out of range";
+    case EDataWalk::EntryLoop:
+        return "damaged block entry chain";
+    case EDataWalk::BadBlock:
+        return "data block index out of range";
+    case EDataWalk::BlockOutsideFile:
+        return "data block beyond the end of the file";
+    case EDataWalk::BadLink:
+        return "fragmentation map index out of range";
+    case EDataWalk::BlockLoop:
+        return "damaged block chain";
+    case EDataWalk::TooLong:
+        return "more data than the item's recorded size";
+    case EDataWalk::CutShort:
+        return "the archive was cut short while it was open";
+    }
+    return "damaged data";
+}
+
+void CItemData::AddStep(uint64_t uiFileOffset, uint64_t uiLength)
+{
+    if (!Runs.empty() && Runs.back().uiFileOffset + Runs.back().uiLength == uiFileOffset)
+        Runs.back().uiLength += uiLength;
+    else
+        Runs.push_back({uiSize, uiFileOffset, uiLength});
+    uiSize += uiLength;
+}
+
+EDataWalk CItemData::DescribeItem(const CGCF &GCF, uint32_t uiDirectoryIndex)
+{
+    const GCFDirectoryEntry *lpEntry = GCF.GetDirectoryEntry(uiDirectoryIndex);
+    if (lpEntry == nullptr || lpEntry->uiFlags == 0)
+    {
+        Runs.clear();
+        uiSize = 0;
+        return eResult = EDataWalk::NoData;
+    }
+    return Describe(GCF, GCF.GetFirstEntry(uiDirectoryIndex), lpEntry->uiItemSize);
+}
+
+EDataWalk CItemData::Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap)
+{
+    Runs.clear();
+    uiSize = 0;
+    if (!GCF.Opened())
+        return eResult = EDataWalk::BadEntry;
+    const SGCFHeaders &Headers = GCF.GetHeaders();
+    const uint32_t uiEntryCount = Headers.BlockEntryHeader.uiEntryCount;
+    if (uiFirstEntry == uiEntryCount)
+        return eResult = EDataWalk::NoData;
+
+    const uint32_t uiBlockSize = Headers.Header.uiBlockSize;  // never 0 in an open archive
+    const uint32_t uiEntryChainEnd = Headers.Header.uiEntryChainEnd;
+    const uint32_t uiTotalBlocks = Headers.DataBlockHeader.uiTotalBlocks;
+    const uint64_t uiDataBlockSize = Headers.DataBlockHeader.uiDataBlockSize;
+    const uint64_t uiDataStart = Headers.DataBlockHeader.uiDataStart;
+    // Copy steps longer than the blocks' spacing overlap; even so no item
+    // holds more than the data area.
+    const uint64_t uiDataArea = uiTotalBlocks * uiDataBlockSize;
+    const uint64_t uiCap = std::min<uint64_t>(uiSizeCap, uiDataArea);
+
+    CIndexSet UsedEntries, UsedBlocks;
+    uint32_t uiEntry = uiFirstEntry;
+    for (;;)
+    {
+        if (uiEntry >= uiEntryCount)
+            return eResult = EDataWalk::BadEntry;
+        if (!UsedEntries.Insert(uiEntry))
+            return eResult = EDataWalk::EntryLoop;
+        GCFBlockEntry Entry;
+        if (!GCF.ReadBlockEntry(uiEntry, Entry))
+            return eResult = EDataWalk::CutShort;
+
+        uint32_t uiRemaining = Entry.uiDataLength;
+        uint32_t uiBlock = Entry.uiFirstBlock;
+        while (uiRemaining > 0)
+        {
+            if (uiSize == uiCap)
+                return eResult = uiCap == uiSizeCap ? EDataWalk::TooLong : EDataWalk::BlockLoop;
+            if (uiBlock >= uiTotalBlocks)
+                return eResult = EDataWalk::BadBlock;
+            if (!UsedBlocks.Insert(uiBlock))
+                return eResult = EDataWalk::BlockLoop;
+            const uint64_t uiStep = std::min<uint64_t>({uiRemaining, uiBlockSize, uiCap - uiSize});
+            const uint64_t uiOffset = uiDataStart + uiBlock * uiDataBlockSize;
+            if (uiOffset + uiStep > GCF.GetMappedSize())
+                return eResult = EDataWalk::BlockOutsideFile;
+            AddStep(uiOffset, uiStep);
+            uiRemaining -= static_cast<uint32_t>(uiStep);
+            // The last block's link is never needed, so it is not read; nor is
+            // a link past the cap.
+            if (uiRemaining > 0 && uiSize < uiCap)
+            {
+                if (uiBlock >= Headers.FragmentationMapHeader.uiLinkCount)
+                    return eResult = EDataWalk::BadLink;
+                if (!GCF.ReadNextBlock(uiBlock, uiBlock))
+                    return eResult = EDataWalk::CutShort;
+            }
+        }
+
+        if (Entry.uiNextEntry == uiEntryChainEnd)
+            return eResult = EDataWalk::Complete;
+        uiEntry = Entry.uiNextEntry;
+    }
+}
+
+bool CItemData::Read(const CGCF &GCF, uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const
+{
+    uiRead = 0;
+    // The run that holds uiOffset: the last one starting at or before it.
+    auto Run = std::upper_bound(Runs.begin(), Runs.end(), uiOffset,
+                                [](uint64_t uiValue, const SDataRun &Item) { return uiValue < Item.uiItemOffset; });
+    if (Run == Runs.begin())
+        return true;
+    --Run;
+    auto *lpTarget = static_cast<uint8_t *>(lpBuffer);
+    for (; Run != Runs.end() && uiRead < uiBytes; ++Run)
+    {
+        const uint64_t uiWithin = uiOffset + uiRead - Run->uiItemOffset;
+        if (uiWithin >= Run->uiLength)
+            break;
+        const size_t uiChunk = static_cast<size_t>(std::min<uint64_t>(Run->uiLength - uiWithin, uiBytes - uiRead));
+        if (!GCF.ReadFileBytes(Run->uiFileOffset + uiWithin, lpTarget + uiRead, uiChunk))
+            return false;
+        uiRead += uiChunk;
+    }
+    return true;
+}
+
+}  // namespace Larkspur

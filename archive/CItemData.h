@@ -1,0 +1,90 @@
+#pragma once
+// One checked description of an item's data: where each of its bytes lies in
+// the archive's file, worked out once from the item's first block entry by
+// following its chain of block entries and each entry's chain of data blocks.
+//
+// The description is bounded whatever the archive holds:
+// - it never holds more bytes than the item's recorded size (uiItemSize), nor
+//   more than the archive's data area;
+// - no block entry and no data block is used twice: one reached again is
+//   damage (a loop, or blocks shared between entries), and the description
+//   stops there as at a broken chain;
+// - its memory grows with the number of runs, at most one per data block of
+//   the item, so it is bounded by the data area.
+//
+// The bytes come as runs: file offset and length, adjacent copy steps merged
+// (blocks that follow each other in the file make one run). The extraction
+// writes the runs in order; a copy that the kernel makes file to file
+// (copy_file_range from GCF.GetFileDescriptor()) can take a run whole.
+//
+// Reading N bytes of the item at offset O (a preview, a hash, a file system
+// serving reads at random offsets) is one binary search over the runs and
+// then guarded copies: build the description once per item, then call Read
+// as often as needed. Read never touches the fragmentation map or the block
+// entries again.
+
+#include "CGCF.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace Larkspur
+{
+
+// How describing an item's data ended.
+enum class EDataWalk
+{
+    Complete,         // every entry walked to the chain's end
+    NoData,           // the first entry index is uiEntryCount: the item has no data
+    BadEntry,         // a block entry index at or beyond uiEntryCount
+    EntryLoop,        // a block entry reached a second time
+    BadBlock,         // a data block index at or beyond uiTotalBlocks
+    BlockOutsideFile, // a copy step would read past the end of the file
+    BadLink,          // a fragmentation map index at or beyond uiLinkCount
+    BlockLoop,        // a data block reached a second time (a loop, or a block
+                      // shared between entries), or more data than the data area holds
+    TooLong,          // the chains hold more data than the item's recorded size
+    CutShort,         // the archive's file was cut short while it was open
+};
+
+// A short English reason for a damaged item ("" for Complete and NoData).
+const char *DataWalkReason(EDataWalk eResult);
+
+// A stretch of the item's data that lies in one piece in the file.
+struct SDataRun
+{
+    uint64_t uiItemOffset;  // where the run starts within the item's data
+    uint64_t uiFileOffset;  // where its bytes lie in the archive's file
+    uint64_t uiLength;
+};
+
+class CItemData
+{
+public:
+    // Describes the data that starts at block entry uiFirstEntry, keeping at
+    // most uiSizeCap bytes (the recorded size of the item that owns it). What
+    // lies before damage stays described; the result tells why it stopped.
+    EDataWalk Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap);
+    // The same for an item by its directory index, capped at its own size.
+    EDataWalk DescribeItem(const CGCF &GCF, uint32_t uiDirectoryIndex);
+
+    EDataWalk GetResult() const { return eResult; }
+    uint64_t GetSize() const { return uiSize; }  // the bytes described
+    const std::vector<SDataRun> &GetRuns() const { return Runs; }
+
+    // Copies up to uiBytes of the item's data from uiOffset into lpBuffer,
+    // stopping at the end of the described bytes; uiRead counts the bytes
+    // copied. False when the file was cut short under them (uiRead then
+    // counts those copied before).
+    bool Read(const CGCF &GCF, uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const;
+
+private:
+    void AddStep(uint64_t uiFileOffset, uint64_t uiLength);
+
+    EDataWalk eResult = EDataWalk::NoData;
+    uint64_t uiSize = 0;
+    std::vector<SDataRun> Runs;
+};
+
+}  // namespace Larkspur
