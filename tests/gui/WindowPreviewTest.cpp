@@ -1,0 +1,235 @@
+// The preview pane (View > Preview, F3): what shows for text, pictures,
+// other files and damaged ones, which selection the pane follows, and the
+// pane kept across runs.
+
+#include "WindowFixture.h"
+
+#include "window/PreviewPane.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QScrollArea>
+#include <QSplitter>
+
+using GcfBuilder::SItem;
+
+namespace
+{
+
+std::string PictureBytes(const char *szFormat)
+{
+    QImage Picture(40, 30, QImage::Format_RGB32);
+    Picture.fill(QColor(30, 120, 200));
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Picture.save(&Buffer, szFormat);
+    return Bytes.toStdString();
+}
+
+// An uncompressed true-colour TGA (Qt reads the format but does not write it).
+std::string TgaBytes(uint8_t uiWidth, uint8_t uiHeight)
+{
+    std::string sBytes(18, '\0');
+    sBytes[2] = 2;  // uncompressed true colour
+    sBytes[12] = char(uiWidth);
+    sBytes[14] = char(uiHeight);
+    sBytes[16] = 24;    // bits per pixel
+    sBytes[17] = 0x20;  // the first row at the top
+    for (int i = 0; i < uiWidth * uiHeight; ++i)
+        sBytes += "\xC8\x78\x1E";
+    return sBytes;
+}
+
+const std::string NotesText = "First line of the notes\ncaf\xC3\xA9 au lait\n";
+
+SItem PreviewTree()
+{
+    return SItem::Folder(
+        "root", {SItem::File("notes.txt", NotesText), SItem::File("data.bin", std::string("\x00\x01" "ABC", 5)),
+                 SItem::File("logo.png", PictureBytes("PNG")), SItem::File("sky.tga", TgaBytes(20, 10)),
+                 SItem::File("fake.png", "not a picture"),
+                 SItem::File("broken.bin", GcfBuilder::PatternData(3 * 8192, 4)), SItem::Folder("maps"),
+                 SItem::File("big.bin", GcfBuilder::PatternData(12u << 20, 5))});
+}
+
+class WindowPreviewTest : public WindowTest
+{
+protected:
+    // Opens the preview archive (broken.bin's chain broken after its first block).
+    void OpenPreviewArchive()
+    {
+        GcfBuilder::SArchive Archive = GcfBuilder::Build(PreviewTree());
+        const auto &Paths = Archive.Layout.Paths;
+        const uint32_t uiBroken = uint32_t(std::find(Paths.begin(), Paths.end(), "\\root\\broken.bin") - Paths.begin());
+        GcfBuilder::SetNextBlock(Archive, Archive.Layout.Blocks[uiBroken][0], 0x7FFFFFF0u);
+        Open(WriteArchive(QStringLiteral("preview.gcf"), Archive));
+    }
+
+    int RowOf(const QString &sName) const
+    {
+        for (int iRow = 0; iRow < ListModel()->rowCount(); ++iRow)
+            if (ListName(iRow) == sName)
+                return iRow;
+        ADD_FAILURE() << sName.toStdString();
+        return -1;
+    }
+    // Selects a row and waits until the pane, if shown, shows it.
+    void SelectFile(const QString &sName) const
+    {
+        SelectRows({RowOf(sName)});
+        if (Pane()->isVisible() && ListModel()->index(RowOf(sName), 2).data().toString() != QLatin1String("Folder"))
+        {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return Label("lblPreviewName") == sName; })) << sName.toStdString();
+        }
+    }
+
+    // Waits until the pane shows a preview of the kind; a failure when it never does.
+    void ExpectKind(Larkspur::EPreviewKind eKind) const
+    {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Pane()->GetKind() == eKind; })) << "kind " << int(eKind);
+    }
+
+    Larkspur::GCFPreviewPane *Pane() const { return Child<Larkspur::GCFPreviewPane>("pnlPreview"); }
+    QString PreviewText() const { return Child<QPlainTextEdit>("txtPreview")->toPlainText(); }
+    QString Label(const char *szName) const { return Child<QLabel>(szName)->text(); }
+    bool Shows(const char *szName) const
+    {
+        const auto *lpPage = Child<QWidget>(szName);
+        return lpPage && lpPage->isVisibleTo(Window.get());
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowPreviewTest, TheViewMenuItemAndF3ShowAndHideThePane)
+{
+    Start();
+    QAction *btnPreview = Action("btnPreview");
+    EXPECT_EQ(btnPreview->text(), QStringLiteral("Preview"));
+    EXPECT_EQ(btnPreview->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_TRUE(btnPreview->isCheckable());
+    EXPECT_FALSE(btnPreview->isChecked());
+    EXPECT_FALSE(Pane()->isVisible());
+    // The View menu keeps its items and adds this one at its end.
+    const QList<QAction *> ViewItems = Child<QMenu>("btnView")->actions();
+    EXPECT_EQ(ViewItems.last(), btnPreview);
+
+    QTest::keyClick(Window.get(), Qt::Key_F3);
+    EXPECT_TRUE(btnPreview->isChecked());
+    EXPECT_TRUE(Pane()->isVisible());
+    const QList<int> Sizes = Child<QSplitter>("splMain")->sizes();
+    ASSERT_EQ(Sizes.size(), 3);
+    EXPECT_GT(Sizes[2], 100);
+    EXPECT_GT(Sizes[1], Sizes[2]);  // beside the list, narrower than it
+    EXPECT_TRUE(Shows("lblPreviewEmpty"));
+    // Drops on the pane reach the window, which opens a dropped archive.
+    for (const QWidget *lpChild : Pane()->findChildren<QWidget *>())
+        EXPECT_FALSE(lpChild->acceptDrops()) << lpChild->objectName().toStdString();
+
+    btnPreview->trigger();
+    EXPECT_FALSE(Pane()->isVisible());
+}
+
+TEST_F(WindowPreviewTest, ShowsTextPicturesAndHexOfTheSelectedFile)
+{
+    Start();
+    OpenPreviewArchive();
+    Action("btnPreview")->trigger();
+
+    SelectFile(QStringLiteral("notes.txt"));
+    ExpectKind(Larkspur::EPreviewKind::Text);
+    EXPECT_EQ(PreviewText(), QString::fromStdString(NotesText));
+    EXPECT_EQ(Label("lblPreviewName"), QStringLiteral("notes.txt"));
+    EXPECT_FALSE(Shows("lblPreviewNote") || Shows("lblPreviewDamage"));
+
+    SelectFile(QStringLiteral("data.bin"));
+    ExpectKind(Larkspur::EPreviewKind::Hex);
+    EXPECT_EQ(PreviewText(), QStringLiteral("00000000  00 01 41 42 43                                    |..ABC|"));
+
+    const struct
+    {
+        const char *szName, *szNote;
+        QSize Size;
+    } Pictures[] = {{"logo.png", "40 x 30 pixels, PNG image.", QSize(40, 30)},
+                    {"sky.tga", "20 x 10 pixels, TGA image.", QSize(20, 10)}};
+    for (const auto &Picture : Pictures)
+    {
+        SelectFile(QLatin1String(Picture.szName));
+        ExpectKind(Larkspur::EPreviewKind::Image);
+        EXPECT_TRUE(Shows("pnlPreviewImage"));
+        EXPECT_EQ(Label("lblPreviewNote"), QLatin1String(Picture.szNote));
+        EXPECT_EQ(Child<QLabel>("imgPreview")->pixmap().size(), Picture.Size);
+    }
+
+    // A name that promises a picture the bytes do not hold.
+    SelectFile(QStringLiteral("fake.png"));
+    ExpectKind(Larkspur::EPreviewKind::Text);
+    EXPECT_EQ(PreviewText(), QStringLiteral("not a picture"));
+
+    SelectFile(QStringLiteral("broken.bin"));
+    ExpectKind(Larkspur::EPreviewKind::Hex);
+    EXPECT_TRUE(Shows("lblPreviewDamage"));
+    EXPECT_EQ(Label("lblPreviewDamage"),
+              QStringLiteral("Damaged data (data block index out of range): the preview ends after 8,192 bytes."));
+    EXPECT_EQ(PreviewText().count(QLatin1Char('\n')) + 1, 8192 / 16);
+
+    // A large file shows its first bytes at once.
+    SelectFile(QStringLiteral("big.bin"));
+    ExpectKind(Larkspur::EPreviewKind::Hex);
+    EXPECT_EQ(Label("lblPreviewNote"), QStringLiteral("Showing the first 64.00 KB of 12.00 MB."));
+
+    // A folder, or nothing, empties the pane.
+    SelectFile(QStringLiteral("maps"));
+    ExpectKind(Larkspur::EPreviewKind::None);
+    EXPECT_TRUE(Shows("lblPreviewEmpty"));
+    SelectFile(QStringLiteral("notes.txt"));
+    ExpectKind(Larkspur::EPreviewKind::Text);
+    Details()->selectionModel()->clearSelection();
+    ExpectKind(Larkspur::EPreviewKind::None);
+}
+
+TEST_F(WindowPreviewTest, FollowsTheTreeOrTheListWhicheverChangedLast)
+{
+    Start();
+    OpenPreviewArchive();
+    Action("btnPreview")->trigger();
+
+    Tree()->setCurrentItem(Node(QStringLiteral("root/logo.png")));
+    ExpectKind(Larkspur::EPreviewKind::Image);
+    EXPECT_EQ(Label("lblPreviewName"), QStringLiteral("logo.png"));
+
+    // Of several rows, the one clicked last.
+    CurrentList()->setFocus();
+    QTest::mouseClick(CurrentList()->viewport(), Qt::LeftButton, {}, RowCentre(RowOf(QStringLiteral("notes.txt"))));
+    QTest::mouseClick(CurrentList()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      RowCentre(RowOf(QStringLiteral("data.bin"))));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Label("lblPreviewName") == QLatin1String("data.bin"); }));
+
+    // Another folder in the tree: the list changes and nothing is selected.
+    Tree()->setCurrentItem(Node(QStringLiteral("root/maps")));
+    ExpectKind(Larkspur::EPreviewKind::None);
+
+    // Closing the archive (opening another) empties the pane.
+    Tree()->setCurrentItem(Node(QStringLiteral("root/notes.txt")));
+    ExpectKind(Larkspur::EPreviewKind::Text);
+    Open(WriteArchive(QStringLiteral("mixed.gcf"), MixedTree()));
+    EXPECT_EQ(Pane()->GetKind(), Larkspur::EPreviewKind::None);
+}
+
+TEST_F(WindowPreviewTest, ThePaneStaysShownFromOneRunToTheNext)
+{
+    Start();
+    QTest::keyClick(Window.get(), Qt::Key_F3);
+    Window->close();
+    Window.reset();
+    QFile Config(ProgramFolder.filePath(QStringLiteral("larkspur.cfg")));
+    ASSERT_TRUE(Config.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(Config.readAll().endsWith("\r\n\r\n[Preview]\r\n\r\nPreview.Visible = True\r\n"));
+    Config.close();
+
+    Start();
+    EXPECT_TRUE(Action("btnPreview")->isChecked());
+    EXPECT_TRUE(Pane()->isVisible());
+}

@@ -1,0 +1,61 @@
+#pragma once
+// The preview pane beside the item list: the selected file's name, a note on
+// how much of it shows, a red note when its data is damaged, and the file as
+// text, as a picture or as a hex dump. The window reads the file (ItemPreview)
+// and hands the result over; the pane only decodes a picture and shows it.
+
+#include "window/ItemPreview.h"
+
+#include <QImage>
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class QScrollArea;
+class QStackedWidget;
+
+namespace Larkspur
+{
+
+class GCFPreviewPane final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit GCFPreviewPane(QWidget *lpParent = nullptr);
+
+    // Shows the file named sName. A picture that does not decode shows as
+    // text or hex instead.
+    void ShowPreview(const QString &sName, SItemPreview Preview);
+    // Nothing selected, or a folder: the pane says how to fill it.
+    void ClearPreview();
+
+    // What the pane shows now (for the window's tests and its status).
+    EPreviewKind GetKind() const { return eKind; }
+
+    // The formats the window decodes pictures in (QImageReader's list).
+    static const QList<QByteArray> &ReadableImageFormats();
+    // Whether bytes of a file are a picture the pane shows as one.
+    static bool IsImage(QByteArrayView Head, const QString &sName);
+
+protected:
+    void resizeEvent(QResizeEvent *lpEvent) override;
+
+private:
+    // Decodes the picture into Image; false when the bytes hold none.
+    bool DecodeImage(const QString &sName, const QByteArray &Bytes, QByteArray &sFormat);
+    void ShowImage();
+
+    QLabel *lblPreviewName = nullptr;
+    QLabel *lblPreviewNote = nullptr;
+    QLabel *lblPreviewDamage = nullptr;
+    QStackedWidget *stkPreview = nullptr;
+    QLabel *lblPreviewEmpty = nullptr;
+    QPlainTextEdit *txtPreview = nullptr;
+    QScrollArea *pnlPreviewImage = nullptr;
+    QLabel *imgPreview = nullptr;
+    QImage Image;  // the decoded picture, scaled again when the pane resizes
+    EPreviewKind eKind = EPreviewKind::None;
+};
+
+}  // namespace Larkspur
