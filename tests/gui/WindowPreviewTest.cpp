@@ -1,16 +1,22 @@
-// The preview pane (View > Preview, F3): what shows for text, pictures,
-// other files and damaged ones, which selection the pane follows, and the
-// pane kept across runs.
+// The preview pane (View > Preview, F3) and the checksums of a file's
+// Properties: what shows for text, pictures, other files and damaged ones,
+// which selection the pane follows, and the pane kept across runs.
 
 #include "WindowFixture.h"
 
+#include "dialogs/CProperties.h"
 #include "window/PreviewPane.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QTextEdit>
 
 using GcfBuilder::SItem;
 
@@ -232,4 +238,70 @@ TEST_F(WindowPreviewTest, ThePaneStaysShownFromOneRunToTheNext)
     Start();
     EXPECT_TRUE(Action("btnPreview")->isChecked());
     EXPECT_TRUE(Pane()->isVisible());
+}
+
+TEST_F(WindowPreviewTest, PropertiesComputeAFilesChecksumsOnDemand)
+{
+    Start();
+    OpenPreviewArchive();
+    // Shows the properties of a row, with Check looking at the open dialog.
+    const auto Properties = [&](const QString &sName, const std::function<void(QDialog &)> &Check) {
+        SelectFile(sName);
+        Desktop.OnDialog = [&](QDialog &Dialog) {
+            Check(Dialog);
+            return int(QDialog::Accepted);
+        };
+        Action("btnGCFListViewItemProperties")->trigger();
+        Desktop.OnDialog = nullptr;
+    };
+    const auto Find = [](QDialog &Dialog, const char *szName) {
+        QWidget *lpChild = Dialog.findChild<QWidget *>(QLatin1String(szName));
+        EXPECT_NE(lpChild, nullptr) << szName;
+        return lpChild;
+    };
+
+    Properties(QStringLiteral("notes.txt"), [&](QDialog &Dialog) {
+        auto *txtCrc32 = static_cast<QLineEdit *>(Find(Dialog, "txtCrc32"));
+        auto *txtSha256 = static_cast<QTextEdit *>(Find(Dialog, "txtSha256"));
+        ASSERT_TRUE(txtCrc32 && txtSha256);
+        EXPECT_EQ(txtCrc32->text(), QString());  // nothing is read before the button is pressed
+        static_cast<QPushButton *>(Find(Dialog, "btnCompute"))->click();
+        EXPECT_EQ(txtCrc32->text(), QStringLiteral("787edfd6"));
+        EXPECT_EQ(txtSha256->toPlainText(),
+                  QStringLiteral("eff08e5261d0794962807e7de1550fc4b1b1dbb60d598698df9a00d7a24b4e26"));
+        EXPECT_FALSE(Find(Dialog, "btnCompute")->isEnabled());
+    });
+
+    // A large file: the progress shows and the window's events go on
+    // between the steps until the sums are there.
+    Properties(QStringLiteral("big.bin"), [&](QDialog &Dialog) {
+        auto *proChecksums = static_cast<QProgressBar *>(Find(Dialog, "proChecksums"));
+        auto *txtSha256 = static_cast<QTextEdit *>(Find(Dialog, "txtSha256"));
+        static_cast<QPushButton *>(Find(Dialog, "btnCompute"))->click();
+        EXPECT_TRUE(proChecksums->isVisibleTo(&Dialog));
+        EXPECT_LT(proChecksums->value(), proChecksums->maximum());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !txtSha256->toPlainText().isEmpty(); }, 20000));
+        EXPECT_FALSE(proChecksums->isVisibleTo(&Dialog));
+        const std::string sData = GcfBuilder::PatternData(12u << 20, 5);
+        EXPECT_EQ(txtSha256->toPlainText(),
+                  QCryptographicHash::hash(QByteArrayView(sData.data(), qsizetype(sData.size())),
+                                           QCryptographicHash::Sha256)
+                      .toHex());
+    });
+
+    Properties(QStringLiteral("broken.bin"), [&](QDialog &Dialog) {
+        static_cast<QPushButton *>(Find(Dialog, "btnCompute"))->click();
+        EXPECT_EQ(static_cast<QLabel *>(Find(Dialog, "lblChecksumNote"))->text(),
+                  QStringLiteral("No checksums: data block index out of range."));
+        EXPECT_TRUE(Find(Dialog, "lblChecksumNote")->isVisibleTo(&Dialog));
+        EXPECT_FALSE(Find(Dialog, "txtSha256")->isVisibleTo(&Dialog));
+        EXPECT_EQ(static_cast<QLineEdit *>(Find(Dialog, "txtCrc32"))->text(), QString());
+    });
+
+    // A folder's dialog is as it always was.
+    Properties(QStringLiteral("maps"), [&](QDialog &Dialog) {
+        EXPECT_EQ(Dialog.findChild<QWidget *>(QStringLiteral("grpChecksums")), nullptr);
+        Larkspur::CProperties Plain(QStringLiteral("maps"), {}, {}, {}, {}, {}, 0);
+        EXPECT_EQ(Dialog.size(), Plain.size());
+    });
 }
