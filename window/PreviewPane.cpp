@@ -6,8 +6,8 @@
 #include <QFontDatabase>
 #include <QImageReader>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
-#include <QScrollArea>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -38,6 +38,36 @@ void SetTextColor(QLabel *lpLabel, QColor Color)
 }
 
 }  // namespace
+
+// Draws the picture whole: at its own size where it fits, otherwise scaled
+// down to the room there is, in the middle of it.
+class GCFPreviewPane::CImageView final : public QWidget
+{
+public:
+    CImageView() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored); }
+
+    void SetImage(const QImage &NewImage)
+    {
+        Image = NewImage;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        if (Image.isNull())
+            return;
+        QSize Size = Image.size();
+        if (Size.width() > width() || Size.height() > height())
+            Size.scale(size(), Qt::KeepAspectRatio);
+        QPainter Painter(this);
+        Painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        Painter.drawImage(QRect(QPoint((width() - Size.width()) / 2, (height() - Size.height()) / 2), Size), Image);
+    }
+
+private:
+    QImage Image;
+};
 
 GCFPreviewPane::GCFPreviewPane(QWidget *lpParent) : QWidget(lpParent)
 {
@@ -70,20 +100,14 @@ GCFPreviewPane::GCFPreviewPane(QWidget *lpParent) : QWidget(lpParent)
     // keep a second copy of it.
     txtPreview->setUndoRedoEnabled(false);
 
-    imgPreview = new QLabel;
+    imgPreview = new CImageView;
     imgPreview->setObjectName(QStringLiteral("imgPreview"));
-    imgPreview->setAlignment(Qt::AlignCenter);
-    pnlPreviewImage = new QScrollArea;
-    pnlPreviewImage->setObjectName(QStringLiteral("pnlPreviewImage"));
-    pnlPreviewImage->setWidgetResizable(true);
-    pnlPreviewImage->setFrameShape(QFrame::NoFrame);
-    pnlPreviewImage->setWidget(imgPreview);
 
     stkPreview = new QStackedWidget;
     stkPreview->setObjectName(QStringLiteral("stkPreview"));
     stkPreview->addWidget(lblPreviewEmpty);
     stkPreview->addWidget(txtPreview);
-    stkPreview->addWidget(pnlPreviewImage);
+    stkPreview->addWidget(imgPreview);
 
     auto *lpLayout = new QVBoxLayout(this);
     lpLayout->setContentsMargins(4, 2, 0, 0);
@@ -124,12 +148,12 @@ void GCFPreviewPane::ShowPreview(const QString &sName, SItemPreview Preview)
         return;
     case EPreviewKind::Image:
         txtPreview->clear();
-        ShowImage();
-        stkPreview->setCurrentWidget(pnlPreviewImage);
+        imgPreview->SetImage(Image);
+        stkPreview->setCurrentWidget(imgPreview);
         return;
     case EPreviewKind::Text:
     case EPreviewKind::Hex:
-        imgPreview->clear();
+        imgPreview->SetImage(QImage());
         // Text wraps at the pane's edge; a hex dump keeps its columns.
         txtPreview->setLineWrapMode(eKind == EPreviewKind::Text ? QPlainTextEdit::WidgetWidth
                                                                 : QPlainTextEdit::NoWrap);
@@ -175,26 +199,8 @@ void GCFPreviewPane::ClearPreview()
     lblPreviewNote->setVisible(false);
     lblPreviewDamage->setVisible(false);
     txtPreview->clear();
-    imgPreview->clear();
+    imgPreview->SetImage(QImage());
     stkPreview->setCurrentWidget(lblPreviewEmpty);
-}
-
-void GCFPreviewPane::resizeEvent(QResizeEvent *lpEvent)
-{
-    QWidget::resizeEvent(lpEvent);
-    if (eKind == EPreviewKind::Image)
-        ShowImage();
-}
-
-void GCFPreviewPane::ShowImage()
-{
-    // A picture larger than the pane is shown whole, scaled down; a smaller
-    // one at its own size.
-    const QSize Room = pnlPreviewImage->viewport()->size();
-    QImage Shown = Image;
-    if (!Room.isEmpty() && (Image.width() > Room.width() || Image.height() > Room.height()))
-        Shown = Image.scaled(Room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    imgPreview->setPixmap(QPixmap::fromImage(Shown));
 }
 
 const QList<QByteArray> &GCFPreviewPane::ReadableImageFormats()

@@ -11,7 +11,6 @@
 
 class QLabel;
 class QPlainTextEdit;
-class QScrollArea;
 class QStackedWidget;
 
 namespace Larkspur
@@ -30,21 +29,18 @@ public:
     // Nothing selected, or a folder: the pane says how to fill it.
     void ClearPreview();
 
-    // What the pane shows now (for the window's tests and its status).
+    // What the pane shows now, and the picture it decoded.
     EPreviewKind GetKind() const { return eKind; }
+    const QImage &GetImage() const { return Image; }
 
     // The formats the window decodes pictures in (QImageReader's list).
     static const QList<QByteArray> &ReadableImageFormats();
     // Whether bytes of a file are a picture the pane shows as one.
     static bool IsImage(QByteArrayView Head, const QString &sName);
 
-protected:
-    void resizeEvent(QResizeEvent *lpEvent) override;
-
 private:
     // Decodes the picture into Image; false when the bytes hold none.
     bool DecodeImage(const QString &sName, const QByteArray &Bytes, QByteArray &sFormat);
-    void ShowImage();
 
     QLabel *lblPreviewName = nullptr;
     QLabel *lblPreviewNote = nullptr;
@@ -52,9 +48,9 @@ private:
     QStackedWidget *stkPreview = nullptr;
     QLabel *lblPreviewEmpty = nullptr;
     QPlainTextEdit *txtPreview = nullptr;
-    QScrollArea *pnlPreviewImage = nullptr;
-    QLabel *imgPreview = nullptr;
-    QImage Image;  // the decoded picture, scaled again when the pane resizes
+    class CImageView;
+    CImageView *imgPreview = nullptr;
+    QImage Image;  // the decoded picture
     EPreviewKind eKind = EPreviewKind::None;
 };
 

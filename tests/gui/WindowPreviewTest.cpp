@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QSplitter>
 #include <QTextEdit>
 
@@ -164,9 +163,12 @@ TEST_F(WindowPreviewTest, ShowsTextPicturesAndHexOfTheSelectedFile)
     {
         SelectFile(QLatin1String(Picture.szName));
         ExpectKind(Larkspur::EPreviewKind::Image);
-        EXPECT_TRUE(Shows("pnlPreviewImage"));
+        EXPECT_TRUE(Shows("imgPreview"));
         EXPECT_EQ(Label("lblPreviewNote"), QLatin1String(Picture.szNote));
-        EXPECT_EQ(Child<QLabel>("imgPreview")->pixmap().size(), Picture.Size);
+        EXPECT_EQ(Pane()->GetImage().size(), Picture.Size);
+        // Both pictures are filled with one colour, drawn in the pane's middle.
+        const QImage Shown = Child<QWidget>("imgPreview")->grab().toImage();
+        EXPECT_EQ(QColor(Shown.pixel(Shown.rect().center())), QColor(30, 120, 200)) << Picture.szName;
     }
 
     // A name that promises a picture the bytes do not hold.
