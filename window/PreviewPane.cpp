@@ -9,7 +9,12 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace Larkspur
 {
@@ -99,6 +104,9 @@ GCFPreviewPane::GCFPreviewPane(QWidget *lpParent) : QWidget(lpParent)
     // The document grows by the blocks of the text handed to it; undo would
     // keep a second copy of it.
     txtPreview->setUndoRedoEnabled(false);
+    tmrText = new QTimer(this);
+    tmrText->setInterval(0);
+    connect(tmrText, &QTimer::timeout, this, [this] { AppendTextPiece(); });
 
     imgPreview = new CImageView;
     imgPreview->setObjectName(QStringLiteral("imgPreview"));
@@ -122,6 +130,8 @@ GCFPreviewPane::GCFPreviewPane(QWidget *lpParent) : QWidget(lpParent)
 void GCFPreviewPane::ShowPreview(const QString &sName, SItemPreview Preview)
 {
     Image = QImage();
+    tmrText->stop();
+    sPendingText = QString();
     if (Preview.eKind == EPreviewKind::Image)
     {
         QByteArray sFormat;
@@ -160,10 +170,45 @@ void GCFPreviewPane::ShowPreview(const QString &sName, SItemPreview Preview)
         // The dump's last line end would show as one more, empty line.
         if (eKind == EPreviewKind::Hex && Preview.sText.endsWith(QLatin1Char('\n')))
             Preview.sText.chop(1);
-        txtPreview->setPlainText(Preview.sText);
+        sPendingText = std::move(Preview.sText);
+        txtPreview->setPlainText(TakeTextPiece());
+        if (!sPendingText.isEmpty())
+            tmrText->start();
         stkPreview->setCurrentWidget(txtPreview);
         return;
     }
+}
+
+QString GCFPreviewPane::TakeTextPiece()
+{
+    qsizetype iLength = std::min(TEXT_PIECE, sPendingText.size());
+    if (iLength < sPendingText.size())
+    {
+        const qsizetype iLineEnd = sPendingText.lastIndexOf(QLatin1Char('\n'), iLength - 1);
+        if (iLineEnd > 0)
+            iLength = iLineEnd + 1;
+        else if (sPendingText.at(iLength - 1).isHighSurrogate())
+            --iLength;  // a character is never cut in two
+    }
+    QString sPiece = sPendingText.left(iLength);
+    sPendingText.remove(0, iLength);
+    if (sPendingText.isEmpty())
+        sPendingText = QString();  // gives the memory back
+    return sPiece;
+}
+
+void GCFPreviewPane::AppendTextPiece()
+{
+    if (sPendingText.isEmpty())
+    {
+        tmrText->stop();
+        return;
+    }
+    // Added at the end without moving the view's cursor, so the text stays
+    // where the user scrolled it.
+    QTextCursor End(txtPreview->document());
+    End.movePosition(QTextCursor::End);
+    End.insertText(TakeTextPiece());
 }
 
 bool GCFPreviewPane::DecodeImage(const QString &sName, const QByteArray &Bytes, QByteArray &sFormat)
@@ -192,6 +237,8 @@ bool GCFPreviewPane::DecodeImage(const QString &sName, const QByteArray &Bytes, 
 
 void GCFPreviewPane::ClearPreview()
 {
+    tmrText->stop();
+    sPendingText = QString();
     eKind = EPreviewKind::None;
     Image = QImage();
     lblPreviewName->clear();

@@ -12,6 +12,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QStackedWidget;
+class QTimer;
 
 namespace Larkspur
 {
@@ -32,6 +33,13 @@ public:
     // What the pane shows now, and the picture it decoded.
     EPreviewKind GetKind() const { return eKind; }
     const QImage &GetImage() const { return Image; }
+    // True while the text is still being handed to its view.
+    bool IsLoadingText() const { return !sPendingText.isEmpty(); }
+
+    // Text handed to the view at once, and then per turn of the event loop:
+    // laying out a MiB of text takes tens of milliseconds, and the file
+    // shows after the first piece.
+    static constexpr qsizetype TEXT_PIECE = 32768;
 
     // The formats the window decodes pictures in (QImageReader's list).
     static const QList<QByteArray> &ReadableImageFormats();
@@ -41,6 +49,9 @@ public:
 private:
     // Decodes the picture into Image; false when the bytes hold none.
     bool DecodeImage(const QString &sName, const QByteArray &Bytes, QByteArray &sFormat);
+    // The next piece of sPendingText, ending after a line end where there is one.
+    QString TakeTextPiece();
+    void AppendTextPiece();
 
     QLabel *lblPreviewName = nullptr;
     QLabel *lblPreviewNote = nullptr;
@@ -51,6 +62,8 @@ private:
     class CImageView;
     CImageView *imgPreview = nullptr;
     QImage Image;  // the decoded picture
+    QString sPendingText;  // what the text view has yet to get
+    QTimer *tmrText = nullptr;
     EPreviewKind eKind = EPreviewKind::None;
 };
 

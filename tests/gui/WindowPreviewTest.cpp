@@ -56,7 +56,8 @@ SItem PreviewTree()
                  SItem::File("logo.png", PictureBytes("PNG")), SItem::File("sky.tga", TgaBytes(20, 10)),
                  SItem::File("fake.png", "not a picture"),
                  SItem::File("broken.bin", GcfBuilder::PatternData(3 * 8192, 4)), SItem::Folder("maps"),
-                 SItem::File("big.bin", GcfBuilder::PatternData(12u << 20, 5))});
+                 SItem::File("big.bin", GcfBuilder::PatternData(12u << 20, 5)),
+                 SItem::File("long.txt", GcfBuilder::PatternText(3u << 20, "long.txt"))});
 }
 
 class WindowPreviewTest : public WindowTest
@@ -181,12 +182,22 @@ TEST_F(WindowPreviewTest, ShowsTextPicturesAndHexOfTheSelectedFile)
     EXPECT_TRUE(Shows("lblPreviewDamage"));
     EXPECT_EQ(Label("lblPreviewDamage"),
               QStringLiteral("Damaged data (data block index out of range): the preview ends after 8,192 bytes."));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Pane()->IsLoadingText(); }));
     EXPECT_EQ(PreviewText().count(QLatin1Char('\n')) + 1, 8192 / 16);
 
     // A large file shows its first bytes at once.
     SelectFile(QStringLiteral("big.bin"));
     ExpectKind(Larkspur::EPreviewKind::Hex);
     EXPECT_EQ(Label("lblPreviewNote"), QStringLiteral("Showing the first 64.00 KB of 12.00 MB."));
+
+    // A long text shows its first piece at once, then the rest of its first
+    // MiB as the window's events go on.
+    SelectFile(QStringLiteral("long.txt"));
+    EXPECT_TRUE(Pane()->IsLoadingText());
+    EXPECT_LT(PreviewText().size(), 1 << 20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Pane()->IsLoadingText(); }));
+    EXPECT_EQ(PreviewText(), QString::fromStdString(GcfBuilder::PatternText(1u << 20, "long.txt")));
+    EXPECT_EQ(Label("lblPreviewNote"), QStringLiteral("Showing the first 1.00 MB of 3.00 MB."));
 
     // A folder, or nothing, empties the pane.
     SelectFile(QStringLiteral("maps"));
