@@ -1,6 +1,7 @@
 #include "cli/CliCommandLine.h"
 
 #include "cli/BrowseCommands.h"
+#include "cli/DataCommands.h"
 #include "cli/ExtractCommand.h"
 
 #include "Version.h"
@@ -38,6 +39,7 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
     std::string sText;
     std::vector<std::string> Items;
     std::string sOutputDirectory;
+    bool bCrc32 = false;
 
     CLI::App *Info = App.add_subcommand("info", "Show the archive's version, size, blocks and counts.");
     Info->add_option("ARCHIVE", sArchive, "The GCF file")->required();
@@ -65,6 +67,16 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
         ->check(CLI::Validator(
             [](std::string &sValue) { return sValue.empty() ? std::string("the folder's name is empty") : std::string(); },
             "FOLDER", "not empty"));
+
+    CLI::App *Hash = App.add_subcommand("hash", "Print the SHA-256 of every file below the items (default: the whole "
+                                                "archive) as sha256sum does, with the paths extract writes.");
+    Hash->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Hash->add_option("ITEM", Items, "The items' locations, such as root/maps");
+    Hash->add_flag("--crc32", bCrc32, "Print each file's CRC32 (8 hexadecimal digits) instead");
+
+    CLI::App *Cat = App.add_subcommand("cat", "Write one file's data to standard output.");
+    Cat->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Cat->add_option("ITEM", sText, "The file's location, such as root/maps/x.bsp")->required();
 
     std::vector<const char *> Argv{"larkspur-cli"};
     for (const std::string &sArgument : Arguments)
@@ -98,6 +110,10 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
         const std::string sFolder = sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory;
         return RunExtractCommand(Context, sArchive, Items, sFolder);
     }
+    if (*Hash)
+        return RunHashCommand(Context, sArchive, Items, bCrc32);
+    if (*Cat)
+        return RunCatCommand(Context, sArchive, sText);
     return CLI_EXIT_USAGE;
 }
 

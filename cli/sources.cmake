@@ -5,5 +5,6 @@ set(CLI_SOURCES
   cli/CliArchive.cpp
   cli/CliCommandLine.cpp
   cli/CProcessOutput.cpp
+  cli/DataCommands.cpp
   cli/ExtractCommand.cpp
 )

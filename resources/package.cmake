@@ -17,7 +17,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Shell Execute hands files to xdg-open; without it the window says it cannot.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The preview pane shows TGA, TIFF and WebP pictures through Qt's image format
+# plugins; without them such files show as a hex dump.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-image-formats-plugins")
 # The first line of the package's description is the summary above; CPack
 # indents these lines and marks the empty one as a paragraph break.
 set(CPACK_PACKAGE_DESCRIPTION "Larkspur opens the GCF files in which the Steam client keeps a game's files,
