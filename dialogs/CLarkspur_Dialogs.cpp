@@ -65,8 +65,11 @@ void CLarkspur::ShowProperties(uint32_t uiDirectoryIndex)
     std::unique_ptr<CItemChecksums> Checksums;
     if (!GCFFile->IsFolder(uiDirectoryIndex))
         Checksums = std::make_unique<CItemChecksums>(*GCFFile, uiDirectoryIndex);
+    const CItemChecksums *lpChecksums = Checksums.get();  // owned by the dialog from here
     CProperties Properties(GatherProperties(*GCFFile, uiDirectoryIndex), std::move(Checksums), this);
     Desktop.ExecDialog(Properties);
+    if (lpChecksums && lpChecksums->GetState() == EChecksumState::CutShort)
+        ReportArchiveCutShort();
 }
 
 void CLarkspur::btnGCFTreeItemProperties_Click()

@@ -81,8 +81,12 @@ void CLarkspur::UpdatePreview()
         pnlPreview->ClearPreview();
         return;
     }
-    pnlPreview->ShowPreview(Utils::DecodeName(GCFFile->GetDirectoryItemName(*uiItem)),
-                            PreviewItem(*GCFFile, *uiItem, &GCFPreviewPane::IsImage));
+    const SItemPreview Preview = PreviewItem(*GCFFile, *uiItem, &GCFPreviewPane::IsImage);
+    pnlPreview->ShowPreview(Utils::DecodeName(GCFFile->GetDirectoryItemName(*uiItem)), Preview);
+    // The pane shows what could be read; an archive cut short under the
+    // read is then closed, as after any other read that meets the loss.
+    if (Preview.bCutShort)
+        ReportArchiveCutShort();
 }
 
 void CLarkspur::ClearPreview()

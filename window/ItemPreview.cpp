@@ -20,6 +20,7 @@ struct SItemStart
 {
     QByteArray Bytes;
     QString sDamage;
+    bool bCutShort = false;
 };
 
 QString DamageText(const QString &sReason, uint64_t uiRead)
@@ -43,27 +44,19 @@ SItemStart ReadStart(const CGCF &GCFFile, uint32_t uiDirectoryIndex, uint32_t ui
         return Start;
     }
 
-    // Read a page at a time, so that a file cut short under the read still
-    // shows every byte before the cut.
-    constexpr size_t PAGE_BYTES = 4096;
+    // A file cut short under the read still gives every byte before the cut.
     Start.Bytes.resize(qsizetype(Data.GetSize()));
     size_t uiRead = 0;
-    bool bRead = true;
-    while (bRead && uiRead < size_t(Start.Bytes.size()))
-    {
-        size_t uiChunk = 0;
-        bRead = Data.Read(GCFFile, uiRead, Start.Bytes.data() + uiRead,
-                          std::min(PAGE_BYTES, size_t(Start.Bytes.size()) - uiRead), uiChunk);
-        uiRead += uiChunk;
-        if (uiChunk == 0)
-            break;
-    }
+    const bool bRead = Data.Read(GCFFile, 0, Start.Bytes.data(), size_t(Start.Bytes.size()), uiRead);
     Start.Bytes.resize(qsizetype(uiRead));
     // Where the walk stopped at the bytes asked for, "more data" only says
     // that the item goes on.
     const bool bWalkSound = eWalk == EDataWalk::Complete || (eWalk == EDataWalk::TooLong && uiCap < uiItemSize);
     if (!bRead || eWalk == EDataWalk::CutShort)
+    {
         Start.sDamage = DamageText(QLatin1String(DataWalkReason(EDataWalk::CutShort)), uiRead);
+        Start.bCutShort = true;
+    }
     else if (!bWalkSound)
         Start.sDamage = DamageText(QLatin1String(DataWalkReason(eWalk)), uiRead);
     else if (uiRead < uiCap)
@@ -148,6 +141,7 @@ SItemPreview PreviewItem(const CGCF &GCFFile, uint32_t uiDirectoryIndex, const F
         Start = ReadStart(GCFFile, uiDirectoryIndex, uiItemSize, TEXT_BYTES);
     }
     Preview.sDamage = Start.sDamage;
+    Preview.bCutShort = Start.bCutShort;
     SetTextOrHex(Preview, Start.Bytes);
     return Preview;
 }

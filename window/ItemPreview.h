@@ -38,6 +38,7 @@ struct SItemPreview
     QByteArray Image;  // Image: the file's bytes, for the window to decode
     QString sNote;     // "Showing the first 64.00 KB of 3.50 MB.", "Empty file.", or ""
     QString sDamage;   // why the bytes shown end early (the pane shows it in red), or ""
+    bool bCutShort = false;  // the archive's file was cut short under the read
     uint64_t uiItemSize = 0;
 };
 
