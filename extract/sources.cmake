@@ -2,6 +2,7 @@
 list(APPEND LOGIC_SOURCES
   extract/CExtractCommand.cpp
   extract/CExtraction.cpp
+  extract/CMountTree.cpp
   extract/COutputFile.cpp
 )
 list(APPEND GUI_SOURCES
