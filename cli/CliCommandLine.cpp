@@ -2,6 +2,7 @@
 
 #include "cli/BrowseCommands.h"
 #include "cli/ExtractCommand.h"
+#include "cli/MountCommand.h"
 
 #include "Version.h"
 
@@ -66,6 +67,16 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
             [](std::string &sValue) { return sValue.empty() ? std::string("the folder's name is empty") : std::string(); },
             "FOLDER", "not empty"));
 
+    std::string sMountPoint;
+    bool bForeground = false;
+    CLI::App *Mount = App.add_subcommand(
+        "mount", std::string("Show the archive as a read-only folder at MOUNTPOINT until it is unmounted "
+                             "(fusermount3 -u MOUNTPOINT).") +
+                     (MountingAvailable() ? "" : " Not available in this build."));
+    Mount->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Mount->add_option("MOUNTPOINT", sMountPoint, "An existing folder; the archive shows as MOUNTPOINT/root")->required();
+    Mount->add_flag("-f,--foreground", bForeground, "Stay in the foreground; Ctrl+C unmounts");
+
     std::vector<const char *> Argv{"larkspur-cli"};
     for (const std::string &sArgument : Arguments)
         Argv.push_back(sArgument.c_str());
@@ -98,6 +109,8 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
         const std::string sFolder = sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory;
         return RunExtractCommand(Context, sArchive, Items, sFolder);
     }
+    if (*Mount)
+        return RunMountCommand(Context, sArchive, sMountPoint, bForeground);
     return CLI_EXIT_USAGE;
 }
 
