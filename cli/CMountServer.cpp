@@ -1,6 +1,7 @@
 #include "cli/CMountServer.h"
 
 #include "archive/CItemData.h"
+#include "window/ShownText.h"
 
 #define FUSE_USE_VERSION 312
 #include <fuse_lowlevel.h>
@@ -36,10 +37,13 @@ constexpr double CACHE_SECONDS = 365.0 * 24 * 3600;
 // in front of ours.
 constexpr size_t MAX_REPLY_PIECES = IOV_MAX - 1;
 
-// Where each byte of a file's data lies, worked out at its first read and
-// kept for the life of the mount, so that every read at any offset is one
-// search. Files are never opened in the server (see OnOpen), so this lives
-// with the file's node rather than with an open file.
+// Where each byte of a file's data lies: worked out at a file's first read
+// and, for a file that takes more than one read, kept for the life of the
+// mount, so that each further read at any offset is one search. Files are
+// never opened in the server (see OnOpenNothing), so this lives with the
+// file's node rather than with an open file. A small file is described
+// afresh at each read, which costs little and keeps the memory held
+// bounded by the number of data blocks, however many files are read.
 class CDataCache
 {
 public:
@@ -53,14 +57,17 @@ public:
     CDataCache &operator=(const CDataCache &) = delete;
 
     // Reads may come on several threads at once: whoever finishes first
-    // publishes its description, the others drop theirs.
-    const CItemData &Get(const CGCF &GCF, uint32_t uiDirectoryIndex)
+    // publishes its description, the others drop theirs. Scratch holds the
+    // description of a file that is not kept.
+    const CItemData &Get(const CGCF &GCF, uint32_t uiDirectoryIndex, CItemData &Scratch)
     {
         std::atomic<const CItemData *> &Item = Items[uiDirectoryIndex];
         if (const CItemData *lpKnown = Item.load(std::memory_order_acquire))
             return *lpKnown;
-        auto Data = std::make_unique<CItemData>();
-        Data->DescribeItem(GCF, uiDirectoryIndex);
+        Scratch.DescribeItem(GCF, uiDirectoryIndex);
+        if (Scratch.GetSize() <= KEPT_FROM_BYTES)
+            return Scratch;
+        auto Data = std::make_unique<CItemData>(std::move(Scratch));
         const CItemData *lpExpected = nullptr;
         if (Item.compare_exchange_strong(lpExpected, Data.get(), std::memory_order_acq_rel))
             return *Data.release();
@@ -68,6 +75,9 @@ public:
     }
 
 private:
+    // The kernel asks for 128 KiB at a time as it reads ahead.
+    static constexpr uint64_t KEPT_FROM_BYTES = 128 << 10;
+
     std::vector<std::atomic<const CItemData *>> Items;
 };
 
@@ -116,6 +126,12 @@ void FillEntry(const SServer &Server, uint64_t uiNode, fuse_entry_param &Entry)
     FillStat(Server, uiNode, Entry.attr);
 }
 
+// The knobs left alone, and why: reads may already be as large as the
+// kernel makes them (libfuse offers 1 MiB requests; the kernel's read-ahead
+// of 128 KiB decides for buffered reads); nothing is written, so big writes
+// and write-back caching do not apply; and splicing would only help replies
+// from a descriptor, whose short read on an archive cut short underneath
+// would tell the kernel that the file ends there instead of failing.
 void OnInit(void *, fuse_conn_info *Connection)
 {
     // Every listing with its attributes: `ls -l`, `cp -r` and `find` then
@@ -287,7 +303,8 @@ void OnRead(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffset,
         return;
     }
     const uint64_t uiBytes = std::min<uint64_t>(uiSize, uiFileSize - uiOffset);
-    const CItemData &Data = Server.DataCache.Get(Server.GCF, uiIndex);
+    thread_local CItemData Scratch;
+    const CItemData &Data = Server.DataCache.Get(Server.GCF, uiIndex, Scratch);
     // Bytes that a damaged chain cannot supply, and those of an archive cut
     // short, are an error for the whole read: a short answer would tell the
     // kernel that the file ends there.
@@ -375,7 +392,7 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
     ::fstat(GCF.GetFileDescriptor(), &ArchiveStat);
     SServer Server{GCF, Tree, ArchiveStat.st_mtim, ::getuid(), ::getgid(), CDataCache(GCF.GetItemCount())};
 
-    // Read-only for the kernel too; the modes hold for everyone, and the
+    // Read-only for the kernel too, which checks the modes itself; the
     // archive's path shows as the mount's source. auto_unmount: should this
     // process ever die without unmounting (killed, out of memory), the
     // helper fusermount3 unmounts, so no dead mount stays behind.
@@ -396,7 +413,7 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
     fuse_opt_free_args(&Arguments);
     if (Session.lpSession == nullptr)
     {
-        Context.Output.WriteError("Could not mount " + Options.sArchive + ".\n");
+        Context.Output.WriteError("Could not mount " + ShownText(Options.sArchive) + ".\n");
         return CLI_EXIT_FAILED;
     }
     Session.bSignalHandlers = fuse_set_signal_handlers(Session.lpSession) == 0;
@@ -405,7 +422,8 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
     const std::string sMountPoint = std::filesystem::canonical(Options.sMountPoint, Error).string();
     if (Error || fuse_session_mount(Session.lpSession, sMountPoint.c_str()) != 0)
     {
-        Context.Output.WriteError("Could not mount " + Options.sArchive + " on " + Options.sMountPoint + ".\n");
+        Context.Output.WriteError("Could not mount " + ShownText(Options.sArchive) + " on " + ShownText(Options.sMountPoint) +
+                                  ".\n");
         return CLI_EXIT_FAILED;
     }
     Session.bMounted = true;
