@@ -19,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace Larkspur
@@ -431,8 +432,12 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
     std::fflush(nullptr);
     fuse_daemonize(Options.bForeground ? 1 : 0);
 
+    // Several readers, and the kernel's read-ahead, keep more than one
+    // request in flight; but a worker more than there are cores only adds a
+    // wake-up on a busy core to each round trip (measured: 4 workers on 2
+    // cores read 10,000 files slower than 2).
     fuse_loop_config *lpConfig = fuse_loop_cfg_create();
-    fuse_loop_cfg_set_max_threads(lpConfig, 4);
+    fuse_loop_cfg_set_max_threads(lpConfig, std::max(2u, std::thread::hardware_concurrency()));
     // The loop ends with 0 when the file system was unmounted, with the
     // signal's number for Ctrl+C, SIGTERM or SIGHUP (the usual ways to stop
     // a mount in the foreground), and below 0 when the device failed.

@@ -60,7 +60,7 @@ bool CMountTree::Build(const CGCF &GCF)
     const uint32_t uiItemCount = GCF.GetItemCount();
     Names.assign(uiItemCount, {});
     Shown.assign(uiItemCount, 0);
-    Folder.assign(uiItemCount, 0);
+    FolderFlags.assign(uiItemCount, 0);
     Parents.assign(uiItemCount, 0);
     Folders.assign(uiItemCount, {});
     std::vector<uint8_t> Verdicts(uiItemCount, NAME_FINE);
@@ -72,7 +72,7 @@ bool CMountTree::Build(const CGCF &GCF)
     {
         const uint32_t uiIndex = Item.uiDirectoryIndex;
         Names[uiIndex] = GCF.GetDirectoryItemName(uiIndex);
-        Folder[uiIndex] = GCF.IsFolder(uiIndex) ? 1 : 0;
+        FolderFlags[uiIndex] = GCF.IsFolder(uiIndex) ? 1 : 0;
         if (Item.uiParentSlot == SDirectoryWalkItem::NO_PARENT_SLOT)
             continue;  // the root, always "root"
         Parents[uiIndex] = ParentOf(Item);
@@ -144,7 +144,7 @@ bool CMountTree::Build(const CGCF &GCF)
             continue;
         }
         Shown[uiIndex] = 1;
-        if (Folder[uiIndex] != 0)
+        if (FolderFlags[uiIndex] != 0)
             Folders[uiParent].uiSubfolders++;
     }
     return bComplete;
@@ -159,7 +159,7 @@ bool CMountTree::IsShown(uint64_t uiNode) const
 
 bool CMountTree::IsFolder(uint64_t uiNode) const
 {
-    return uiNode == TOP_NODE || (IsShown(uiNode) && Folder[DirectoryIndexOf(uiNode)] != 0);
+    return uiNode == TOP_NODE || (IsShown(uiNode) && FolderFlags[DirectoryIndexOf(uiNode)] != 0);
 }
 
 std::span<const uint32_t> CMountTree::GetChildren(uint64_t uiFolderNode) const
@@ -175,7 +175,7 @@ std::span<const uint32_t> CMountTree::GetChildren(uint64_t uiFolderNode) const
 uint32_t CMountTree::GetSubfolderCount(uint64_t uiFolderNode) const
 {
     if (uiFolderNode == TOP_NODE)
-        return Shown.empty() ? 0 : 1;
+        return IsFolder(NodeOf(0)) ? 1 : 0;
     return IsFolder(uiFolderNode) ? Folders[DirectoryIndexOf(uiFolderNode)].uiSubfolders : 0;
 }
 

@@ -91,7 +91,7 @@ private:
 
     std::vector<std::string_view> Names;  // per directory index; the reader keeps the bytes
     std::vector<uint8_t> Shown;           // per directory index
-    std::vector<uint8_t> Folder;          // per directory index
+    std::vector<uint8_t> FolderFlags;     // per directory index: 1 for a folder
     std::vector<uint32_t> Parents;        // per directory index reached
     std::vector<SFolder> Folders;         // per directory index
     std::vector<uint32_t> Children;
