@@ -29,18 +29,7 @@ using GcfBuilder::SItem;
 namespace
 {
 
-std::string WhyMountingFails()
-{
-    if (!Larkspur::MountingAvailable())
-        return "this build has no FUSE 3";
-    const int iDevice = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
-    if (iDevice < 0)
-        return std::string("/dev/fuse is not usable (") + std::strerror(errno) + ")";
-    ::close(iDevice);
-    if (std::system("command -v fusermount3 >/dev/null 2>&1") != 0)
-        return "fusermount3 is missing (apt-get install fuse3)";
-    return "";
-}
+std::string WhyMountingFails();
 
 #define SKIP_UNLESS_MOUNTABLE()                                                                                        \
     if (const std::string sWhy = WhyMountingFails(); !sWhy.empty())                                                    \
@@ -97,6 +86,35 @@ int RunTool(const std::string &sCommand)
 {
     const int iStatus = std::system(sCommand.c_str());
     return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+}
+
+// Why no archive can be mounted here ("" when one can): a build without
+// FUSE, no usable /dev/fuse or fusermount3, or a mount that the system
+// refuses (a container without the right to mount). Tried once.
+std::string WhyMountingFails()
+{
+    static const std::string sWhy = []() -> std::string
+    {
+        if (!Larkspur::MountingAvailable())
+            return "this build has no FUSE 3";
+        const int iDevice = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+        if (iDevice < 0)
+            return std::string("/dev/fuse is not usable (") + std::strerror(errno) + ")";
+        ::close(iDevice);
+        if (RunTool("command -v fusermount3 >/dev/null 2>&1") != 0)
+            return "fusermount3 is missing (apt-get install fuse3)";
+        CTempDir Temp;
+        ::mkdir((Temp / "mnt").c_str(), 0755);
+        if (!GcfBuilder::WriteFile(Temp / "probe.gcf", GcfBuilder::Build(SItem::Folder("root")).Bytes))
+            return "no archive could be written";
+        const bool bMounted = RunTool(std::string(LARKSPUR_CLI_PATH) + " mount '" + (Temp / "probe.gcf") + "' '" +
+                                      (Temp / "mnt") + "' </dev/null >/dev/null 2>'" + (Temp / "stderr") + "'") == 0;
+        if (!bMounted)
+            return "larkspur-cli mount failed: " + ReadFile(Temp / "stderr");
+        RunTool("fusermount3 -u '" + (Temp / "mnt") + "'");
+        return "";
+    }();
+    return sWhy;
 }
 
 // larkspur-cli mount, in the foreground in a child process, its stderr kept
@@ -413,6 +431,22 @@ TEST(Mount, UnsafeNamesAndSecondNamesAreLeftOutAndReportedOnce)
     EXPECT_EQ(ReadFile(Temp / "stderr"), "Left out \\root\\.. (unsafe name).\n"
                                          "Left out \\root\\ok (a second item of this name in the folder).\n"
                                          "Left out \\root\\x/?[2J (unsafe name).\n");
+}
+
+TEST(Mount, ADamagedDirectoryShowsWhatLiesBeforeTheDamage)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    // The last item of the root leads back to the first: a loop.
+    WriteArchive(Temp / "archive.gcf", SItem::Folder("root", {SItem::File("one", "1"), SItem::File("two", "2")}), {},
+                 [](SArchive &Archive) { GcfBuilder::SetDirectoryField(Archive, 2, GcfBuilder::EDirField::NextSibling, 1); });
+    CMount Mount(Temp / "archive.gcf", Temp / "mnt", Temp / "stderr");
+    ASSERT_TRUE(Mount.Mounted());
+    EXPECT_EQ(ListTree(Mount.sMountPoint), (SStrings{"root", "root/one", "root/two"}));
+    EXPECT_EQ(ReadFile(Mount.sMountPoint + "/root/two"), "2");
+    EXPECT_EQ(Mount.Unmount(), 0);
+    EXPECT_EQ(ReadFile(Temp / "stderr"),
+              "The archive's directory is damaged: only the items before the damage are shown.\n");
 }
 
 TEST(Mount, EveryWayToStopUnmountsAndLeavesNoProcess)
