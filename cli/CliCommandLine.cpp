@@ -3,6 +3,7 @@
 #include "cli/BrowseCommands.h"
 #include "cli/DataCommands.h"
 #include "cli/ExtractCommand.h"
+#include "cli/MountCommand.h"
 
 #include "Version.h"
 
@@ -78,6 +79,16 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
     Cat->add_option("ARCHIVE", sArchive, "The GCF file")->required();
     Cat->add_option("ITEM", sText, "The file's location, such as root/maps/x.bsp")->required();
 
+    std::string sMountPoint;
+    bool bForeground = false;
+    CLI::App *Mount = App.add_subcommand(
+        "mount", std::string("Show the archive as a read-only folder at MOUNTPOINT until it is unmounted "
+                             "(fusermount3 -u MOUNTPOINT).") +
+                     (MountingAvailable() ? "" : " Not available in this build."));
+    Mount->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Mount->add_option("MOUNTPOINT", sMountPoint, "An existing folder; the archive shows as MOUNTPOINT/root")->required();
+    Mount->add_flag("-f,--foreground", bForeground, "Stay in the foreground; Ctrl+C unmounts");
+
     std::vector<const char *> Argv{"larkspur-cli"};
     for (const std::string &sArgument : Arguments)
         Argv.push_back(sArgument.c_str());
@@ -114,6 +125,8 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
         return RunHashCommand(Context, sArchive, Items, bCrc32);
     if (*Cat)
         return RunCatCommand(Context, sArchive, sText);
+    if (*Mount)
+        return RunMountCommand(Context, sArchive, sMountPoint, bForeground);
     return CLI_EXIT_USAGE;
 }
 

@@ -7,4 +7,9 @@ set(CLI_SOURCES
   cli/CProcessOutput.cpp
   cli/DataCommands.cpp
   cli/ExtractCommand.cpp
+  cli/MountCommand.cpp
+)
+# The FUSE server of the mount command, where libfuse3 is there.
+set(CLI_FUSE_SOURCES
+  cli/CMountServer.cpp
 )
