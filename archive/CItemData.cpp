@@ -167,6 +167,22 @@ EDataWalk CItemData::Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t u
     }
 }
 
+size_t CItemData::ReadUpToLoss(const CGCF &GCF, uint64_t uiFileOffset, uint8_t *lpTarget, size_t uiBytes)
+{
+    // A page is the unit that can be lost; the mapping starts on a page.
+    constexpr uint64_t PAGE = 4096;
+    size_t uiCopied = 0;
+    while (uiCopied < uiBytes)
+    {
+        const uint64_t uiAt = uiFileOffset + uiCopied;
+        const size_t uiStep = static_cast<size_t>(std::min<uint64_t>(PAGE - uiAt % PAGE, uiBytes - uiCopied));
+        if (!GCF.ReadFileBytes(uiAt, lpTarget + uiCopied, uiStep))
+            break;
+        uiCopied += uiStep;
+    }
+    return uiCopied;
+}
+
 bool CItemData::Read(const CGCF &GCF, uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const
 {
     uiRead = 0;
@@ -184,7 +200,13 @@ bool CItemData::Read(const CGCF &GCF, uint64_t uiOffset, void *lpBuffer, size_t 
             break;
         const size_t uiChunk = static_cast<size_t>(std::min<uint64_t>(Run->uiLength - uiWithin, uiBytes - uiRead));
         if (!GCF.ReadFileBytes(Run->uiFileOffset + uiWithin, lpTarget + uiRead, uiChunk))
+        {
+            // The file was cut short somewhere under this run: the pages
+            // before the lost one still read, so the bytes the caller gets
+            // reach right up to the loss (a mount answers a read with them).
+            uiRead += ReadUpToLoss(GCF, Run->uiFileOffset + uiWithin, lpTarget + uiRead, uiChunk);
             return false;
+        }
         uiRead += uiChunk;
     }
     return true;

@@ -76,11 +76,14 @@ public:
     // Copies up to uiBytes of the item's data from uiOffset into lpBuffer,
     // stopping at the end of the described bytes; uiRead counts the bytes
     // copied. False when the file was cut short under them (uiRead then
-    // counts those copied before).
+    // counts those copied before the first lost page).
     bool Read(const CGCF &GCF, uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const;
 
 private:
     void AddStep(uint64_t uiFileOffset, uint64_t uiLength);
+    // After a failed copy: copies page by page up to the first lost page and
+    // gives the bytes copied.
+    static size_t ReadUpToLoss(const CGCF &GCF, uint64_t uiFileOffset, uint8_t *lpTarget, size_t uiBytes);
 
     EDataWalk eResult = EDataWalk::NoData;
     uint64_t uiSize = 0;

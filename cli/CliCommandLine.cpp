@@ -1,7 +1,9 @@
 #include "cli/CliCommandLine.h"
 
 #include "cli/BrowseCommands.h"
+#include "cli/DataCommands.h"
 #include "cli/ExtractCommand.h"
+#include "cli/MountCommand.h"
 
 #include "Version.h"
 
@@ -38,6 +40,7 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
     std::string sText;
     std::vector<std::string> Items;
     std::string sOutputDirectory;
+    bool bCrc32 = false;
 
     CLI::App *Info = App.add_subcommand("info", "Show the archive's version, size, blocks and counts.");
     Info->add_option("ARCHIVE", sArchive, "The GCF file")->required();
@@ -65,6 +68,26 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
         ->check(CLI::Validator(
             [](std::string &sValue) { return sValue.empty() ? std::string("the folder's name is empty") : std::string(); },
             "FOLDER", "not empty"));
+
+    CLI::App *Hash = App.add_subcommand("hash", "Print the SHA-256 of every file below the items (default: the whole "
+                                                "archive) as sha256sum does, with the paths extract writes.");
+    Hash->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Hash->add_option("ITEM", Items, "The items' locations, such as root/maps");
+    Hash->add_flag("--crc32", bCrc32, "Print each file's CRC32 (8 hexadecimal digits) instead");
+
+    CLI::App *Cat = App.add_subcommand("cat", "Write one file's data to standard output.");
+    Cat->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Cat->add_option("ITEM", sText, "The file's location, such as root/maps/x.bsp")->required();
+
+    std::string sMountPoint;
+    bool bForeground = false;
+    CLI::App *Mount = App.add_subcommand(
+        "mount", std::string("Show the archive as a read-only folder at MOUNTPOINT until it is unmounted "
+                             "(fusermount3 -u MOUNTPOINT).") +
+                     (MountingAvailable() ? "" : " Not available in this build."));
+    Mount->add_option("ARCHIVE", sArchive, "The GCF file")->required();
+    Mount->add_option("MOUNTPOINT", sMountPoint, "An existing folder; the archive shows as MOUNTPOINT/root")->required();
+    Mount->add_flag("-f,--foreground", bForeground, "Stay in the foreground; Ctrl+C unmounts");
 
     std::vector<const char *> Argv{"larkspur-cli"};
     for (const std::string &sArgument : Arguments)
@@ -98,6 +121,12 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
         const std::string sFolder = sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory;
         return RunExtractCommand(Context, sArchive, Items, sFolder);
     }
+    if (*Hash)
+        return RunHashCommand(Context, sArchive, Items, bCrc32);
+    if (*Cat)
+        return RunCatCommand(Context, sArchive, sText);
+    if (*Mount)
+        return RunMountCommand(Context, sArchive, sMountPoint, bForeground);
     return CLI_EXIT_USAGE;
 }
 

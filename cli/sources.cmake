@@ -5,5 +5,11 @@ set(CLI_SOURCES
   cli/CliArchive.cpp
   cli/CliCommandLine.cpp
   cli/CProcessOutput.cpp
+  cli/DataCommands.cpp
   cli/ExtractCommand.cpp
+  cli/MountCommand.cpp
+)
+# The FUSE server of the mount command, where libfuse3 is there.
+set(CLI_FUSE_SOURCES
+  cli/CMountServer.cpp
 )

@@ -5,6 +5,7 @@
 #include "dialogs/CAbout.h"
 #include "dialogs/CFind.h"
 #include "dialogs/CProperties.h"
+#include "dialogs/ItemChecksums.h"
 #include "dialogs/ItemProperties.h"
 #include "dialogs/Search.h"
 #include "window/GCFTreeNode.h"
@@ -60,8 +61,15 @@ void CLarkspur::FindItems(GCFTreeNode *Node, const QString &sSearchWord)
 
 void CLarkspur::ShowProperties(uint32_t uiDirectoryIndex)
 {
-    CProperties Properties(GatherProperties(*GCFFile, uiDirectoryIndex), this);
+    // A file's checksums are offered, and read only when asked for.
+    std::unique_ptr<CItemChecksums> Checksums;
+    if (!GCFFile->IsFolder(uiDirectoryIndex))
+        Checksums = std::make_unique<CItemChecksums>(*GCFFile, uiDirectoryIndex);
+    const CItemChecksums *lpChecksums = Checksums.get();  // owned by the dialog from here
+    CProperties Properties(GatherProperties(*GCFFile, uiDirectoryIndex), std::move(Checksums), this);
     Desktop.ExecDialog(Properties);
+    if (lpChecksums && lpChecksums->GetState() == EChecksumState::CutShort)
+        ReportArchiveCutShort();
 }
 
 void CLarkspur::btnGCFTreeItemProperties_Click()

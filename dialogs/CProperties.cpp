@@ -1,13 +1,19 @@
 #include "dialogs/CProperties.h"
 
 #include "dialogs/DialogLayout.h"
+#include "dialogs/ItemChecksums.h"
 #include "dialogs/ItemProperties.h"
+#include "window/ConsoleView.h"
 
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -26,6 +32,13 @@ constexpr int LABEL_HEIGHT = 23;
 constexpr int TEXT_BOX_HEIGHT = 13;
 constexpr int TEXT_BOX_INNER_MARGIN = 2;
 constexpr int SEPARATOR_WIDTH = 248;
+// The checksums group box of a file's dialog.
+constexpr int CHECKSUMS_HEIGHT = 136;
+constexpr int SHA256_Y = 68;
+constexpr int SHA256_HEIGHT = 30;
+constexpr int SHA256_LINE_DIGITS = 32;
+constexpr int COMPUTE_Y = 104;
+constexpr int PROGRESS_STEPS = 1000;
 
 QLabel *AddLabel(QWidget *lpParent, const CDialogLayout &Layout, const QString &sName, const QString &sText,
                  QRect Geometry)
@@ -80,7 +93,14 @@ void AddSeparator(QWidget *lpParent, const CDialogLayout &Layout, const QString 
 
 CProperties::CProperties(const QString &sName, const QString &sType, const QString &sLocation, const QString &sSize,
                          const QString &sSizeOnDisk, const QString &sItems, uint32_t uiFlags, QWidget *lpParent)
-    : QDialog(lpParent)
+    : CProperties(sName, sType, sLocation, sSize, sSizeOnDisk, sItems, uiFlags, nullptr, lpParent)
+{
+}
+
+CProperties::CProperties(const QString &sName, const QString &sType, const QString &sLocation, const QString &sSize,
+                         const QString &sSizeOnDisk, const QString &sItems, uint32_t uiFlags,
+                         std::unique_ptr<CItemChecksums> Checksums, QWidget *lpParent)
+    : QDialog(lpParent), Checksums(std::move(Checksums))
 {
     setObjectName(QStringLiteral("CProperties"));
     setWindowTitle(QStringLiteral("Properties"));
@@ -116,7 +136,12 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
             Layout.FitText(Row.sValue, QSize(VALUE_WIDTH, LABEL_HEIGHT));
     }
     Layout.FitButton(QStringLiteral("OK"), QSize(75, 23));
-    setFixedSize(Layout(QSize(282, 328)));
+    if (this->Checksums)
+        FitChecksums(Layout);
+    // The checksums add a group box below the properties, and the button
+    // moves down under it.
+    const int iButtonY = this->Checksums ? 296 + CHECKSUMS_HEIGHT + 8 : 296;
+    setFixedSize(Layout(QSize(282, iButtonY + 32)));
 
     grpProperties = new QGroupBox(QStringLiteral("Properties:"), this);
     grpProperties->setObjectName(QStringLiteral("grpProperties"));
@@ -136,17 +161,132 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->setGeometry(Layout(QRect(200, 296, 75, 23)));
+    btnOK->setGeometry(Layout(QRect(200, iButtonY, 75, 23)));
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    if (this->Checksums)
+        AddChecksums(Layout);
     // The values are for reading: the dialog opens on its one button.
     btnOK->setFocus(Qt::OtherFocusReason);
 }
 
-CProperties::CProperties(const SItemProperties &Properties, QWidget *lpParent)
+CProperties::CProperties(const SItemProperties &Properties, std::unique_ptr<CItemChecksums> Checksums,
+                         QWidget *lpParent)
     : CProperties(Properties.sName, Properties.sType, Properties.sLocation, Properties.sSize,
-                  Properties.sSizeOnDisk, Properties.sItems, Properties.uiFlags, lpParent)
+                  Properties.sSizeOnDisk, Properties.sItems, Properties.uiFlags, std::move(Checksums), lpParent)
 {
+}
+
+CProperties::~CProperties() = default;
+
+void CProperties::FitChecksums(CDialogLayout &Layout)
+{
+    const QFontMetrics Fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    for (const char *szCaption : {"CRC32:", "SHA-256:"})
+        Layout.FitText(QLatin1String(szCaption), QSize(CAPTION_WIDTH, LABEL_HEIGHT));
+    Layout.FitButton(QStringLiteral("Compute"), QSize(75, 23));
+    Layout.FitText(Fixed, QStringLiteral("0").repeated(8), 1, QSize(VALUE_WIDTH, LABEL_HEIGHT));
+    // SHA-256 shows in two lines of 32 digits.
+    Layout.FitText(Fixed, QStringLiteral("0").repeated(SHA256_LINE_DIGITS), 2, QSize(SEPARATOR_WIDTH, SHA256_HEIGHT),
+                   TEXT_BOX_INNER_MARGIN * 2);
+    Layout.FitWrappedText(ChecksumNote("the data holds 4,294,967,295 of 4,294,967,295 bytes"),
+                          QSize(SEPARATOR_WIDTH, SHA256_HEIGHT), 1.5);
+}
+
+void CProperties::AddChecksums(const CDialogLayout &Layout)
+{
+    const QFont Fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    grpChecksums = new QGroupBox(QStringLiteral("Checksums:"), this);
+    grpChecksums->setObjectName(QStringLiteral("grpChecksums"));
+    grpChecksums->setGeometry(Layout(QRect(8, 296, 264, CHECKSUMS_HEIGHT)));
+
+    AddLabel(grpChecksums, Layout, QStringLiteral("lblCrc32Label"), QStringLiteral("CRC32:"),
+             QRect(CAPTION_X, 24, CAPTION_WIDTH, LABEL_HEIGHT));
+    txtCrc32 = AddSelectableValue(grpChecksums, Layout, QStringLiteral("txtCrc32"), QString(), 24);
+    txtCrc32->setFont(Fixed);
+    AddLabel(grpChecksums, Layout, QStringLiteral("lblSha256Label"), QStringLiteral("SHA-256:"),
+             QRect(CAPTION_X, 48, CAPTION_WIDTH, LABEL_HEIGHT));
+
+    // Two lines of 32 digits that copy as one line of 64: the text wraps
+    // at a fixed column, it holds no line break.
+    const QRect ValueRect = Layout(QRect(CAPTION_X, SHA256_Y, SEPARATOR_WIDTH, SHA256_HEIGHT));
+    txtSha256 = new QTextEdit(grpChecksums);
+    txtSha256->setObjectName(QStringLiteral("txtSha256"));
+    txtSha256->setReadOnly(true);
+    txtSha256->setAcceptRichText(false);
+    txtSha256->setFrameShape(QFrame::NoFrame);
+    txtSha256->setFont(Fixed);
+    txtSha256->document()->setDocumentMargin(0);
+    txtSha256->setLineWrapMode(QTextEdit::FixedColumnWidth);
+    txtSha256->setLineWrapColumnOrWidth(SHA256_LINE_DIGITS);
+    txtSha256->setWordWrapMode(QTextOption::WrapAnywhere);
+    txtSha256->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    txtSha256->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette Palette = txtSha256->palette();
+    Palette.setColor(QPalette::Base, Qt::transparent);
+    txtSha256->setPalette(Palette);
+    txtSha256->setGeometry(ValueRect);
+
+    lblChecksumNote = AddLabel(grpChecksums, Layout, QStringLiteral("lblChecksumNote"), QString(),
+                               QRect(CAPTION_X, SHA256_Y, SEPARATOR_WIDTH, SHA256_HEIGHT));
+    lblChecksumNote->setWordWrap(true);
+    QPalette NotePalette = lblChecksumNote->palette();
+    NotePalette.setColor(QPalette::WindowText,
+                         ReadableColor(LineColorRgb(ELineColor::Red), palette().color(QPalette::Window)));
+    lblChecksumNote->setPalette(NotePalette);
+    lblChecksumNote->hide();
+
+    btnCompute = new QPushButton(QStringLiteral("Compute"), grpChecksums);
+    btnCompute->setObjectName(QStringLiteral("btnCompute"));
+    btnCompute->setGeometry(Layout(QRect(CAPTION_X, COMPUTE_Y, 75, 23)));
+    btnCompute->setAutoDefault(false);
+    connect(btnCompute, &QPushButton::clicked, this, [this] { btnCompute_Click(); });
+
+    proChecksums = new QProgressBar(grpChecksums);
+    proChecksums->setObjectName(QStringLiteral("proChecksums"));
+    proChecksums->setRange(0, PROGRESS_STEPS);
+    proChecksums->setGeometry(Layout(QRect(CAPTION_X + 80, COMPUTE_Y, SEPARATOR_WIDTH - 80, 23)));
+    proChecksums->hide();
+
+    tmrChecksums = new QTimer(this);
+    tmrChecksums->setInterval(0);
+    connect(tmrChecksums, &QTimer::timeout, this, [this] { ComputeStep(); });
+}
+
+QString CProperties::ChecksumNote(const std::string &sProblem)
+{
+    return QStringLiteral("No checksums: %1.").arg(QString::fromStdString(sProblem));
+}
+
+void CProperties::btnCompute_Click()
+{
+    btnCompute->setEnabled(false);
+    proChecksums->setValue(0);
+    proChecksums->show();
+    // A small file is done at once; a large one goes on between events.
+    ComputeStep();
+    if (Checksums->GetState() == EChecksumState::Running)
+        tmrChecksums->start();
+}
+
+void CProperties::ComputeStep()
+{
+    const EChecksumState eState = Checksums->Step(COMPUTE_STEP_BYTES);
+    const uint64_t uiTotal = Checksums->GetTotal();
+    proChecksums->setValue(uiTotal == 0 ? PROGRESS_STEPS : int(Checksums->GetDone() * PROGRESS_STEPS / uiTotal));
+    if (eState == EChecksumState::Running)
+        return;
+    tmrChecksums->stop();
+    proChecksums->hide();
+    if (eState == EChecksumState::Done)
+    {
+        txtCrc32->setText(QString::fromStdString(Checksums->Crc32Text()));
+        txtSha256->setPlainText(QString::fromStdString(Checksums->Sha256Text()));
+        return;
+    }
+    txtSha256->hide();
+    lblChecksumNote->setText(ChecksumNote(Checksums->Problem()));
+    lblChecksumNote->show();
 }
 
 QString CProperties::LocalCopyText(uint32_t uiFlags)

@@ -3,17 +3,27 @@
 // archive item. Name and location are borderless read-only text boxes, so
 // they read like labels but can be selected and copied.
 
+#include "dialogs/ItemChecksums.h"
+
 #include <QDialog>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
 class QPushButton;
+class QTextEdit;
+class QTimer;
 
 namespace Larkspur
 {
 
+class CDialogLayout;
 struct SItemProperties;
 
 class CProperties : public QDialog
@@ -23,19 +33,47 @@ class CProperties : public QDialog
 public:
     CProperties(const QString &sName, const QString &sType, const QString &sLocation, const QString &sSize,
                 const QString &sSizeOnDisk, const QString &sItems, uint32_t uiFlags, QWidget *lpParent = nullptr);
-    explicit CProperties(const SItemProperties &Properties, QWidget *lpParent = nullptr);
+    // A file's dialog offers its CRC32 and SHA-256 too (Checksums): below
+    // the properties, computed on demand by the "Compute" button, in steps
+    // with a progress bar, so the window keeps answering while a large file
+    // is read. A folder's dialog has none.
+    explicit CProperties(const SItemProperties &Properties, std::unique_ptr<CItemChecksums> Checksums = {},
+                         QWidget *lpParent = nullptr);
+    ~CProperties() override;
 
     // The two flag lines and the flags row as shown.
     static QString LocalCopyText(uint32_t uiFlags);             // "True" when bit 0x2 or 0x8 is set
     static QString LocalCopyHasPriorityText(uint32_t uiFlags);  // "True" when bit 0x1 is set
     static QString FlagsText(uint32_t uiFlags);                 // 8 lower-case hex digits
 
+    // Bytes hashed between two looks at the window's events: a few
+    // milliseconds of work.
+    static constexpr uint64_t COMPUTE_STEP_BYTES = 4u << 20;
+
 private:
+    CProperties(const QString &sName, const QString &sType, const QString &sLocation, const QString &sSize,
+                const QString &sSizeOnDisk, const QString &sItems, uint32_t uiFlags,
+                std::unique_ptr<CItemChecksums> Checksums, QWidget *lpParent);
+    void FitChecksums(CDialogLayout &Layout);
+    void AddChecksums(const CDialogLayout &Layout);
+    static QString ChecksumNote(const std::string &sProblem);
+    void btnCompute_Click();
+    void ComputeStep();
+
     // The value controls (txtName, lblType, txtLocation, lblSize,
     // lblSizeOnDisk, lblItems, lblLocalCopy, lblLocalCopyHasPriority,
     // lblFlags) are found by their object names; nothing reads them later.
     QGroupBox *grpProperties = nullptr;
     QPushButton *btnOK = nullptr;
+
+    std::unique_ptr<CItemChecksums> Checksums;
+    QGroupBox *grpChecksums = nullptr;
+    QLineEdit *txtCrc32 = nullptr;
+    QTextEdit *txtSha256 = nullptr;
+    QLabel *lblChecksumNote = nullptr;  // why a damaged file has no sums
+    QPushButton *btnCompute = nullptr;
+    QProgressBar *proChecksums = nullptr;
+    QTimer *tmrChecksums = nullptr;
 };
 
 }  // namespace Larkspur

@@ -37,8 +37,15 @@ public:
     // (iPadX across, iPadY down). A "&" marking an access key takes no room.
     void FitText(const QString &sText, QSize Room, int iPadX = 0, int iPadY = 0)
     {
-        Fit(Metrics.horizontalAdvance(ShownText(sText)) + iPadX, Room.width(), dScaleX);
-        Fit(Metrics.height() + iPadY, Room.height(), dScaleY);
+        FitText(Metrics, sText, 1, Room, iPadX, iPadY);
+    }
+    // The same for iLines lines of sText drawn in another font than the
+    // dialog's.
+    void FitText(const QFontMetrics &TextMetrics, const QString &sText, int iLines, QSize Room, int iPadX = 0,
+                 int iPadY = 0)
+    {
+        Fit(TextMetrics.horizontalAdvance(ShownText(sText)) + iPadX, Room.width(), dScaleX);
+        Fit(TextMetrics.lineSpacing() * (iLines - 1) + TextMetrics.height() + iPadY, Room.height(), dScaleY);
     }
 
     // A push button's text must fit inside its frame.

@@ -1,5 +1,6 @@
 # Sources of dialogs/: LOGIC_SOURCES need no widget (QtCore at most); GUI_SOURCES are widgets and CLarkspur members.
 list(APPEND LOGIC_SOURCES
+  dialogs/ItemChecksums.cpp
   dialogs/ItemProperties.cpp
   dialogs/Search.cpp
 )

@@ -17,7 +17,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Shell Execute hands files to xdg-open; without it the window says it cannot.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# The preview pane shows TGA, TIFF and WebP pictures through Qt's image format
+# plugins; without them such files show as a hex dump. larkspur-cli mount
+# mounts and unmounts through fuse3's fusermount3.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-image-formats-plugins, fuse3")
 # The first line of the package's description is the summary above; CPack
 # indents these lines and marks the empty one as a paragraph break.
 set(CPACK_PACKAGE_DESCRIPTION "Larkspur opens the GCF files in which the Steam client keeps a game's files,
@@ -28,6 +31,7 @@ file manager and searches all item names. A damaged archive never crashes
 it, and no item name can place a file outside the chosen folder.
 
 The package holds the window program, larkspur, and the command-line tool
-larkspur-cli, which share the same engine.")
+larkspur-cli, which share the same engine; larkspur-cli can also mount an
+archive as a read-only folder that every program can read.")
 
 include(CPack)

@@ -143,6 +143,14 @@ void CConfigFile::ApplyLine(const QString &sLine, SConfigValues &Values)
         else if (sState == QLatin1String("maximized"))
             Values.eWindowState = EWindowState::Maximized;
     }
+    else if (sArg == QLatin1String("preview.visible"))
+    {
+        const QString sShown = sVal.toLower();
+        if (sShown == QLatin1String("true"))
+            Values.bPreview = true;
+        else if (sShown == QLatin1String("false"))
+            Values.bPreview = false;
+    }
     else if (sArg == QLatin1String("recentfiles.gcf"))
     {
         if (CConfigFile::IsRecentFileAllowed(sVal))
@@ -238,6 +246,11 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QStri
         if (IsRecentFileAllowed(Values.RecentFiles[i]))
             Lines << QStringLiteral("RecentFiles.GCF = ") + Values.RecentFiles[i];
     }
+    // Settings added later come after all of the first version's, so that
+    // a file of that version, which has none of them, reads as before.
+    Lines << QString() << QStringLiteral("[Preview]") << QString();
+    Lines << (Values.bPreview.value_or(false) ? QStringLiteral("Preview.Visible = True")
+                                              : QStringLiteral("Preview.Visible = False"));
 
     QByteArray Bytes;
     for (const QString &sLine : Lines)

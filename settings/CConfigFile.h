@@ -37,6 +37,7 @@ struct SConfigValues
     std::optional<EListView> eView;
     std::optional<int32_t> iX, iY, iWidth, iHeight;
     std::optional<EWindowState> eWindowState;
+    std::optional<bool> bPreview;  // the preview pane shows; Write: absent writes False
     // Load: every recent-file line in file order (oldest first), each to be
     // handed to the recent list in turn. Write: the recent list as it stands,
     // most recent first; the file gets it oldest first, so that reading it

@@ -30,6 +30,11 @@ bool CLarkspur::LoadConfigFile(const QString &sConfigFile)
     else if (Values.eView == EListView::Details)
         btnDetails_Click();
     FormPlacement.Apply(Values);
+    if (Values.bPreview.value_or(false) != btnPreview->isChecked())
+    {
+        btnPreview->setChecked(Values.bPreview.value_or(false));
+        btnPreview_Click();
+    }
     // Oldest first: each one goes to the front, so the list ends in its saved order.
     for (const QString &sFile : Values.RecentFiles)
         AddRecentFile(sFile);
@@ -48,6 +53,7 @@ bool CLarkspur::WriteConfigFile(const QString &sConfigFile, QString *lpError)
     else if (btnDetails->isChecked())
         Values.eView = EListView::Details;
     FormPlacement.Store(Values);
+    Values.bPreview = btnPreview->isChecked();
     Values.RecentFiles = RecentFiles.Files();
     QString sError;
     if (!CProgramFiles::MakeParentFolder(sConfigFile, sError))

@@ -213,6 +213,7 @@ bool CLarkspur::OpenGCFFile(const QString &sFileName)
 
 void CLarkspur::CloseGCFFile()
 {
+    ClearPreview();
     treGCFFile->setUpdatesEnabled(false);
     ClearTree();
     treGCFFile->setUpdatesEnabled(true);

@@ -42,6 +42,7 @@ class QMenuBar;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
+class QTimer;
 class QTreeWidgetItem;
 
 namespace Larkspur
@@ -52,6 +53,7 @@ class CAbout;
 class GCFConsole;
 class GCFDetailsView;
 class GCFListView;
+class GCFPreviewPane;
 class GCFTreeNode;
 class GCFTreeWidget;
 class IDesktop;
@@ -178,6 +180,23 @@ private:
     void CLarkspur_DragEnter(QDragMoveEvent *lpEvent);
     void CLarkspur_DragDrop(QDropEvent *lpEvent);
 
+    // --- window/CLarkspur_Preview.cpp: the preview pane ---------------------
+    // Which view's selection the pane follows: the one that changed last.
+    enum class EPreviewSource
+    {
+        Tree,  // a file node selected in the tree
+        List,  // the list's current (or first) selected row
+    };
+    void InitializePreview();
+    void btnPreview_Click();
+    // The pane is filled once the events of a selection change are handled,
+    // so that a selection made in many steps reads the file once.
+    void QueuePreview(EPreviewSource eSource);
+    void UpdatePreview();
+    void ClearPreview();
+    // The file the pane should show, if any.
+    std::optional<uint32_t> PreviewedItem() const;
+
     // --- extract/CLarkspur_Extract.cpp: extraction and the abort dialog ------
     void btnExtractGCFTreeItem_Click();
     void btnExtractGCFListViewItem_Click();
@@ -261,6 +280,8 @@ private:
     std::vector<GCFTreeNode *> NodesByIndex;
     std::vector<GCFTreeNode *> TreeNodes;
     GCFListModel *ListModel = nullptr;
+    EPreviewSource ePreviewSource = EPreviewSource::List;
+    std::optional<uint32_t> uiPreviewShown;  // the item the pane shows
 
     // --- controls ------------------------------------------------------------
     QMenuBar *mnuMain = nullptr;
@@ -278,6 +299,7 @@ private:
     QAction *btnDetails = nullptr;
     QAction *btnViewLine1 = nullptr;
     QAction *btnFilter = nullptr;  // checked while the filter box shows
+    QAction *btnPreview = nullptr;  // checked while the preview pane shows
     QMenu *btnHelp = nullptr;
     QAction *btnAbout = nullptr;
 
@@ -324,6 +346,8 @@ private:
     QStackedWidget *lstGCFFile = nullptr;
     GCFListView *lstGCFFileIcons = nullptr;
     GCFDetailsView *lstGCFFileDetails = nullptr;
+    GCFPreviewPane *pnlPreview = nullptr;  // beside the list, while btnPreview is checked
+    QTimer *tmrPreview = nullptr;
 };
 
 }  // namespace Larkspur

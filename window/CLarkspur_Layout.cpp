@@ -128,6 +128,9 @@ void CLarkspur::InitializeMenus()
     btnFilter = AddAction(btnView, "btnFilter", QStringLiteral("Filter"));
     btnFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     btnFilter->setCheckable(true);
+    btnPreview = AddAction(btnView, "btnPreview", QStringLiteral("Preview"));
+    btnPreview->setShortcut(QKeySequence(Qt::Key_F3));
+    btnPreview->setCheckable(true);
 
     btnHelp = AddMenu(mnuMain, "btnHelp", QStringLiteral("&Help"));
     btnAbout = AddAction(btnHelp, "btnAbout", QStringLiteral("&About"));
@@ -139,6 +142,7 @@ void CLarkspur::InitializeMenus()
     connect(btnList, &QAction::triggered, this, [this] { btnList_Click(); });
     connect(btnDetails, &QAction::triggered, this, [this] { btnDetails_Click(); });
     connect(btnFilter, &QAction::triggered, this, [this] { btnFilter_Click(); });
+    connect(btnPreview, &QAction::triggered, this, [this] { btnPreview_Click(); });
     connect(btnAbout, &QAction::triggered, this, [this] { btnAbout_Click(); });
 }
 
@@ -277,6 +281,7 @@ void CLarkspur::InitializePanes()
     splMain->setChildrenCollapsible(false);
     splMain->addWidget(treGCFFile);
     splMain->addWidget(pnlList);
+    InitializePreview();
     splMain->setStretchFactor(0, 0);
     splMain->setStretchFactor(1, 1);
     splMain->setSizes({TREE_WIDTH, CLIENT_WIDTH - TREE_WIDTH - SPLITTER_WIDTH});

@@ -3,6 +3,7 @@ list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp
   window/Contrast.cpp
   window/DropRules.cpp
+  window/ItemPreview.cpp
   window/ItemTexts.cpp
   window/KeyboardRules.cpp
   window/LayoutRules.cpp
@@ -17,6 +18,7 @@ list(APPEND GUI_SOURCES
   window/CLarkspur_Keyboard.cpp
   window/CLarkspur_Layout.cpp
   window/CLarkspur_List.cpp
+  window/CLarkspur_Preview.cpp
   window/CLarkspur_Tree.cpp
   window/ConsoleView.cpp
   window/GCFListModel.cpp
@@ -24,6 +26,7 @@ list(APPEND GUI_SOURCES
   window/GCFTreeNode.cpp
   window/Images.cpp
   window/ItemViews.cpp
+  window/PreviewPane.cpp
   window/QtDesktop.cpp
   resources/larkspur.qrc
 )

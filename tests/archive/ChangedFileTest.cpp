@@ -8,6 +8,8 @@
 
 #include "GcfBuilder.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -100,12 +102,20 @@ TEST_F(ChangedFile, CutShortTheDirectoryStaysAndLostBytesFailToRead)
                 EXPECT_EQ(eResult, EDataWalk::CutShort) << i;
                 continue;
             }
-            const SDataRun &Last = Data.GetRuns().back();
+            // The item's bytes that lie before the first lost page.
+            uint64_t uiBeforeLoss = 0;
+            bool bLost = false;
+            for (const SDataRun &Run : Data.GetRuns())
+            {
+                const uint64_t uiEnd = Run.uiFileOffset + Run.uiLength;
+                uiBeforeLoss += std::min(uiEnd, std::max(uiReadable, Run.uiFileOffset)) - Run.uiFileOffset;
+                if ((bLost = uiEnd > uiReadable))
+                    break;
+            }
             std::string sBytes(Data.GetSize(), '\0');
             size_t uiRead = 0;
-            EXPECT_EQ(Data.Read(GCF, 0, sBytes.data(), sBytes.size(), uiRead),
-                      Last.uiFileOffset + Last.uiLength <= uiReadable)
-                << i;
+            EXPECT_EQ(Data.Read(GCF, 0, sBytes.data(), sBytes.size(), uiRead), !bLost) << i;
+            EXPECT_EQ(uiRead, uiBeforeLoss) << i;
         }
         uint8_t Byte = 0;
         EXPECT_FALSE(GCF.ReadFileBytes(GCF.GetMappedSize() - 1, &Byte, 1));

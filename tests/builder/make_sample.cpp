@@ -1,24 +1,44 @@
 // Writes the sample archive: the sample tree as a version 6 archive whose
 // block chains are scattered over the data area, so that browsing and
-// extracting it exercise the fragmentation map.
+// extracting it exercise the fragmentation map. Files named after the archive
+// are added to its materials folder under their own names (the screenshot
+// of the preview pane shows a picture that way).
 
 #include "GcfBuilder.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 int main(int argc, char **argv)
 {
-    if (argc != 2)
+    if (argc < 2)
     {
-        std::fprintf(stderr, "usage: %s ARCHIVE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s ARCHIVE [FILE...]\n", argv[0]);
         return 2;
+    }
+    GcfBuilder::SItem Tree = GcfBuilder::SampleTree();
+    for (int iFile = 2; iFile < argc; ++iFile)
+    {
+        std::ifstream Stream(argv[iFile], std::ios::binary);
+        if (!Stream)
+        {
+            std::fprintf(stderr, "Could not read %s\n", argv[iFile]);
+            return 1;
+        }
+        for (GcfBuilder::SItem &Folder : Tree.Children)
+            if (Folder.sName == "materials")
+                Folder.Children.push_back(GcfBuilder::SItem::File(
+                    std::filesystem::path(argv[iFile]).filename().string(),
+                    std::string(std::istreambuf_iterator<char>(Stream), std::istreambuf_iterator<char>())));
     }
     GcfBuilder::SOptions Options;
     Options.uiVersion = 6;
     Options.bScatter = true;
     Options.uiSeed = 1;
     Options.uiSpareBlocks = 3;
-    const GcfBuilder::SArchive Archive = GcfBuilder::Build(GcfBuilder::SampleTree(), Options);
+    const GcfBuilder::SArchive Archive = GcfBuilder::Build(Tree, Options);
     if (!GcfBuilder::WriteFile(argv[1], Archive.Bytes))
     {
         std::fprintf(stderr, "Could not write %s\n", argv[1]);

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 
 #include <sys/stat.h>
@@ -94,6 +95,42 @@ TEST_F(WindowHostileTest, OpenWithOnAnArchiveCutShortOpensNothing)
     Action("btnExecuteGCFTreeItem")->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !Desktop.ErrorBoxes.isEmpty(); }));
     EXPECT_TRUE(Desktop.OpenedUrls.empty());
+    EXPECT_EQ(ConsoleLines().last(), sArchive + " closed.");
+}
+
+// The preview pane and the checksums of Properties meet the lost bytes too:
+// each shows what it read, then the same message closes the archive.
+TEST_F(WindowHostileTest, PreviewAndChecksumsOnAnArchiveCutShortCloseIt)
+{
+    const GcfBuilder::SArchive Archive =
+        GcfBuilder::Build(SItem::Folder("root", {SItem::File("big", GcfBuilder::PatternData(300000, 1))}));
+    const QString sArchive = WriteArchive("cut.gcf", Archive);
+    const QString sBox = "Could not read:\n" + sArchive + "\n\nError:\nThe file was cut short while it was open.";
+    Start();
+    const auto OpenCutShort = [&] {
+        ASSERT_TRUE(GcfBuilder::WriteFile(sArchive.toStdString(), Archive.Bytes));
+        Open(sArchive);
+        ASSERT_EQ(::truncate(QFile::encodeName(sArchive).constData(), Archive.Layout.uiDataStart), 0);
+        Desktop.ErrorBoxes.clear();
+    };
+
+    OpenCutShort();
+    Action("btnPreview")->trigger();
+    Tree()->setCurrentItem(Node("root/big"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Desktop.ErrorBoxes.isEmpty(); }));
+    EXPECT_EQ(Desktop.ErrorBoxes, QStringList{sBox});
+    EXPECT_EQ(ConsoleLines().last(), sArchive + " closed.");
+    Action("btnPreview")->trigger();
+
+    OpenCutShort();
+    Tree()->setCurrentItem(Node("root/big"));
+    Desktop.OnDialog = [](QDialog &Dialog) {
+        Dialog.findChild<QPushButton *>(QStringLiteral("btnCompute"))->click();
+        return int(QDialog::Accepted);
+    };
+    Action("btnGCFTreeItemProperties")->trigger();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Desktop.ErrorBoxes.isEmpty(); }));
+    EXPECT_EQ(Desktop.ErrorBoxes, QStringList{sBox});
     EXPECT_EQ(ConsoleLines().last(), sArchive + " closed.");
 }
 

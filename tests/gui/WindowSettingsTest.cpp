@@ -71,7 +71,7 @@ TEST_F(WindowSettingsTest, ASecondRunGetsBackWhatTheFirstLeft)
                                  "Larkspur.SearchWord =   read me \r\nLarkspur.Listbox.View = List\r\n"));
     EXPECT_TRUE(sText.contains("Forms.Main.Size.Width = 700\r\nForms.Main.Size.Height = 500\r\n"));
     EXPECT_TRUE(sText.endsWith(("[Recent Files]\r\n\r\nRecentFiles.GCF = " + sFirst + "\r\nRecentFiles.GCF = " +
-                                sSecond + "\r\n")
+                                sSecond + "\r\n\r\n[Preview]\r\n\r\nPreview.Visible = False\r\n")
                                    .toUtf8()));
 
     Start();

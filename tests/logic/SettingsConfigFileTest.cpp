@@ -94,13 +94,15 @@ TEST_F(SettingsFile, WritesTheExactLinesAndReadsThemBack)
     Values.iWidth = 600;
     Values.iHeight = 449;
     Values.RecentFiles = {QStringLiteral("C:\\Archives\\second.gcf"), QStringLiteral("C:\\Archives\\first.gcf")};
+    Values.bPreview = true;
     ASSERT_TRUE(CConfigFile::Write(Path(), Values));
     EXPECT_EQ(ReadBytes(), QByteArray("[Larkspur]\r\n\r\nLarkspur.ExtractDirectory = \r\nLarkspur.SearchWord = readme\r\n"
                                       "Larkspur.Listbox.View = Details\r\n\r\n[Forms]\r\n\r\nForms.Main.Location.X = 22\r\n"
                                       "Forms.Main.Location.Y = 29\r\nForms.Main.Size.Width = 600\r\n"
                                       "Forms.Main.Size.Height = 449\r\nForms.Main.WindowState = Normal\r\n\r\n"
                                       "[Recent Files]\r\n\r\nRecentFiles.GCF = C:\\Archives\\first.gcf\r\n"
-                                      "RecentFiles.GCF = C:\\Archives\\second.gcf\r\n"));
+                                      "RecentFiles.GCF = C:\\Archives\\second.gcf\r\n"
+                                      "\r\n[Preview]\r\n\r\nPreview.Visible = True\r\n"));
 
     SConfigValues Read;
     ASSERT_TRUE(CConfigFile::Load(Path(), Read));
@@ -110,13 +112,15 @@ TEST_F(SettingsFile, WritesTheExactLinesAndReadsThemBack)
     EXPECT_TRUE(Read.iX == 22 && Read.iY == 29 && Read.iWidth == 600 && Read.iHeight == 449);
     EXPECT_EQ(Read.eWindowState, EWindowState::Normal);
     EXPECT_EQ(ThroughRecentList(Read.RecentFiles), Values.RecentFiles);
+    EXPECT_EQ(Read.bPreview, true);
 
     // Nothing set: what the window holds after construction, and no view line.
     ASSERT_TRUE(CConfigFile::Write(Path(), SConfigValues()));
     EXPECT_EQ(ReadBytes(), QByteArray("[Larkspur]\r\n\r\nLarkspur.ExtractDirectory = \r\nLarkspur.SearchWord = \r\n\r\n"
                                       "[Forms]\r\n\r\nForms.Main.Location.X = 0\r\nForms.Main.Location.Y = 0\r\n"
                                       "Forms.Main.Size.Width = 0\r\nForms.Main.Size.Height = 0\r\n"
-                                      "Forms.Main.WindowState = Normal\r\n\r\n[Recent Files]\r\n\r\n"));
+                                      "Forms.Main.WindowState = Normal\r\n\r\n[Recent Files]\r\n\r\n"
+                                      "\r\n[Preview]\r\n\r\nPreview.Visible = False\r\n"));
 }
 
 TEST_F(SettingsFile, NonAsciiFoldersPathsAndWordsSurviveASave)
@@ -146,7 +150,8 @@ TEST_F(SettingsFile, ReadsHandEditedFilesLineByLine)
                                            "Forms.Main.WindowState = MAXIMIZED\nForms.Main.WindowState = Minimized\n"
                                            "Forms.Main.Size.Height = 480 // the height\n"
                                            "Larkspur.ExtractDirectory = /no/such/folder/anywhere\n"
-                                           "Larkspur.SearchWord = caf\xE9");
+                                           "Larkspur.SearchWord = caf\xE9\nPREVIEW.VISIBLE = true\n"
+                                           "Preview.Visible = shown");
     EXPECT_EQ(Values.iX, -1200);
     EXPECT_FALSE(Values.iY.has_value());
     EXPECT_EQ(Values.eView, EListView::List);
@@ -155,6 +160,7 @@ TEST_F(SettingsFile, ReadsHandEditedFilesLineByLine)
     EXPECT_EQ(Values.eWindowState, EWindowState::Maximized);
     EXPECT_FALSE(Values.sExtractDirectory.has_value());
     EXPECT_EQ(Values.sSearchWord, QStringLiteral("café"));
+    EXPECT_EQ(Values.bPreview, true);
 
     EXPECT_EQ(LoadBytes(("Larkspur.ExtractDirectory = " + Folder.path()).toUtf8()).sExtractDirectory, Folder.path());
     EXPECT_FALSE(LoadBytes(("Larkspur.ExtractDirectory = " + Path()).toUtf8()).sExtractDirectory);  // a file

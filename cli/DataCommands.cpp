@@ -1,0 +1,251 @@
+#include "cli/DataCommands.h"
+
+#include "archive/CGCF.h"
+#include "archive/CItemData.h"
+#include "cli/CliArchive.h"
+#include "dialogs/ItemChecksums.h"
+#include "extract/CExtraction.h"
+#include "window/ShownText.h"
+#include "window/Utils.h"
+
+#include <memory>
+#include <string_view>
+#include <unordered_set>
+
+namespace Larkspur
+{
+
+namespace
+{
+
+// Finds every item before anything is written; false (with the message
+// written) when one is missing.
+bool ResolveItems(const SCliContext &Context, const CGCF &GCFFile, const std::vector<std::string> &Items,
+                  std::vector<uint32_t> &Indexes)
+{
+    for (const std::string &sItem : Items)
+    {
+        uint32_t uiIndex = 0;
+        if (!ResolveItem(GCFFile, sItem, uiIndex))
+        {
+            Context.Output.WriteError("No such item: " + ShownText(sItem) + "\n");
+            return false;
+        }
+        Indexes.push_back(uiIndex);
+    }
+    if (Indexes.empty())
+        Indexes.push_back(0);
+    return true;
+}
+
+const char *const CUT_SHORT_ERROR =
+    "Error:\nThe archive was cut short while it was open; the items not reached were not hashed.\n";
+
+// A folder of the walk whose items are being hashed: where its path ends
+// and the names its items have taken, so that a second item of one name is
+// refused as extract refuses it. A refused folder's items are passed over.
+struct SHashFolder
+{
+    uint32_t uiSlot;
+    size_t uiPathLength;
+    bool bRefused;
+    std::unordered_set<std::string_view> Names;
+};
+
+class CHashRun
+{
+public:
+    CHashRun(const SCliContext &Context, const CGCF &GCFFile, bool bCrc32)
+        : Context(Context), GCFFile(GCFFile), eSum(bCrc32 ? EChecksums::Crc32 : EChecksums::Sha256),
+          bTerminal(Context.Output.OutIsTerminal())
+    {
+    }
+
+    // Hashes every file below uiStart; false when the archive was found cut
+    // short (nothing more can be read then).
+    bool HashBelow(uint32_t uiStart)
+    {
+        std::vector<SDirectoryWalkItem> Walk;
+        const bool bComplete = GCFFile.WalkDirectory(uiStart, Walk);
+        std::vector<SHashFolder> Open;
+        std::string sPath;
+        for (uint32_t uiSlot = 0; uiSlot < Walk.size(); ++uiSlot)
+        {
+            const uint32_t uiIndex = Walk[uiSlot].uiDirectoryIndex;
+            while (!Open.empty() && Open.back().uiSlot != Walk[uiSlot].uiParentSlot)
+                Open.pop_back();
+            const bool bFolder = GCFFile.IsFolder(uiIndex);
+            SHashFolder *lpFolder = Open.empty() ? nullptr : &Open.back();
+            if (lpFolder && lpFolder->bRefused)
+            {
+                if (bFolder)
+                    Open.push_back({uiSlot, 0, true, {}});
+                continue;
+            }
+
+            const std::string_view sName = GCFFile.GetDirectoryItemName(uiIndex);
+            sPath.resize(lpFolder ? lpFolder->uiPathLength : 0);
+            if (lpFolder)
+                sPath += '/';
+            sPath += sName;
+            const char *szRefusal = nullptr;
+            if (!CExtraction::IsSafeItemName(sName))
+                szRefusal = "unsafe name";
+            else if (lpFolder && !lpFolder->Names.insert(sName).second)
+                szRefusal = "a second item of this name in the folder";
+            if (szRefusal)
+                Fail(sPath, szRefusal);
+            if (bFolder)
+                Open.push_back({uiSlot, sPath.size(), szRefusal != nullptr, {}});
+            else if (!szRefusal && !HashFile(uiIndex, sPath))
+                return false;
+        }
+        if (!bComplete)
+        {
+            Context.Output.WriteError("Error:\nThe archive's directory is damaged; the hashing stops where it could "
+                                      "not be followed.\n");
+            bFailed = true;
+        }
+        return true;
+    }
+
+    bool AnyFailed() const { return bFailed; }
+
+private:
+    bool HashFile(uint32_t uiIndex, const std::string &sPath)
+    {
+        CItemChecksums Sums(GCFFile, uiIndex, eSum);
+        switch (Sums.Run())
+        {
+        case EChecksumState::Done:
+            break;
+        case EChecksumState::CutShort:
+            Fail(sPath, Sums.Problem());
+            return false;
+        default:
+            Fail(sPath, Sums.Problem());
+            return true;
+        }
+        bool bEscaped = false;
+        const std::string sShownPath = ChecksumPath(sPath, bEscaped);
+        sLine.clear();
+        if (bEscaped)
+            sLine += '\\';
+        sLine += eSum == EChecksums::Crc32 ? Sums.Crc32Text() : Sums.Sha256Text();
+        sLine += "  ";
+        // On a terminal no name may drive it; in a file or a pipe the path
+        // stays the bytes that sha256sum -c looks for.
+        sLine += bTerminal ? ShownText(sShownPath) : sShownPath;
+        sLine += '\n';
+        Context.Output.WriteOut(sLine);
+        return true;
+    }
+
+    void Fail(const std::string &sPath, std::string_view sReason)
+    {
+        bFailed = true;
+        Context.Output.WriteError("Error hashing " + ShownText(sPath) + " (" + std::string(sReason) + ").\n");
+    }
+
+    const SCliContext &Context;
+    const CGCF &GCFFile;
+    const EChecksums eSum;
+    const bool bTerminal;
+    bool bFailed = false;
+    std::string sLine;
+};
+
+}  // namespace
+
+std::string ChecksumPath(std::string_view sPath, bool &bEscaped)
+{
+    bEscaped = false;
+    std::string sEscaped;
+    sEscaped.reserve(sPath.size());
+    for (const char cChar : sPath)
+    {
+        switch (cChar)
+        {
+        case '\\': sEscaped += "\\\\"; bEscaped = true; break;
+        case '\n': sEscaped += "\\n"; bEscaped = true; break;
+        case '\r': sEscaped += "\\r"; bEscaped = true; break;
+        default: sEscaped += cChar; break;
+        }
+    }
+    return sEscaped;
+}
+
+int RunHashCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
+                   bool bCrc32)
+{
+    CGCF GCFFile;
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+        return CLI_EXIT_USAGE;
+    std::vector<uint32_t> Indexes;
+    if (!ResolveItems(Context, GCFFile, Items, Indexes))
+        return CLI_EXIT_USAGE;
+
+    CHashRun Run(Context, GCFFile, bCrc32);
+    for (const uint32_t uiIndex : Indexes)
+    {
+        if (!Run.HashBelow(uiIndex))
+        {
+            Context.Output.WriteError(CUT_SHORT_ERROR);
+            return CLI_EXIT_FAILED;
+        }
+    }
+    return Run.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;
+}
+
+int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sItem)
+{
+    CGCF GCFFile;
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+        return CLI_EXIT_USAGE;
+    uint32_t uiIndex = 0;
+    if (!ResolveItem(GCFFile, sItem, uiIndex))
+    {
+        Context.Output.WriteError("No such item: " + ShownText(sItem) + "\n");
+        return CLI_EXIT_USAGE;
+    }
+    if (GCFFile.IsFolder(uiIndex))
+    {
+        Context.Output.WriteError("Not a file: " + ShownText(sItem) + "\n");
+        return CLI_EXIT_USAGE;
+    }
+
+    const uint32_t uiItemSize = GCFFile.GetDirectoryEntry(uiIndex)->uiItemSize;
+    CItemData Data;
+    const EDataWalk eWalk = Data.DescribeItem(GCFFile, uiIndex);
+    // What lies before damage is written, as cat writes a file up to a read
+    // error.
+    constexpr size_t CHUNK_BYTES = 256u << 10;
+    const auto Buffer = std::make_unique<char[]>(CHUNK_BYTES);
+    bool bCutShort = eWalk == EDataWalk::CutShort;
+    for (uint64_t uiOffset = 0; uiOffset < Data.GetSize() && !bCutShort;)
+    {
+        size_t uiRead = 0;
+        bCutShort = !Data.Read(GCFFile, uiOffset, Buffer.get(), CHUNK_BYTES, uiRead);
+        Context.Output.WriteOut(std::string_view(Buffer.get(), uiRead));
+        if (uiRead == 0)
+            break;
+        uiOffset += uiRead;
+    }
+
+    std::string sReason;
+    if (bCutShort)
+        sReason = DataWalkReason(EDataWalk::CutShort);
+    else if (eWalk == EDataWalk::NoData && uiItemSize > 0)
+        sReason = "no physical data";
+    else if (eWalk != EDataWalk::Complete && eWalk != EDataWalk::NoData)
+        sReason = DataWalkReason(eWalk);
+    else if (Data.GetSize() != uiItemSize)
+        sReason = "the data holds " + Utils::GroupedNumber(Data.GetSize()).toStdString() + " of " +
+                  Utils::GroupedNumber(uiItemSize).toStdString() + " bytes";
+    if (sReason.empty())
+        return CLI_EXIT_OK;
+    Context.Output.WriteError("Error reading " + ShownText(sItem) + " (" + sReason + ").\n");
+    return CLI_EXIT_FAILED;
+}
+
+}  // namespace Larkspur

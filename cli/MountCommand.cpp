@@ -1,0 +1,61 @@
+#include "cli/MountCommand.h"
+
+#include "archive/CGCF.h"
+#include "cli/CliArchive.h"
+#include "extract/CMountTree.h"
+#include "window/ShownText.h"
+
+#if LARKSPUR_HAVE_FUSE
+#include "cli/CMountServer.h"
+#endif
+
+#include <sys/stat.h>
+
+namespace Larkspur
+{
+
+bool MountingAvailable()
+{
+    return LARKSPUR_HAVE_FUSE != 0;
+}
+
+int RunMountCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sMountPoint,
+                    bool bForeground)
+{
+    ICliOutput &Output = Context.Output;
+    if (!MountingAvailable())
+    {
+        Output.WriteError("Mounting is not available: this larkspur-cli was built without FUSE 3 (libfuse3).\n");
+        return CLI_EXIT_FAILED;
+    }
+    struct stat Stat;
+    if (::stat(sMountPoint.c_str(), &Stat) != 0 || !S_ISDIR(Stat.st_mode))
+    {
+        Output.WriteError("No such folder: " + ShownText(sMountPoint) + "\n");
+        return CLI_EXIT_USAGE;
+    }
+    CGCF GCFFile;
+    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+        return CLI_EXIT_USAGE;
+
+    // Everything the mount will not show is said once, here, while the
+    // terminal still listens.
+    CMountTree Tree;
+    if (!Tree.Build(GCFFile))
+        Output.WriteError("The archive's directory is damaged: only the items before the damage are shown.\n");
+    for (const SMountLeftOut &Item : Tree.GetLeftOut())
+    {
+        std::string sLocation;
+        GCFFile.GetDirectoryItemPath(Item.uiDirectoryIndex, sLocation);
+        Output.WriteError("Left out " + ShownText(sLocation) + " (" + MountLeftOutReason(Item.eReason) + ").\n");
+    }
+
+#if LARKSPUR_HAVE_FUSE
+    return ServeMount(Context, GCFFile, Tree, SMountOptions{sArchive, sMountPoint, bForeground});
+#else
+    (void)bForeground;
+    return CLI_EXIT_FAILED;
+#endif
+}
+
+}  // namespace Larkspur

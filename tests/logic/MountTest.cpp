@@ -1,0 +1,525 @@
+// larkspur-cli mount as users meet it: a real FUSE mount of builder-made
+// archives, read with ordinary system calls and tools. Skipped, with the
+// reason, where this build or this machine cannot mount (no libfuse3, no
+// usable /dev/fuse, no fusermount3).
+
+#include "GcfBuilder.h"
+#include "cli/MountCommand.h"
+#include "tests/support/TestSupport.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <thread>
+
+using namespace TestSupport;
+using GcfBuilder::SArchive;
+using GcfBuilder::SItem;
+
+namespace
+{
+
+std::string WhyMountingFails();
+
+#define SKIP_UNLESS_MOUNTABLE()                                                                                        \
+    if (const std::string sWhy = WhyMountingFails(); !sWhy.empty())                                                    \
+    GTEST_SKIP() << "Cannot mount on this machine: " << sWhy
+
+bool WaitFor(const std::function<bool()> &Condition, int iSeconds = 20)
+{
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(iSeconds);
+    while (!Condition())
+    {
+        if (std::chrono::steady_clock::now() > Deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+bool IsMounted(const std::string &sMountPoint)
+{
+    std::ifstream MountInfo("/proc/self/mountinfo");
+    std::string sLine;
+    while (std::getline(MountInfo, sLine))
+        if (sLine.find(" " + sMountPoint + " ") != std::string::npos)
+            return true;
+    return false;
+}
+
+// A file of /proc/PID, or "" when the process ended meanwhile (reading its
+// files then fails with ESRCH, which the stream reports by throwing).
+std::string ReadProcessFile(const std::string &sPath)
+{
+    try
+    {
+        return ReadFile(sPath);
+    }
+    catch (const std::ios_base::failure &)
+    {
+        return std::string();
+    }
+}
+
+// The live processes (not zombies) whose command line names sMountPoint:
+// the mount's server and fusermount3's unmount helper.
+std::vector<pid_t> ProcessesOf(const std::string &sMountPoint)
+{
+    std::vector<pid_t> Found;
+    DIR *lpProc = ::opendir("/proc");
+    while (const dirent *lpEntry = lpProc != nullptr ? ::readdir(lpProc) : nullptr)
+    {
+        const pid_t iPid = std::atoi(lpEntry->d_name);
+        if (iPid <= 0 || iPid == ::getpid())
+            continue;
+        const std::string sFolder = std::string("/proc/") + lpEntry->d_name;
+        const std::string sStat = ReadProcessFile(sFolder + "/stat");
+        const size_t uiState = sStat.rfind(')');
+        if (uiState == std::string::npos || sStat.compare(uiState, 3, ") Z") == 0)
+            continue;
+        const std::string sCommandLine = ReadProcessFile(sFolder + "/cmdline");
+        if (sCommandLine.find(sMountPoint) != std::string::npos)
+            Found.push_back(iPid);
+    }
+    if (lpProc != nullptr)
+        ::closedir(lpProc);
+    return Found;
+}
+
+int RunTool(const std::string &sCommand)
+{
+    const int iStatus = std::system(sCommand.c_str());
+    return WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+}
+
+// Why no archive can be mounted here ("" when one can): a build without
+// FUSE, no usable /dev/fuse or fusermount3, or a mount that the system
+// refuses (a container without the right to mount). Tried once.
+std::string WhyMountingFails()
+{
+    static const std::string sWhy = []() -> std::string
+    {
+        if (!Larkspur::MountingAvailable())
+            return "this build has no FUSE 3";
+        const int iDevice = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+        if (iDevice < 0)
+            return std::string("/dev/fuse is not usable (") + std::strerror(errno) + ")";
+        ::close(iDevice);
+        if (RunTool("command -v fusermount3 >/dev/null 2>&1") != 0)
+            return "fusermount3 is missing (apt-get install fuse3)";
+        CTempDir Temp;
+        ::mkdir((Temp / "mnt").c_str(), 0755);
+        if (!GcfBuilder::WriteFile(Temp / "probe.gcf", GcfBuilder::Build(SItem::Folder("root")).Bytes))
+            return "no archive could be written";
+        const bool bMounted = RunTool(std::string(LARKSPUR_CLI_PATH) + " mount '" + (Temp / "probe.gcf") + "' '" +
+                                      (Temp / "mnt") + "' </dev/null >/dev/null 2>'" + (Temp / "stderr") + "'") == 0;
+        if (!bMounted)
+            return "larkspur-cli mount failed: " + ReadFile(Temp / "stderr");
+        RunTool("fusermount3 -u '" + (Temp / "mnt") + "'");
+        return "";
+    }();
+    return sWhy;
+}
+
+// larkspur-cli mount, in the foreground in a child process, its stderr kept
+// in a file. Unmounts and waits for the server at the end whatever happened.
+class CMount
+{
+public:
+    CMount(const std::string &sArchive, const std::string &sMountPoint, const std::string &sStderr)
+        : sMountPoint(sMountPoint)
+    {
+        ::mkdir(sMountPoint.c_str(), 0755);
+        std::fflush(nullptr);
+        iPid = ::fork();
+        if (iPid == 0)
+        {
+            // A test runner may start us with Ctrl+C ignored; a user's shell does not.
+            for (const int iSignal : {SIGINT, SIGTERM, SIGHUP})
+                ::signal(iSignal, SIG_DFL);
+            const int iErr = ::open(sStderr.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int iNull = ::open("/dev/null", O_RDWR);
+            ::dup2(iNull, STDIN_FILENO);
+            ::dup2(iNull, STDOUT_FILENO);
+            ::dup2(iErr, STDERR_FILENO);
+            ::execl(LARKSPUR_CLI_PATH, LARKSPUR_CLI_PATH, "mount", "-f", sArchive.c_str(), sMountPoint.c_str(), nullptr);
+            ::_exit(127);
+        }
+        bMounted = WaitFor([&] { return IsMounted(sMountPoint) || !Running(); });
+    }
+    ~CMount()
+    {
+        // Lazily: a failed test may have left a file open in the mount.
+        if (Running())
+            RunTool("fusermount3 -u -z '" + sMountPoint + "' 2>/dev/null");
+        if (Running())
+        {
+            ::kill(iPid, SIGKILL);
+            ::waitpid(iPid, nullptr, 0);
+        }
+    }
+    CMount(const CMount &) = delete;
+    CMount &operator=(const CMount &) = delete;
+
+    bool Mounted() const { return bMounted && IsMounted(sMountPoint); }
+    bool Running()
+    {
+        if (iStatus < 0 && ::waitpid(iPid, &iStatus, WNOHANG) == 0)
+            return true;
+        return false;
+    }
+    // The server's exit status once it has ended (-1 while it runs).
+    int Status()
+    {
+        WaitFor([&] { return !Running(); });
+        return iStatus >= 0 && WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : -1;
+    }
+    int Unmount()
+    {
+        RunTool("fusermount3 -u '" + sMountPoint + "'");
+        return Status();
+    }
+    int Stop(int iSignal)
+    {
+        ::kill(iPid, iSignal);
+        return Status();
+    }
+
+    const std::string sMountPoint;
+
+private:
+    pid_t iPid = -1;
+    int iStatus = -1;
+    bool bMounted = false;
+};
+
+// What the builder put in: every folder and file under its path relative to
+// the mount point ("root/maps/x.bsp"), files with their bytes.
+struct SExpected
+{
+    SStrings Paths;  // sorted, as ListTree gives them
+    std::map<std::string, std::string> Files;
+};
+
+void Collect(const SItem &Item, const std::string &sPath, SExpected &Expected)
+{
+    Expected.Paths.push_back(sPath);
+    if (!Item.bFolder)
+        Expected.Files[sPath] = Item.sData;
+    for (const SItem &Child : Item.Children)
+        Collect(Child, sPath + "/" + Child.sName, Expected);
+}
+
+SExpected Expect(const SItem &Root)
+{
+    SExpected Expected;
+    Collect(Root, "root", Expected);
+    std::sort(Expected.Paths.begin(), Expected.Paths.end());
+    return Expected;
+}
+
+// The archive built into sPath; its layout.
+GcfBuilder::SLayout WriteArchive(const std::string &sPath, const SItem &Tree, const GcfBuilder::SOptions &Options = {},
+                                 const std::function<void(SArchive &)> &Damage = {})
+{
+    SArchive Archive = GcfBuilder::Build(Tree, Options);
+    if (Damage)
+        Damage(Archive);
+    EXPECT_TRUE(GcfBuilder::WriteFile(sPath, Archive.Bytes));
+    return Archive.Layout;
+}
+
+// Reads a whole file; the errno of a failed read, 0 when it read to its end.
+int ReadAll(const std::string &sPath, std::string &sData)
+{
+    sData.clear();
+    const int iFile = ::open(sPath.c_str(), O_RDONLY);
+    if (iFile < 0)
+        return errno;
+    char cBuffer[65536];
+    int iError = 0;
+    for (;;)
+    {
+        const ssize_t iRead = ::read(iFile, cBuffer, sizeof cBuffer);
+        if (iRead <= 0)
+        {
+            iError = iRead < 0 ? errno : 0;
+            break;
+        }
+        sData.append(cBuffer, static_cast<size_t>(iRead));
+    }
+    ::close(iFile);
+    return iError;
+}
+
+}  // namespace
+
+TEST(Mount, ShowsEveryFolderAndFileWithItsBytesInEveryVersion)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    const SItem Tree = GcfBuilder::SampleTree();  // empty files and folders, a file over three entries
+    const SExpected Expected = Expect(Tree);
+    const struct
+    {
+        const char *szName;
+        GcfBuilder::SOptions Options;
+    } Variants[] = {
+        {"version 3", {.uiVersion = 3}},
+        {"version 5, scattered", {.uiVersion = 5, .bScatter = true}},
+        {"version 6, scattered, entries of at most 3 blocks", {.uiVersion = 6, .bScatter = true, .uiBlocksPerEntry = 3}},
+    };
+    for (const auto &Variant : Variants)
+    {
+        SCOPED_TRACE(Variant.szName);
+        const std::string sArchive = Temp / "archive.gcf";
+        WriteArchive(sArchive, Tree, Variant.Options);
+        struct stat ArchiveStat;
+        ASSERT_EQ(::stat(sArchive.c_str(), &ArchiveStat), 0);
+
+        CMount Mount(sArchive, Temp / "mnt", Temp / "stderr");
+        ASSERT_TRUE(Mount.Mounted()) << ReadFile(Temp / "stderr");
+        EXPECT_EQ(ListTree(Mount.sMountPoint), Expected.Paths);
+        for (const std::string &sPath : Expected.Paths)
+        {
+            SCOPED_TRACE(sPath);
+            struct stat Stat;
+            ASSERT_EQ(::stat((Mount.sMountPoint + "/" + sPath).c_str(), &Stat), 0);
+            const auto File = Expected.Files.find(sPath);
+            EXPECT_EQ(Stat.st_mode, File == Expected.Files.end() ? (S_IFDIR | 0555u) : (S_IFREG | 0444u));
+            EXPECT_EQ(Stat.st_uid, ::getuid());
+            EXPECT_EQ(Stat.st_mtim.tv_sec, ArchiveStat.st_mtim.tv_sec);
+            EXPECT_EQ(Stat.st_mtim.tv_nsec, ArchiveStat.st_mtim.tv_nsec);
+            if (File == Expected.Files.end())
+                continue;
+            EXPECT_EQ(static_cast<size_t>(Stat.st_size), File->second.size());
+            std::string sData;
+            EXPECT_EQ(ReadAll(Mount.sMountPoint + "/" + sPath, sData), 0);
+            EXPECT_TRUE(sData == File->second);
+        }
+        // The archive's own checksums, as larkspur-cli hash prints them for
+        // an extracted copy, check the mounted one too.
+        ASSERT_EQ(RunTool(std::string(LARKSPUR_CLI_PATH) + " hash '" + sArchive + "' > '" + (Temp / "sums") + "'"), 0);
+        EXPECT_EQ(RunTool("cd '" + Mount.sMountPoint + "' && sha256sum --quiet --strict -c '" + (Temp / "sums") + "'"), 0);
+        EXPECT_EQ(Mount.Unmount(), 0);
+        EXPECT_EQ(ReadFile(Temp / "stderr"), "");
+    }
+}
+
+TEST(Mount, ReadsAtAnyOffsetAndAcrossBlockEdges)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    const std::string sData = GcfBuilder::PatternData((3u << 19) + 3, 9);  // 1.5 MiB and 3 bytes
+    const uint64_t uiSize = sData.size();
+    // 512-byte blocks, scattered: a 1 MiB read then lies in 2,048 pieces.
+    const struct
+    {
+        const char *szName;
+        GcfBuilder::SOptions Options;
+    } Variants[] = {
+        {"8 KiB blocks, scattered", {.bScatter = true}},
+        {"512-byte blocks, scattered", {.uiBlockSize = 512, .uiDataBlockSize = 512, .bScatter = true}},
+    };
+    for (const auto &Variant : Variants)
+    {
+        SCOPED_TRACE(Variant.szName);
+        WriteArchive(Temp / "archive.gcf", SItem::Folder("root", {SItem::File("big.bin", sData)}), Variant.Options);
+        CMount Mount(Temp / "archive.gcf", Temp / "mnt", Temp / "stderr");
+        ASSERT_TRUE(Mount.Mounted());
+        // Direct reads reach the server at exactly these offsets and sizes.
+        const int iFile = ::open((Mount.sMountPoint + "/root/big.bin").c_str(), O_RDONLY | O_DIRECT);
+        ASSERT_GE(iFile, 0);
+        std::string sBuffer((1u << 20) + 1, '\0');
+        for (const uint64_t uiOffset : std::initializer_list<uint64_t>{0, 1, 511, 512, 513, 8191, 8192, 8193, 12345, 1u << 20,
+                                                                      uiSize - 3, uiSize - 1, uiSize, uiSize + 100})
+        {
+            for (const size_t uiLength : std::initializer_list<size_t>{1, 2, 511, 8192, 10001, 1u << 20})
+            {
+                const ssize_t iRead = ::pread(iFile, sBuffer.data(), uiLength, static_cast<off_t>(uiOffset));
+                const size_t uiExpected = uiOffset >= uiSize ? 0 : std::min<size_t>(uiLength, uiSize - uiOffset);
+                ASSERT_EQ(iRead, static_cast<ssize_t>(uiExpected)) << uiOffset << "+" << uiLength;
+                EXPECT_TRUE(std::string_view(sBuffer.data(), uiExpected) ==
+                            std::string_view(sData).substr(std::min<uint64_t>(uiOffset, uiSize), uiExpected))
+                    << uiOffset << "+" << uiLength;
+            }
+        }
+        ::close(iFile);
+        EXPECT_EQ(Mount.Unmount(), 0);
+    }
+}
+
+TEST(Mount, DamagedDataGivesEioAndTheMountStaysUp)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    const std::string sGood = GcfBuilder::PatternData(40000, 1), sBroken = GcfBuilder::PatternData(300000, 2);
+    SItem NoData = SItem::File("nodata.bin", std::string(5000, 'x')), NoDataEmpty = SItem::File("nodata-empty", "");
+    NoData.bNoData = NoDataEmpty.bNoData = true;
+    // The chain of broken.bin leaves the data area after its third block.
+    WriteArchive(Temp / "archive.gcf",
+                 SItem::Folder("root", {SItem::File("broken.bin", sBroken), NoData, NoDataEmpty, SItem::File("good.bin", sGood)}),
+                 {}, [](SArchive &Archive) { GcfBuilder::SetNextBlock(Archive, Archive.Layout.Blocks[1][2], 0x00FFFFFF); });
+    CMount Mount(Temp / "archive.gcf", Temp / "mnt", Temp / "stderr");
+    ASSERT_TRUE(Mount.Mounted());
+    const std::string sRoot = Mount.sMountPoint + "/root/";
+
+    // The bytes the chain holds read; a read that reaches past them fails.
+    const int iFile = ::open((sRoot + "broken.bin").c_str(), O_RDONLY | O_DIRECT);
+    ASSERT_GE(iFile, 0);
+    std::string sBuffer(30000, '\0');
+    EXPECT_EQ(::pread(iFile, sBuffer.data(), 24576, 0), 24576);
+    EXPECT_EQ(sBuffer.substr(0, 24576), sBroken.substr(0, 24576));
+    errno = 0;
+    EXPECT_EQ(::pread(iFile, sBuffer.data(), 2, 24575), -1);
+    EXPECT_EQ(errno, EIO);
+    ::close(iFile);
+    // Through the page cache: what a program reading the file sees.
+    std::string sData;
+    EXPECT_EQ(ReadAll(sRoot + "broken.bin", sData), EIO);
+    EXPECT_LE(sData.size(), 24576u);
+    EXPECT_EQ(sData, sBroken.substr(0, sData.size()));
+
+    EXPECT_EQ(ReadAll(sRoot + "nodata.bin", sData), EIO);
+    EXPECT_EQ(ReadAll(sRoot + "nodata-empty", sData), 0);
+    EXPECT_EQ(sData, "");
+    EXPECT_EQ(ReadAll(sRoot + "good.bin", sData), 0);
+    EXPECT_TRUE(sData == sGood);
+    EXPECT_TRUE(Mount.Running());
+    EXPECT_EQ(Mount.Unmount(), 0);
+}
+
+TEST(Mount, AnArchiveCutShortUnderneathGivesEioNotACrash)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    const SItem Tree = GcfBuilder::SampleTree();
+    const SExpected Expected = Expect(Tree);
+    const GcfBuilder::SLayout Layout = WriteArchive(Temp / "archive.gcf", Tree);
+    CMount Mount(Temp / "archive.gcf", Temp / "mnt", Temp / "stderr");
+    ASSERT_TRUE(Mount.Mounted());
+    std::string sData;
+    EXPECT_EQ(ReadAll(Mount.sMountPoint + "/root/readme", sData), 0);
+
+    // The data area goes; the directory was copied at open and stays.
+    ASSERT_EQ(::truncate((Temp / "archive.gcf").c_str(), Layout.uiDataStart), 0);
+    EXPECT_EQ(ReadAll(Mount.sMountPoint + "/root/maps/de_larkspur.bsp", sData), EIO);
+    EXPECT_EQ(ReadAll(Mount.sMountPoint + "/root/client.dll", sData), EIO);
+    EXPECT_EQ(ListTree(Mount.sMountPoint), Expected.Paths);
+    EXPECT_TRUE(Mount.Running());
+    EXPECT_EQ(Mount.Unmount(), 0);
+}
+
+TEST(Mount, UnsafeNamesAndSecondNamesAreLeftOutAndReportedOnce)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    WriteArchive(Temp / "archive.gcf",
+                 SItem::Folder("root", {SItem::File("..", "up"), SItem::File("ok", "1"), SItem::Folder("a\x1b]0;b", {}),
+                                        SItem::Folder("ok", {SItem::File("below", "2")}), SItem::File("x/\x1b[2J", "3")}));
+    CMount Mount(Temp / "archive.gcf", Temp / "mnt", Temp / "stderr");
+    ASSERT_TRUE(Mount.Mounted());
+    EXPECT_EQ(ListTree(Mount.sMountPoint), (SStrings{"root", "root/a\x1b]0;b", "root/ok"}));
+    std::string sData;
+    EXPECT_EQ(ReadAll(Mount.sMountPoint + "/root/ok", sData), 0);
+    EXPECT_EQ(sData, "1");
+    EXPECT_EQ(ReadAll(Mount.sMountPoint + "/root/..", sData), EISDIR);  // the root folder's own parent
+    EXPECT_EQ(Mount.Unmount(), 0);
+    // Control characters of names are shown as "?" on the terminal.
+    EXPECT_EQ(ReadFile(Temp / "stderr"), "Left out \\root\\.. (unsafe name).\n"
+                                         "Left out \\root\\ok (a second item of this name in the folder).\n"
+                                         "Left out \\root\\x/?[2J (unsafe name).\n");
+}
+
+TEST(Mount, ADamagedDirectoryShowsWhatLiesBeforeTheDamage)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    // The last item of the root leads back to the first: a loop.
+    WriteArchive(Temp / "archive.gcf", SItem::Folder("root", {SItem::File("one", "1"), SItem::File("two", "2")}), {},
+                 [](SArchive &Archive) { GcfBuilder::SetDirectoryField(Archive, 2, GcfBuilder::EDirField::NextSibling, 1); });
+    CMount Mount(Temp / "archive.gcf", Temp / "mnt", Temp / "stderr");
+    ASSERT_TRUE(Mount.Mounted());
+    EXPECT_EQ(ListTree(Mount.sMountPoint), (SStrings{"root", "root/one", "root/two"}));
+    EXPECT_EQ(ReadFile(Mount.sMountPoint + "/root/two"), "2");
+    EXPECT_EQ(Mount.Unmount(), 0);
+    EXPECT_EQ(ReadFile(Temp / "stderr"),
+              "The archive's directory is damaged: only the items before the damage are shown.\n");
+}
+
+TEST(Mount, EveryWayToStopUnmountsAndLeavesNoProcess)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    WriteArchive(Temp / "archive.gcf", GcfBuilder::SampleTree());
+    const std::string sMountPoint = Temp / "mnt";
+    const struct
+    {
+        const char *szHow;
+        std::function<int(CMount &)> Stop;
+    } Ways[] = {
+        {"fusermount3 -u", [](CMount &Mount) { return Mount.Unmount(); }},
+        {"Ctrl+C", [](CMount &Mount) { return Mount.Stop(SIGINT); }},
+        {"SIGTERM", [](CMount &Mount) { return Mount.Stop(SIGTERM); }},
+    };
+    for (const auto &Way : Ways)
+    {
+        SCOPED_TRACE(Way.szHow);
+        CMount Mount(Temp / "archive.gcf", sMountPoint, Temp / "stderr");
+        ASSERT_TRUE(Mount.Mounted());
+        EXPECT_EQ(Way.Stop(Mount), 0);
+        EXPECT_FALSE(IsMounted(sMountPoint));
+        EXPECT_TRUE(WaitFor([&] { return ProcessesOf(sMountPoint).empty(); })) << ProcessesOf(sMountPoint).size();
+    }
+
+    // Detached: the command returns once the archive is mounted, and the
+    // server it leaves ends with the mount.
+    EXPECT_EQ(RunTool(std::string(LARKSPUR_CLI_PATH) + " mount '" + (Temp / "archive.gcf") + "' '" + sMountPoint +
+                      "' </dev/null >/dev/null 2>&1"),
+              0);
+    ASSERT_TRUE(IsMounted(sMountPoint));
+    EXPECT_FALSE(ProcessesOf(sMountPoint).empty());
+    EXPECT_EQ(ReadFile(sMountPoint + "/root/readme").size(), 1500u);
+    EXPECT_EQ(RunTool("fusermount3 -u '" + sMountPoint + "'"), 0);
+    EXPECT_TRUE(WaitFor([&] { return ProcessesOf(sMountPoint).empty(); })) << ProcessesOf(sMountPoint).size();
+}
+
+TEST(Mount, RefusesWhatItCannotMount)
+{
+    CTempDir Temp;
+    WriteArchive(Temp / "archive.gcf", GcfBuilder::SampleTree());
+    ::mkdir((Temp / "mnt").c_str(), 0755);
+    if (!Larkspur::MountingAvailable())
+    {
+        EXPECT_EQ(RunCli({"mount", Temp / "archive.gcf", Temp / "mnt"}, Temp.sPath),
+                  (SCliRun{1, "", "Mounting is not available: this larkspur-cli was built without FUSE 3 (libfuse3).\n"}));
+        return;
+    }
+    const struct
+    {
+        SStrings Arguments;
+        int iExitCode;
+        std::string sErr;
+    } Cases[] = {
+        {{"mount", Temp / "missing.gcf", Temp / "mnt"}, 2,
+         "Could not open:\n" + (Temp / "missing.gcf") + "\n\nError:\nFile does not exist.\n"},
+        {{"mount", Temp / "archive.gcf", Temp / "nothing"}, 2, "No such folder: " + (Temp / "nothing") + "\n"},
+        {{"mount", Temp / "archive.gcf", Temp / "archive.gcf"}, 2, "No such folder: " + (Temp / "archive.gcf") + "\n"},
+    };
+    for (const auto &Case : Cases)
+    {
+        const SCliRun Run = RunCli(Case.Arguments, Temp.sPath);
+        EXPECT_EQ(Run, (SCliRun{Case.iExitCode, "", Case.sErr})) << testing::PrintToString(Case.Arguments);
+    }
+    EXPECT_EQ(RunCli({"mount", Temp / "archive.gcf"}, Temp.sPath).iExitCode, 2);
+}
