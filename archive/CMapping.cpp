@@ -59,6 +59,19 @@ void CMapping::Borrow(const void *lpBytes, size_t uiBytes)
     bOwned = false;
 }
 
+void CMapping::Release(const void *lpStart, uint64_t uiLength) const
+{
+    const auto uiStart = reinterpret_cast<uintptr_t>(lpStart);
+    const auto uiBase = reinterpret_cast<uintptr_t>(lpData);
+    if (!bOwned || lpStart == nullptr || uiStart < uiBase || uiLength > uiSize || uiStart - uiBase > uiSize - uiLength)
+        return;
+    const auto uiPage = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const uintptr_t uiFirst = (uiStart + uiPage - 1) / uiPage * uiPage;
+    const uintptr_t uiEnd = (uiStart + uiLength) / uiPage * uiPage;
+    if (uiFirst < uiEnd)
+        ::madvise(reinterpret_cast<void *>(uiFirst), uiEnd - uiFirst, MADV_DONTNEED);
+}
+
 bool CMapping::Unmap()
 {
     if (lpData == nullptr)

@@ -31,6 +31,11 @@ struct CMapping
     // Releases the view and the descriptor. False when nothing was mapped or
     // the platform refused.
     bool Unmap();
+    // Lets go of the resident pages that lie wholly inside the given bytes of
+    // our own view (a part copied out, not to be read again soon): they stay
+    // in the page cache and come back on the next touch, but no longer count
+    // as this process's memory. Borrowed bytes are left alone.
+    void Release(const void *lpStart, uint64_t uiLength) const;
     // True when the mapped file is now shorter than the view: reading its
     // last pages would raise SIGBUS.
     bool IsCutShort() const;

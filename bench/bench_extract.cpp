@@ -1,45 +1,50 @@
-// Extraction speed and memory: larkspur-cli extract of a generated archive of
-// about 1 GiB in 10,000 files (chains in order, and scattered), against tar -xf
-// of an uncompressed tar, unzip -q of a stored zip of the same tree, and cp of
-// one file holding all the data. The candidates run in interleaved rounds, in
-// a shuffled order each round; the report gives the median and the minimum
-// of each and their ratios, measured in this one run. Then the peak memory of
-// larkspur-cli for a small and for the large archive.
+// Extraction speed and memory against the file system's floor. A generated
+// archive (about 1 GiB in 10,000 files by default; chains in order, and
+// scattered) is extracted by larkspur-cli and by the window, and the same tree
+// by tar -xf of an uncompressed tar and unzip -q of a stored zip; cp copies
+// one file holding all the data; and the floor writes the same folders and
+// files straight from this process's memory (one mkdir per folder, one open,
+// write and close per file). The candidates run in interleaved rounds, in a
+// shuffled order each round, with a sync before each run; the report gives
+// the median and the minimum of each and their ratios, measured in this one
+// run. Run as root, cold rounds follow, with the page cache dropped before
+// every run of every tool. Then the peak memory of larkspur-cli, and, with
+// --million, an archive of 1,000,000 small items (100,000 folders) extracted
+// against the floor and tar.
 //
-// A run's output is not deleted before the next run: its files are emptied
-// (which gives back the disk blocks and the page cache) and left in place
-// until the end. On ext4 without a journal, inodes freed in the last minutes
-// are passed over one by one when new files are made, so deleting 10,000
-// files before a run would slow the next run's file creation several times
-// over, and more so the more recent the deletion.
+//   bench_extract [--rounds N] [--cold-rounds N] [--mib N] [--files N] [--pause-ms N]
+//                 [--cli PATH] [--compare PATH] [--no-window] [--million] [--million-rounds N] [--keep]
 //
-//   bench_extract [--rounds N] [--mib N] [--files N] [--pause-ms N] [--cli PATH] [--keep]
-//
-// Everything is made under /tmp and deleted at the end (unless --keep).
+// --compare adds the extraction of another build of larkspur-cli (to weigh a
+// change against the build before it in the same run). Everything is made
+// under /tmp and deleted at the end (unless --keep).
 
+#include "BenchDesktop.h"
+#include "BenchRounds.h"
 #include "GcfBuilder.h"
+#include "window/CLarkspur.h"
+#include "window/Utils.h"
 
-#include <fcntl.h>
 #include <malloc.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <random>
-#include <sstream>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace BenchRounds;
 
 namespace
 {
@@ -47,183 +52,17 @@ namespace
 struct SOptions
 {
     int iRounds = 9;
+    int iColdRounds = -1;  // -1: as many as the warm rounds, when run as root
     uint64_t uiMiB = 1024;
     uint32_t uiFiles = 10000;
     int iPauseMs = 1000;
     std::string sCli;
+    std::string sCompare;
+    bool bWindow = true;
+    bool bMillion = false;
+    int iMillionRounds = 5;
     bool bKeep = false;
 };
-
-struct SRun
-{
-    double fSeconds = 0;
-    int iStatus = -1;
-    // Sampled from /proc when asked for. (getrusage's peak would count the
-    // memory of this process, which the child holds until its exec.)
-    long iPeakRssKiB = 0;
-    long iPeakAnonKiB = 0;
-    long iPeakFileKiB = 0;
-};
-
-[[noreturn]] void Fail(const std::string &sWhat)
-{
-    std::fprintf(stderr, "bench_extract: %s\n", sWhat.c_str());
-    std::exit(1);
-}
-
-std::string ProcessName(pid_t iPid)
-{
-    std::ifstream Comm("/proc/" + std::to_string(iPid) + "/comm");
-    std::string sName;
-    std::getline(Comm, sName);
-    return sName;
-}
-
-long StatusField(pid_t iPid, const char *szField)
-{
-    std::ifstream Status("/proc/" + std::to_string(iPid) + "/status");
-    std::string sLine;
-    const size_t uiLength = std::strlen(szField);
-    while (std::getline(Status, sLine))
-        if (sLine.compare(0, uiLength, szField) == 0 && sLine.size() > uiLength && sLine[uiLength] == ':')
-            return std::atol(sLine.c_str() + uiLength + 1);
-    return 0;
-}
-
-// Runs the command with stdout and stderr sent to /dev/null. With bSample the
-// child's resident memory is read from /proc every few milliseconds (that
-// costs some CPU, so timed runs do not sample).
-SRun RunCommand(const std::vector<std::string> &Arguments, bool bSample = false)
-{
-    std::fflush(stdout);
-    std::vector<char *> Argv;
-    for (const std::string &sArgument : Arguments)
-        Argv.push_back(const_cast<char *>(sArgument.c_str()));
-    Argv.push_back(nullptr);
-
-    const auto Start = std::chrono::steady_clock::now();
-    const pid_t iChild = ::fork();
-    if (iChild < 0)
-        Fail("fork failed");
-    if (iChild == 0)
-    {
-        const int iNull = ::open("/dev/null", O_WRONLY);
-        ::dup2(iNull, STDOUT_FILENO);
-        ::dup2(iNull, STDERR_FILENO);
-        ::execvp(Argv[0], Argv.data());
-        ::_exit(127);
-    }
-    SRun Run;
-    int iStatus = 0;
-    for (;;)
-    {
-        const pid_t iDone = ::waitpid(iChild, &iStatus, bSample ? WNOHANG : 0);
-        if (iDone == iChild)
-            break;
-        if (iDone < 0 && errno != EINTR)
-            Fail("waitpid failed");
-        // Until the child has replaced itself with the program, /proc shows
-        // this process's memory.
-        if (bSample && ProcessName(iChild) == fs::path(Arguments[0]).filename().string().substr(0, 15))
-        {
-            Run.iPeakRssKiB = std::max(Run.iPeakRssKiB, StatusField(iChild, "VmHWM"));
-            Run.iPeakAnonKiB = std::max(Run.iPeakAnonKiB, StatusField(iChild, "RssAnon"));
-            Run.iPeakFileKiB = std::max(Run.iPeakFileKiB, StatusField(iChild, "RssFile"));
-        }
-        if (bSample)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    Run.fSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-    Run.iStatus = WIFEXITED(iStatus) ? WEXITSTATUS(iStatus) : 128 + WTERMSIG(iStatus);
-    return Run;
-}
-
-void RunOrFail(const std::vector<std::string> &Arguments)
-{
-    const SRun Run = RunCommand(Arguments);
-    if (Run.iStatus != 0)
-    {
-        std::string sCommand;
-        for (const std::string &sArgument : Arguments)
-            sCommand += sArgument + " ";
-        Fail("failed (" + std::to_string(Run.iStatus) + "): " + sCommand);
-    }
-}
-
-void RemoveTree(const std::string &sPath)
-{
-    std::error_code Error;
-    fs::remove_all(sPath, Error);
-}
-
-// Empties every file below sPath, keeping the files themselves (see above).
-void EmptyTree(const std::string &sPath)
-{
-    for (const auto &Entry : fs::recursive_directory_iterator(sPath))
-        if (Entry.is_regular_file())
-            ::truncate(Entry.path().c_str(), 0);
-}
-
-bool SameFile(const fs::path &First, const fs::path &Second)
-{
-    std::ifstream A(First, std::ios::binary), B(Second, std::ios::binary);
-    std::vector<char> BufferA(1 << 20), BufferB(1 << 20);
-    for (;;)
-    {
-        A.read(BufferA.data(), static_cast<std::streamsize>(BufferA.size()));
-        B.read(BufferB.data(), static_cast<std::streamsize>(BufferB.size()));
-        if (A.gcount() != B.gcount() || std::memcmp(BufferA.data(), BufferB.data(), static_cast<size_t>(A.gcount())) != 0)
-            return false;
-        if (A.gcount() == 0)
-            return true;
-    }
-}
-
-// Every file of sReference must be in sOther with the same bytes, and the
-// two trees must hold the same number of files.
-void ExpectSameTree(const std::string &sReference, const std::string &sOther)
-{
-    size_t uiReferenceFiles = 0, uiOtherFiles = 0;
-    for (const auto &Entry : fs::recursive_directory_iterator(sReference))
-    {
-        if (!Entry.is_regular_file())
-            continue;
-        ++uiReferenceFiles;
-        const fs::path Other = fs::path(sOther) / fs::relative(Entry.path(), sReference);
-        if (!SameFile(Entry.path(), Other))
-            Fail("the extractions differ at " + Other.string());
-    }
-    for (const auto &Entry : fs::recursive_directory_iterator(sOther))
-        uiOtherFiles += Entry.is_regular_file();
-    if (uiReferenceFiles != uiOtherFiles)
-        Fail("the extractions hold different numbers of files");
-}
-
-// One file holding every file's bytes, for the cp baseline.
-uint64_t Concatenate(const std::string &sFolder, const std::string &sTarget)
-{
-    std::vector<fs::path> Files;
-    for (const auto &Entry : fs::recursive_directory_iterator(sFolder))
-        if (Entry.is_regular_file())
-            Files.push_back(Entry.path());
-    std::sort(Files.begin(), Files.end());
-    std::ofstream Out(sTarget, std::ios::binary);
-    uint64_t uiBytes = 0;
-    for (const fs::path &File : Files)
-    {
-        std::ifstream In(File, std::ios::binary);
-        Out << In.rdbuf();
-        uiBytes += fs::file_size(File);
-    }
-    return uiBytes;
-}
-
-double Median(std::vector<double> Values)
-{
-    std::sort(Values.begin(), Values.end());
-    const size_t uiMiddle = Values.size() / 2;
-    return Values.size() % 2 ? Values[uiMiddle] : (Values[uiMiddle - 1] + Values[uiMiddle]) / 2;
-}
 
 std::string DefaultCli()
 {
@@ -243,6 +82,8 @@ SOptions ParseOptions(int argc, char **argv)
         const bool bHasValue = i + 1 < argc;
         if (sOption == "--rounds" && bHasValue)
             Options.iRounds = std::max(1, std::atoi(argv[++i]));
+        else if (sOption == "--cold-rounds" && bHasValue)
+            Options.iColdRounds = std::max(0, std::atoi(argv[++i]));
         else if (sOption == "--mib" && bHasValue)
             Options.uiMiB = std::max<uint64_t>(1, std::strtoull(argv[++i], nullptr, 10));
         else if (sOption == "--files" && bHasValue)
@@ -251,27 +92,160 @@ SOptions ParseOptions(int argc, char **argv)
             Options.iPauseMs = std::max(0, std::atoi(argv[++i]));
         else if (sOption == "--cli" && bHasValue)
             Options.sCli = argv[++i];
+        else if (sOption == "--compare" && bHasValue)
+            Options.sCompare = argv[++i];
+        else if (sOption == "--no-window")
+            Options.bWindow = false;
+        else if (sOption == "--million")
+            Options.bMillion = true;
+        else if (sOption == "--million-rounds" && bHasValue)
+            Options.iMillionRounds = std::max(1, std::atoi(argv[++i]));
         else if (sOption == "--keep")
             Options.bKeep = true;
         else
-            Fail("usage: bench_extract [--rounds N] [--mib N] [--files N] [--pause-ms N] [--cli PATH] [--keep]");
+            Fail("usage: bench_extract [--rounds N] [--cold-rounds N] [--mib N] [--files N] [--pause-ms N] "
+                 "[--cli PATH] [--compare PATH] [--no-window] [--million] [--million-rounds N] [--keep]");
     }
     return Options;
 }
 
-void BuildArchive(const GcfBuilder::SItem &Tree, bool bScatter, const std::string &sPath)
+void BuildArchive(const GcfBuilder::SItem &Tree, const GcfBuilder::SOptions &Options, const std::string &sPath)
 {
-    GcfBuilder::SOptions Options;
-    Options.bScatter = bScatter;
     if (!GcfBuilder::BuildToFile(Tree, Options, sPath))
         Fail("could not build " + sPath);
 }
 
-struct SCandidate
+// The window's Extract command on the root folder, as a user runs it: the
+// archive is opened first (untimed; with a cold cache this reads its
+// directory), then the extraction with its abort dialog and console lines is
+// timed. The archive is closed again afterwards, so that a cold run finds no
+// page of it mapped.
+class CWindowRunner
 {
-    std::string sName;
-    std::vector<std::string> Arguments;  // "{OUT}" stands for the output folder
+public:
+    explicit CWindowRunner(const std::string &sWork)
+    {
+        const Larkspur::SProgramFiles Files{QString::fromStdString(sWork + "/larkspur.cfg"),
+                                  QString::fromStdString(sWork + "/larkspur.log"),
+                                  {QString::fromStdString(sWork)}};
+        Window = std::make_unique<Larkspur::CLarkspur>(QString(), Desktop, Files);
+        Window->show();
+        QCoreApplication::processEvents();
+        sEmpty = sWork + "/empty.gcf";
+        BuildArchive(GcfBuilder::SItem::Folder("root"), {}, sEmpty);
+    }
+
+    double Extract(const std::string &sArchive, const std::string &sOut)
+    {
+        Open(sArchive);
+        auto *lpTree = Window->findChild<QTreeWidget *>(QStringLiteral("treGCFFile"));
+        if (lpTree->topLevelItemCount() != 1)
+            return -1;
+        lpTree->setCurrentItem(lpTree->topLevelItem(0));
+        Desktop.sFolder = QString::fromStdString(sOut);
+        QAction *lpExtract = Window->findChild<QAction *>(QStringLiteral("btnExtractGCFTreeItem"));
+        const auto Start = std::chrono::steady_clock::now();
+        lpExtract->trigger();
+        const double fSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+        Open(sEmpty);
+        // The console keeps every line; a long bench would keep them all.
+        if (QAction *lpClear = Window->findChild<QAction *>(QStringLiteral("btnClearConsoleText")))
+            lpClear->trigger();
+        QCoreApplication::processEvents();
+        return fSeconds;
+    }
+
+private:
+    void Open(const std::string &sArchive)
+    {
+        Desktop.sOpenFileName = QString::fromStdString(sArchive);
+        Window->findChild<QAction *>(QStringLiteral("btnOpen"))->trigger();
+        QCoreApplication::processEvents();
+    }
+
+    CBenchDesktop Desktop;
+    std::unique_ptr<Larkspur::CLarkspur> Window;
+    std::string sEmpty;
 };
+
+SCandidate Command(std::string sName, std::vector<std::string> Arguments)
+{
+    return {std::move(sName), std::move(Arguments), {}};
+}
+
+// The reference extraction of sArchive, with the tar (and the zip) of it.
+void MakeReference(const SOptions &Options, const std::string &sArchive, const std::string &sReference,
+                   const std::string &sWork, bool bZip)
+{
+    fs::create_directory(sReference);
+    RunOrFail({Options.sCli, "extract", sArchive, "-o", sReference});
+    RunOrFail({"tar", "-cf", sWork + "/" + fs::path(sReference).filename().string() + ".tar", "-C", sReference, "root"});
+    if (bZip)
+        RunOrFail({"sh", "-c", "cd '" + sReference + "' && zip -0 -r -q '" + sWork + "/tree.zip' root"});
+}
+
+void PrintMemory(const SOptions &Options, const std::string &sWork, const std::string &sOut,
+                 const std::vector<std::string> &Archives)
+{
+    // The archive is mapped, and the pages the kernel copies from count in
+    // RSS as file pages; what the program itself holds is RssAnon.
+    std::printf("\nPeak memory of larkspur-cli extract (VmHWM, RssAnon and RssFile, sampled from /proc; "
+                "target RssAnon under 16 MiB):\n");
+    int iRun = 0;
+    for (const std::string &sArchive : Archives)
+    {
+        const std::string sRunOut = sOut + "/memory" + std::to_string(++iRun);
+        fs::create_directories(sRunOut);
+        ::sync();
+        const SRun Run = RunCommand({Options.sCli, "extract", sWork + "/" + sArchive, "-o", sRunOut}, true);
+        EmptyTree(sRunOut);
+        std::printf("  %-14s %8.1f MiB archive: peak RSS %7.1f MiB, RssAnon %6.1f MiB (%s), RssFile %7.1f MiB\n",
+                    sArchive.c_str(), static_cast<double>(fs::file_size(sWork + "/" + sArchive)) / (1 << 20),
+                    Run.iPeakRssKiB / 1024.0, Run.iPeakAnonKiB / 1024.0, Run.iPeakAnonKiB < 16 * 1024 ? "ok" : "OVER",
+                    Run.iPeakFileKiB / 1024.0);
+    }
+}
+
+// 1,000,000 items: 100,000 folders of 9 small files each, in 512-byte blocks.
+void BenchMillion(const SOptions &Options, const std::string &sWork, const std::string &sOut)
+{
+    std::printf("\n--- 1,000,000 items (100,000 folders of 9 files of 100 bytes) ---\n");
+    {
+        GcfBuilder::SOptions Build;
+        Build.uiBlockSize = Build.uiDataBlockSize = 512;
+        BuildArchive(GcfBuilder::WideTree(100000, 9, 100), Build, sWork + "/million.gcf");
+    }
+    ::malloc_trim(0);
+    const std::string sReference = sWork + "/million";
+    MakeReference(Options, sWork + "/million.gcf", sReference, sWork, false);
+    CFloorTree Floor;
+    Floor.Load(sReference);
+    const std::vector<SCandidate> Candidates = {
+        {"floor", {}, [&](const std::string &sRunOut) {
+             const auto Start = std::chrono::steady_clock::now();
+             if (!Floor.Write(sRunOut))
+                 return -1.0;
+             return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+         }},
+        Command("larkspur", {Options.sCli, "extract", sWork + "/million.gcf", "-o", "{OUT}"}),
+        Command("tar -xf", {"tar", "-xf", sWork + "/million.tar", "-C", "{OUT}"}),
+    };
+    SRoundOptions Rounds;
+    Rounds.iRounds = Options.iMillionRounds;
+    // A copy of a million inodes per run would not fit: each run's output is
+    // deleted. ext4 without a journal passes over inodes freed in the last
+    // 5 seconds (300 while their table is dirty) when it makes new ones, so
+    // after the sync every run waits that out.
+    Rounds.iPauseMs = std::max(Options.iPauseMs, 6000);
+    Rounds.bDelete = true;
+    const auto Times = RunRounds(Candidates, Rounds, sOut);
+    PrintTimes(Times, {"floor", "larkspur", "tar -xf"}, Floor.Bytes());
+    std::printf("\nTime ratios (lower is faster):\n");
+    PrintRatio(Times, "larkspur", "floor", 1.25);
+    PrintRatio(Times, "larkspur", "tar -xf", 1.0, true);
+    PrintMemory(Options, sWork, sOut, {"million.gcf"});
+    RemoveTree(sReference);
+}
 
 }  // namespace
 
@@ -283,6 +257,14 @@ int main(int argc, char **argv)
     for (const char *szTool : {"tar", "zip", "unzip", "cp"})
         if (std::system((std::string("command -v ") + szTool + " >/dev/null").c_str()) != 0)
             Fail(std::string(szTool) + " is missing (apt-get install zip unzip)");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform's notes ("does not support raise()") would
+    // break the report's lines.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    QApplication App(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    Larkspur::Utils::BuildExtTable();
 
     std::string sWork = "/tmp/larkspur-bench-XXXXXX";
     if (::mkdtemp(sWork.data()) == nullptr)
@@ -293,114 +275,120 @@ int main(int argc, char **argv)
     // small one for the memory comparison.
     {
         const GcfBuilder::SItem Tree = GcfBuilder::BulkTree(Options.uiMiB << 20, Options.uiFiles, 1);
-        BuildArchive(Tree, false, sWork + "/inorder.gcf");
-        BuildArchive(Tree, true, sWork + "/scattered.gcf");
-        BuildArchive(GcfBuilder::BulkTree(8 << 20, 100, 2), false, sWork + "/small.gcf");
+        GcfBuilder::SOptions Build;
+        BuildArchive(Tree, Build, sWork + "/inorder.gcf");
+        Build.bScatter = true;
+        BuildArchive(Tree, Build, sWork + "/scattered.gcf");
+        BuildArchive(GcfBuilder::BulkTree(8 << 20, 100, 2), {}, sWork + "/small.gcf");
     }
     ::malloc_trim(0);  // the tree is gone: every fork below copies less
     std::printf("Archives: %.1f MiB each, %u files\n",
                 static_cast<double>(fs::file_size(sWork + "/inorder.gcf")) / (1 << 20), Options.uiFiles);
 
     // A reference extraction, checked against the scattered one, gives the
-    // tar, the zip and the one-file baseline.
-    const std::string sReference = sWork + "/reference", sCheck = sWork + "/check";
-    fs::create_directory(sReference);
+    // tar, the zip, the one-file baseline and the floor's tree.
+    const std::string sReference = sWork + "/reference", sCheck = sWork + "/check", sOut = sWork + "/out";
+    MakeReference(Options, sWork + "/inorder.gcf", sReference, sWork, true);
     fs::create_directory(sCheck);
-    RunOrFail({Options.sCli, "extract", sWork + "/inorder.gcf", "-o", sReference});
     RunOrFail({Options.sCli, "extract", sWork + "/scattered.gcf", "-o", sCheck});
     ExpectSameTree(sReference, sCheck);
     EmptyTree(sCheck);
-    RunOrFail({"tar", "-cf", sWork + "/tree.tar", "-C", sReference, "root"});
-    RunOrFail({"sh", "-c", "cd '" + sReference + "' && zip -0 -r -q '" + sWork + "/tree.zip' root"});
-    const uint64_t uiBytes = Concatenate(sReference, sWork + "/all.bin");
-    std::printf("Data: %.1f MiB; tar %.1f MiB, zip %.1f MiB\n\n", static_cast<double>(uiBytes) / (1 << 20),
-                static_cast<double>(fs::file_size(sWork + "/tree.tar")) / (1 << 20),
+    RunOrFail({"sh", "-c", "find '" + sReference + "' -type f | sort | xargs cat > '" + sWork + "/all.bin'"});
+    CFloorTree Floor;
+    Floor.Load(sReference);
+    std::printf("Data: %.1f MiB in %zu files; tar %.1f MiB, zip %.1f MiB\n\n",
+                static_cast<double>(Floor.Bytes()) / (1 << 20), Floor.Files(),
+                static_cast<double>(fs::file_size(sWork + "/reference.tar")) / (1 << 20),
                 static_cast<double>(fs::file_size(sWork + "/tree.zip")) / (1 << 20));
 
-    const std::vector<SCandidate> Candidates = {
-        {"larkspur in order", {Options.sCli, "extract", sWork + "/inorder.gcf", "-o", "{OUT}"}},
-        {"larkspur scattered", {Options.sCli, "extract", sWork + "/scattered.gcf", "-o", "{OUT}"}},
-        {"tar -xf", {"tar", "-xf", sWork + "/tree.tar", "-C", "{OUT}"}},
-        {"unzip -q", {"unzip", "-q", sWork + "/tree.zip", "-d", "{OUT}"}},
-        {"cp (one file)", {"cp", sWork + "/all.bin", "{OUT}/all.bin"}},
-        // Not a target: what making the 10,000 files alone costs here.
-        {"cp -r (the tree)", {"cp", "-r", sReference + "/root", "{OUT}/root"}},
+    std::unique_ptr<CWindowRunner> Window;
+    if (Options.bWindow)
+        Window = std::make_unique<CWindowRunner>(sWork);
+    std::vector<SCandidate> Candidates = {
+        Command("larkspur in order", {Options.sCli, "extract", sWork + "/inorder.gcf", "-o", "{OUT}"}),
+        Command("larkspur scattered", {Options.sCli, "extract", sWork + "/scattered.gcf", "-o", "{OUT}"}),
+        Command("tar -xf", {"tar", "-xf", sWork + "/reference.tar", "-C", "{OUT}"}),
+        Command("unzip -q", {"unzip", "-q", sWork + "/tree.zip", "-d", "{OUT}"}),
+        Command("cp (one file)", {"cp", sWork + "/all.bin", "{OUT}/all.bin"}),
     };
-    std::map<std::string, std::vector<double>> Times;
-    std::mt19937 Random(std::random_device{}());
-    const std::string sOut = sWork + "/out";
-    int iRun = 0;
-    for (int iRound = 0; iRound < Options.iRounds; ++iRound)
+    std::vector<std::string> Larkspurs = {"larkspur in order", "larkspur scattered"};
+    if (Window)
     {
-        std::vector<size_t> Order(Candidates.size());
-        for (size_t i = 0; i < Order.size(); ++i)
-            Order[i] = i;
-        std::shuffle(Order.begin(), Order.end(), Random);
-        std::printf("Round %d:", iRound + 1);
-        for (const size_t uiCandidate : Order)
+        for (const char *szLayout : {"inorder", "scattered"})
         {
-            // Each run starts on a new empty folder, with the previous run's
-            // files emptied, everything on disk, and a pause.
-            const std::string sRunOut = sOut + "/" + std::to_string(++iRun);
-            fs::create_directories(sRunOut);
-            ::sync();
-            std::this_thread::sleep_for(std::chrono::milliseconds(Options.iPauseMs));
-            std::vector<std::string> Arguments = Candidates[uiCandidate].Arguments;
-            for (std::string &sArgument : Arguments)
-                if (const size_t uiAt = sArgument.find("{OUT}"); uiAt != std::string::npos)
-                    sArgument.replace(uiAt, 5, sRunOut);
-            const SRun Run = RunCommand(Arguments);
-            if (Run.iStatus != 0)
-                Fail(Candidates[uiCandidate].sName + " failed with status " + std::to_string(Run.iStatus));
-            Times[Candidates[uiCandidate].sName].push_back(Run.fSeconds);
-            std::printf("  %s %.3f s", Candidates[uiCandidate].sName.c_str(), Run.fSeconds);
-            std::fflush(stdout);
-            EmptyTree(sRunOut);
+            const std::string sName = std::string("window ") + (szLayout[0] == 'i' ? "in order" : "scattered");
+            const std::string sArchive = sWork + "/" + szLayout + ".gcf";
+            Candidates.push_back({sName, {}, [&Window, sArchive](const std::string &sRunOut) {
+                                      return Window->Extract(sArchive, sRunOut);
+                                  }});
+            Larkspurs.push_back(sName);
         }
-        std::printf("\n");
     }
-
-    std::printf("\n%-20s %10s %10s\n", "", "median", "minimum");
-    for (const SCandidate &Candidate : Candidates)
+    if (!Options.sCompare.empty())
     {
-        const std::vector<double> &Values = Times[Candidate.sName];
-        std::printf("%-20s %9.3fs %9.3fs   (%.0f MiB/s at the median)\n", Candidate.sName.c_str(), Median(Values),
-                    *std::min_element(Values.begin(), Values.end()),
-                    static_cast<double>(uiBytes) / (1 << 20) / Median(Values));
+        for (const char *szLayout : {"inorder", "scattered"})
+        {
+            const std::string sName = std::string("compared ") + (szLayout[0] == 'i' ? "in order" : "scattered");
+            Candidates.push_back(
+                Command(sName, {Options.sCompare, "extract", sWork + "/" + szLayout + ".gcf", "-o", "{OUT}"}));
+            Larkspurs.push_back(sName);
+        }
     }
-    auto Ratio = [&](const char *szWhat, const char *szBase, double fTarget) {
-        const std::vector<double> &What = Times[szWhat], &Base = Times[szBase];
-        const double fMedian = Median(What) / Median(Base);
-        const double fMinimum = *std::min_element(What.begin(), What.end()) / *std::min_element(Base.begin(), Base.end());
-        std::printf("%-20s / %-16s median %.2fx  minimum %.2fx", szWhat, szBase, fMedian, fMinimum);
-        if (fTarget > 0)
-            std::printf("   target below %.2fx: %s", fTarget, fMedian < fTarget ? "met" : "missed");
-        std::printf("\n");
-    };
+    std::vector<SCandidate> Warm = Candidates;
+    Warm.push_back({"floor", {}, [&Floor](const std::string &sRunOut) {
+                        const auto Start = std::chrono::steady_clock::now();
+                        if (!Floor.Write(sRunOut))
+                            return -1.0;
+                        return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+                    }});
+
+    SRoundOptions Rounds;
+    Rounds.iRounds = Options.iRounds;
+    Rounds.iPauseMs = Options.iPauseMs;
+    const auto Times = RunRounds(Warm, Rounds, sOut);
+    std::vector<std::string> Names = Larkspurs;
+    for (const char *szBase : {"floor", "tar -xf", "unzip -q", "cp (one file)"})
+        Names.push_back(szBase);
+    PrintTimes(Times, Names, Floor.Bytes());
     std::printf("\nTime ratios (lower is faster):\n");
-    Ratio("larkspur in order", "tar -xf", 1.0);
-    Ratio("larkspur in order", "unzip -q", 1.0);
-    Ratio("larkspur scattered", "tar -xf", 1.0);
-    Ratio("larkspur scattered", "unzip -q", 1.0);
-    Ratio("larkspur in order", "cp (one file)", 1.1);
-    Ratio("larkspur scattered", "cp (one file)", 1.6);
-    Ratio("larkspur in order", "cp -r (the tree)", 0);
-    Ratio("larkspur scattered", "cp -r (the tree)", 0);
-
-    // Memory: the archive is mapped, and the pages the kernel copies from
-    // count in RSS as file pages; what the program itself holds is RssAnon.
-    std::printf("\nPeak memory of larkspur-cli extract (VmHWM, RssAnon and RssFile, sampled from /proc):\n");
-    for (const char *szArchive : {"small.gcf", "inorder.gcf", "scattered.gcf"})
+    for (const std::string &sName : Larkspurs)
     {
-        const std::string sRunOut = sOut + "/" + std::to_string(++iRun);
-        fs::create_directories(sRunOut);
-        ::sync();
-        const SRun Run = RunCommand({Options.sCli, "extract", sWork + "/" + szArchive, "-o", sRunOut}, true);
-        EmptyTree(sRunOut);
-        std::printf("  %-14s %8.1f MiB archive: peak RSS %7.1f MiB, RssAnon %6.1f MiB, RssFile %7.1f MiB\n", szArchive,
-                    static_cast<double>(fs::file_size(sWork + "/" + szArchive)) / (1 << 20), Run.iPeakRssKiB / 1024.0,
-                    Run.iPeakAnonKiB / 1024.0, Run.iPeakFileKiB / 1024.0);
+        PrintRatio(Times, sName, "floor", 1.25);
+        PrintRatio(Times, sName, "tar -xf", 1.0, true);
+        PrintRatio(Times, sName, "unzip -q", 1.0, true);
+        PrintRatio(Times, sName, "cp (one file)", 0);
     }
+    PrintRatio(Times, "tar -xf", "floor", 0);
+
+    const int iColdRounds = Options.iColdRounds < 0 ? Options.iRounds : Options.iColdRounds;
+    if (iColdRounds > 0 && !CanDropCaches())
+        std::printf("\nCold rounds skipped: dropping the page cache needs root.\n");
+    else if (iColdRounds > 0)
+    {
+        std::printf("\nCold cache: the page cache is dropped before every run.\n");
+        std::vector<SCandidate> Cold;
+        for (const SCandidate &Candidate : Candidates)
+            if (Candidate.sName != "unzip -q")
+                Cold.push_back(Candidate);
+        Rounds.iRounds = iColdRounds;
+        Rounds.bCold = true;
+        const auto ColdTimes = RunRounds(Cold, Rounds, sOut);
+        std::vector<std::string> ColdNames = Larkspurs;
+        ColdNames.push_back("tar -xf");
+        ColdNames.push_back("cp (one file)");
+        PrintTimes(ColdTimes, ColdNames, Floor.Bytes());
+        std::printf("\nCold time ratios (target: no slower than tar):\n");
+        for (const std::string &sName : Larkspurs)
+        {
+            PrintRatio(ColdTimes, sName, "tar -xf", 1.0, true);
+            PrintRatio(ColdTimes, sName, "cp (one file)", 0);
+        }
+    }
+    Window.reset();
+
+    PrintMemory(Options, sWork, sOut, {"small.gcf", "inorder.gcf", "scattered.gcf"});
+    if (Options.bMillion)
+        BenchMillion(Options, sWork, sOut);
 
     if (Options.bKeep)
         std::printf("\nKept %s\n", sWork.c_str());

@@ -15,7 +15,11 @@
 // printed, since absolute times drift on shared machines.
 //
 //   bench_tree [ROUNDS]      (15 by default; offscreen unless QT_QPA_PLATFORM says otherwise)
+//   bench_tree --million [ROUNDS]   (7 by default): the archive of 1,000,000
+//                                   items instead (BenchMillionTree.cpp)
 
+#include "BenchDesktop.h"
+#include "BenchMillionTree.h"
 #include "GcfBuilder.h"
 #include "archive/CGCF.h"
 #include "dialogs/Search.h"
@@ -54,32 +58,6 @@ constexpr uint32_t FOLDERS = 5000;
 constexpr uint32_t FILES_PER_FOLDER = 19;  // 95,000 files
 constexpr uint32_t LIST_ROWS = 100000;
 constexpr double LIST_TARGET_MS = 100;
-
-// Answers the window's Open and Find dialogs without showing anything.
-class CBenchDesktop final : public Larkspur::IDesktop
-{
-public:
-    QString sOpenFileName;
-    QString sSearchWord;
-
-    void ShowErrorBox(QWidget *, const QString &sText) override
-    {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(sText));
-    }
-    QString GetOpenFileName(QWidget *) override { return sOpenFileName; }
-    std::optional<QString> BrowseForFolder(QWidget *, const QString &) override { return std::nullopt; }
-    void OpenUrl(const QUrl &, std::function<void()>) override {}
-    void StartDrag(QWidget *, QMimeData *lpData, Qt::DropActions) override { delete lpData; }
-    int ExecDialog(QDialog &Dialog) override
-    {
-        if (auto *lpText = Dialog.findChild<QLineEdit *>(QStringLiteral("txtFind")))
-        {
-            lpText->setText(sSearchWord);
-            return QDialog::Accepted;
-        }
-        return QDialog::Rejected;
-    }
-};
 
 double Milliseconds(const std::function<void()> &Work)
 {
@@ -258,6 +236,12 @@ int main(int argc, char **argv)
     QApplication App(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     Utils::BuildExtTable();
+    const QStringList Arguments = QCoreApplication::arguments();
+    if (Arguments.size() == 3 && Arguments[1] == QStringLiteral("--million-rss"))
+        return MillionTreeRss(Arguments[2]);
+    if (Arguments.size() >= 2 && Arguments[1] == QStringLiteral("--million"))
+        return BenchMillionTree(Arguments.size() > 2 ? std::max(1, Arguments[2].toInt()) : 7,
+                                QCoreApplication::applicationFilePath());
     const int iRounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
 
     QTemporaryDir Folder;

@@ -38,6 +38,8 @@ public:
 
 signals:
     void AbortExtraction();
+    // Pending events are about to run: what should be seen then is due.
+    void EventsDue();
 
 protected:
     void closeEvent(QCloseEvent *lpEvent) override;
@@ -51,7 +53,7 @@ public slots:
 private:
     void btnAbort_Click();
 
-    static constexpr qint64 EVENT_INTERVAL_MS = 10;
+    static constexpr qint64 EVENT_INTERVAL_MS = 40;
     QElapsedTimer EventClock;  // since the events last ran
     QProgressBar *proMain = nullptr;
     QLabel *lblAbort = nullptr;

@@ -100,7 +100,8 @@ struct CExtraction::SFolderWalk
     bool bLinksIntact = true;
 };
 
-CExtraction::CExtraction(const CGCF &GCFFile, IConsole &Console) : GCFFile(GCFFile), Console(Console)
+CExtraction::CExtraction(const CGCF &GCFFile, IConsole &Console)
+    : GCFFile(GCFFile), Console(Console), ReadAhead(GCFFile)
 {
 }
 
@@ -167,6 +168,7 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
         SFolderWalk Walk;
         Walk.Level = std::make_unique<SFolderLevel>(&Parent, Parent.sPath + std::string(sFolderName) + "/", sFolderName);
         Walk.bLinksIntact = GCFFile.GetDirectoryItemChildren(uiFolder, Walk.Children);
+        ReadAhead.AdviseFiles(Walk.Children);
         Walks.push_back(std::move(Walk));
         return true;
     };
@@ -374,7 +376,7 @@ bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiBlockEntryIndex)
         return false;
     }
 
-    COutputFile File(GCFFile.GetPositions().lpBase);
+    COutputFile File(GCFFile.GetPositions().lpBase, GCFFile.GetFileDescriptor());
     switch (File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
     {
     case EOpenOutput::Opened:

@@ -7,6 +7,7 @@
 
 #include "../archive/CGCF.h"
 #include "../window/Console.h"
+#include "CReadAhead.h"
 
 #include <cstdint>
 #include <string>
@@ -105,6 +106,7 @@ private:
     bool bArchiveCutShort = false;
     uint32_t uiCount = 0;              // files reached by the current Extract command
     IExtractionHook *Abort = nullptr;  // the front end's hook while an Extract command runs
+    CReadAhead ReadAhead;              // started by the Extract command
     // Items reached by the running ExtractItem call: a damaged directory
     // whose links lead back into it is written once, not forever.
     std::vector<bool> Visited;

@@ -6,6 +6,7 @@
 #include "extract/CAbort.h"
 #include "extract/CExtractCommand.h"
 #include "window/GCFTreeNode.h"
+#include "window/ConsoleView.h"
 #include "window/IDesktop.h"
 
 #include <QPointer>
@@ -47,7 +48,9 @@ void CLarkspur::RunExtractCommand(const QString &sFolder, const std::vector<uint
     const QPointer<QWidget> lpFocus = focusWidget();
     setEnabled(false);
     ShowAbort(Command.GetTotal());
+    txtConsole->HoldLines(true);
     Command.Run(StringToCharPointer(sFolder), *Abort);
+    txtConsole->HoldLines(false);
     HideAbort();
     setEnabled(true);
     if (lpFocus)
@@ -93,6 +96,8 @@ void CLarkspur::ShowAbort(uint32_t uiTotal)
 {
     Abort = new CAbort(uiTotal);
     connect(Abort, &CAbort::AbortExtraction, this, [this] { StopExtracting(); });
+    // The console's held lines show whenever the window gets to paint.
+    connect(Abort, &CAbort::EventsDue, txtConsole, &GCFConsole::ShowHeldLines);
     Abort->show();
 }
 

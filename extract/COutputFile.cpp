@@ -9,7 +9,8 @@
 namespace Larkspur
 {
 
-COutputFile::COutputFile(const uint8_t *lpBase) : lpBase(lpBase)
+COutputFile::COutputFile(const uint8_t *lpBase, int iArchiveDescriptor)
+    : lpBase(lpBase), iArchiveDescriptor(iArchiveDescriptor)
 {
 }
 
@@ -22,9 +23,17 @@ COutputFile::~COutputFile()
 EOpenOutput COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice,
                                 uint64_t uiArchiveInode)
 {
-    struct stat Stat;
-    if (::fstatat(iFolder, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) == 0)
+    // Most targets are new: one openat makes them. O_EXCL never opens what
+    // is there already (nor follows a link there), so only a name that is
+    // taken needs the checks below, and a file made at that name in between
+    // is not written into either.
+    constexpr int CREATE_FLAGS = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    int iFile = ::openat(iFolder, sName.c_str(), CREATE_FLAGS, 0666);
+    if (iFile < 0 && errno == EEXIST)
     {
+        struct stat Stat;
+        if (::fstatat(iFolder, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) != 0)
+            return EOpenOutput::Failed;
         if ((uiArchiveDevice != 0 || uiArchiveInode != 0) && static_cast<uint64_t>(Stat.st_dev) == uiArchiveDevice &&
             static_cast<uint64_t>(Stat.st_ino) == uiArchiveInode)
             return EOpenOutput::IsArchive;
@@ -33,10 +42,8 @@ EOpenOutput COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_t 
         if (!S_ISREG(Stat.st_mode) || ::faccessat(iFolder, sName.c_str(), W_OK, AT_EACCESS) != 0 ||
             ::unlinkat(iFolder, sName.c_str(), 0) != 0)
             return EOpenOutput::Failed;
+        iFile = ::openat(iFolder, sName.c_str(), CREATE_FLAGS, 0666);
     }
-    // O_EXCL: a file made at that name since is not written into either.
-    const int iFile =
-        ::openat(iFolder, sName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
     if (iFile < 0)
         return EOpenOutput::Failed;
     iDescriptor = iFile;
@@ -50,6 +57,17 @@ bool COutputFile::Append(uint64_t uiOffset, uint64_t uiLength)
 {
     if (uiLength == 0)
         return true;
+    if (uiLength >= COPY_RUN_BYTES && iArchiveDescriptor >= 0 && bCopyInKernel)
+    {
+        if (!Flush())
+            return false;
+        if (CopyRun(uiOffset, uiLength))
+            return true;
+        // Unless the file systems cannot copy between them (the run is then
+        // written from the mapping, as every later one), the file failed.
+        if (bCopyInKernel)
+            return false;
+    }
     const uint8_t *lpStep = lpBase + uiOffset;
     if (uiPendingRuns > 0)
     {
@@ -66,6 +84,34 @@ bool COutputFile::Append(uint64_t uiOffset, uint64_t uiLength)
     Pending[uiPendingRuns++] = iovec{const_cast<uint8_t *>(lpStep), static_cast<size_t>(uiLength)};
     uiPendingBytes += uiLength;
     return uiPendingBytes < FLUSH_BYTES || Flush();
+}
+
+bool COutputFile::CopyRun(uint64_t uiOffset, uint64_t uiLength)
+{
+    uint64_t uiCopied = 0;
+    loff_t iSource = static_cast<loff_t>(uiOffset);
+    while (uiCopied < uiLength)
+    {
+        const ssize_t iCopied = ::copy_file_range(iArchiveDescriptor, &iSource, iDescriptor, nullptr,
+                                                  static_cast<size_t>(uiLength - uiCopied), 0);
+        if (iCopied < 0 && errno == EINTR)
+            continue;
+        if (iCopied < 0 && uiCopied == 0 &&
+            (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF))
+        {
+            bCopyInKernel = false;
+            return false;
+        }
+        if (iCopied <= 0)
+        {
+            // The end of the archive's file before the run's end: it was cut
+            // short under us.
+            bSourceUnreadable = iCopied == 0;
+            return false;
+        }
+        uiCopied += static_cast<uint64_t>(iCopied);
+    }
+    return true;
 }
 
 bool COutputFile::Flush()

@@ -1,16 +1,19 @@
 #pragma once
 // One extracted file being written. Its bytes are copy steps that lie in the
 // mapped archive; steps that follow each other in the archive are merged into
-// runs, and runs are gathered and handed to the kernel in few calls, straight
-// from the mapping (no copy in between). Every result is checked: a short
-// write goes on with the rest, a failed one fails the file, and so does a
-// failed close. Should the archive's file be cut short under the mapping, the
-// kernel reports the lost pages as a failed write (a bad address), not as a
-// fault: SourceUnreadable tells that failure from a failure of the target.
+// runs. Long runs are copied by the kernel from the archive's file to the
+// target; short ones are gathered and handed to the kernel in few calls,
+// straight from the mapping (no copy in between). Every result is checked: a
+// short write goes on with the rest, a failed one fails the file, and so does
+// a failed close. Should the archive's file be cut short under the mapping,
+// the kernel reports the lost pages as a failed write (a bad address), or a
+// copy that meets the file's end early: SourceUnreadable tells that failure
+// from a failure of the target.
 //
-// Measured on 1 GiB in 10,000 files, this beat copy_file_range from a
-// descriptor of the archive (in order and scattered), a 64 KiB buffer filled
-// from the mapping or by pread, and larger or smaller batches alike.
+// Measured on 230 MiB in 12,000 files (chains in order and scattered, in
+// page cache): gathered writes for every run and copies of runs of 64 KiB
+// and more were within a few percent of each other, and both well ahead of
+// a copy of every run (one 8 KiB block per call when scattered).
 
 #include <sys/uio.h>
 
@@ -35,7 +38,9 @@ class COutputFile
 public:
     // lpBase is the first byte of the mapped archive; copy steps are given as
     // offsets from it.
-    explicit COutputFile(const uint8_t *lpBase);
+    // iArchiveDescriptor, when not -1, is the archive's file, read by long
+    // runs that the kernel copies file to file.
+    COutputFile(const uint8_t *lpBase, int iArchiveDescriptor);
     ~COutputFile();
     COutputFile(const COutputFile &) = delete;
     COutputFile &operator=(const COutputFile &) = delete;
@@ -68,9 +73,17 @@ public:
     static constexpr size_t MAX_PENDING_RUNS = 256;
     // ... or this many bytes before they are written.
     static constexpr uint64_t FLUSH_BYTES = 1u << 20;
+    // A run this long is copied by the kernel from the archive's file
+    // (copy_file_range), page cache to page cache, without faulting the
+    // mapping in; shorter runs are gathered from the mapping.
+    static constexpr uint64_t COPY_RUN_BYTES = 64u << 10;
 
 private:
+    bool CopyRun(uint64_t uiOffset, uint64_t uiLength);
+
     const uint8_t *lpBase;
+    int iArchiveDescriptor;
+    bool bCopyInKernel = true;
     int iDescriptor = -1;
     iovec Pending[MAX_PENDING_RUNS];
     size_t uiPendingRuns = 0;

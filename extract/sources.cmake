@@ -5,6 +5,7 @@ list(APPEND LOGIC_SOURCES
   extract/CExtraction_Delete.cpp
   extract/CMountTree.cpp
   extract/COutputFile.cpp
+  extract/CReadAhead.cpp
 )
 list(APPEND GUI_SOURCES
   extract/CAbort.cpp

@@ -45,12 +45,55 @@ QColor GCFConsole::LineColor(ELineColor eColor) const
 
 void GCFConsole::AppendLine(const QString &sLine, ELineColor eColor)
 {
+    if (bHolding)
+    {
+        HeldLines.push_back({sLine, eColor});
+        return;
+    }
     QTextCursor End(document());
     End.movePosition(QTextCursor::End);
+    InsertLine(End, sLine, eColor);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void GCFConsole::InsertLine(QTextCursor &End, const QString &sLine, ELineColor eColor)
+{
     QTextCharFormat Format;
     Format.setForeground(LineColor(eColor));
     Format.setProperty(LINE_COLOR_PROPERTY, int(eColor));
     End.insertText(sLine + QLatin1Char('\n'), Format);
+}
+
+void GCFConsole::HoldLines(bool bHold)
+{
+    if (!bHold)
+        ShowHeldLines();
+    bHolding = bHold;
+}
+
+void GCFConsole::ShowHeldLines()
+{
+    if (HeldLines.empty())
+        return;
+    QTextCursor End(document());
+    End.movePosition(QTextCursor::End);
+    End.beginEditBlock();
+    // Lines of one colour in a row (most of them) go in as one text.
+    QString sLines;
+    for (size_t uiLine = 0; uiLine < HeldLines.size(); ++uiLine)
+    {
+        const SHeldLine &Line = HeldLines[uiLine];
+        if (!sLines.isEmpty())
+            sLines += QLatin1Char('\n');
+        sLines += Line.sLine;
+        if (uiLine + 1 == HeldLines.size() || HeldLines[uiLine + 1].eColor != Line.eColor)
+        {
+            InsertLine(End, sLines, Line.eColor);
+            sLines.clear();
+        }
+    }
+    End.endEditBlock();
+    HeldLines.clear();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 

@@ -8,6 +8,8 @@
 
 #include <QPlainTextEdit>
 
+#include <vector>
+
 namespace Larkspur
 {
 
@@ -25,6 +27,12 @@ public:
     // Appends sLine and a line break at the end of the text, whatever the
     // user has selected, and shows the end.
     void AppendLine(const QString &sLine, ELineColor eColor);
+    // While held, lines are kept back and shown together by the next
+    // ShowHeldLines, in one edit of the text and one scroll: an extraction
+    // writes a line for every file, and showing each line alone cost more
+    // than writing the file. Ending the hold shows what was held.
+    void HoldLines(bool bHold);
+    void ShowHeldLines();
     // The colour in which lines of a kind are drawn on the current palette.
     QColor LineColor(ELineColor eColor) const;
 
@@ -40,6 +48,15 @@ protected:
     void changeEvent(QEvent *lpEvent) override;
 
 private:
+    struct SHeldLine
+    {
+        QString sLine;
+        ELineColor eColor;
+    };
+    void InsertLine(QTextCursor &End, const QString &sLine, ELineColor eColor);
+
+    bool bHolding = false;
+    std::vector<SHeldLine> HeldLines;
     // Draws every line again in the colours of the current palette.
     void RecolorLines();
 };

@@ -7,8 +7,8 @@
 namespace Larkspur
 {
 
-GCFTreeNode::GCFTreeNode(const QString &sName, EItemType TreeNodeType, uint32_t uiDirectoryIndex)
-    : QTreeWidgetItem(QTreeWidgetItem::UserType), sName(sName), TreeNodeType(TreeNodeType),
+GCFTreeNode::GCFTreeNode(const CGCF &GCFFile, EItemType TreeNodeType, uint32_t uiDirectoryIndex)
+    : QTreeWidgetItem(QTreeWidgetItem::UserType), GCFFile(GCFFile), TreeNodeType(TreeNodeType),
       uiDirectoryIndex(uiDirectoryIndex)
 {
 }
@@ -17,8 +17,9 @@ QVariant GCFTreeNode::data(int iColumn, int iRole) const
 {
     if (iColumn == 0)
     {
+        // The reader names index 0, the root, "root".
         if (iRole == Qt::DisplayRole || iRole == Qt::EditRole)
-            return sName;
+            return Utils::DecodeName(GCFFile.GetDirectoryItemName(uiDirectoryIndex));
         if (iRole == Qt::DecorationRole)
             return TreeNodeImage(TreeNodeType);
     }
@@ -44,22 +45,12 @@ GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkI
     if (Items.empty())
         return nullptr;
 
+    // The nodes in the walk's order (null where the walk's record is bad),
+    // then each folder's items side by side in one array: slot s's items
+    // are Children[First[s] .. First[s + 1]). No list per slot is kept: with
+    // a million items those lists were most of the build's memory.
     std::vector<GCFTreeNode *> Nodes(Items.size(), nullptr);
-    // Each folder's list of children is sized once, not grown item by item.
-    std::vector<QList<QTreeWidgetItem *>> Children(Items.size());
-    {
-        std::vector<uint32_t> ChildCounts(Items.size(), 0);
-        for (size_t uiSlot = 1; uiSlot < Items.size(); ++uiSlot)
-        {
-            if (Items[uiSlot].uiParentSlot < uiSlot)
-                ++ChildCounts[Items[uiSlot].uiParentSlot];
-        }
-        for (size_t uiSlot = 0; uiSlot < Items.size(); ++uiSlot)
-        {
-            if (ChildCounts[uiSlot] != 0)
-                Children[uiSlot].reserve(ChildCounts[uiSlot]);
-        }
-    }
+    std::vector<uint32_t> First(Items.size() + 1, 0);
     PreOrder.reserve(Items.size());
     for (size_t uiSlot = 0; uiSlot < Items.size(); ++uiSlot)
     {
@@ -69,14 +60,23 @@ GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkI
             continue;
         const uint32_t uiIndex = Items[uiSlot].uiDirectoryIndex;
         const EItemType eType = uiSlot == 0 || GCFFile.IsFolder(uiIndex) ? EItemType::Folder : EItemType::File;
-        // The reader names index 0, where the walk starts, "root".
-        const QString sName = Utils::DecodeName(GCFFile.GetDirectoryItemName(uiIndex));
-        Nodes[uiSlot] = new GCFTreeNode(sName, eType, uiIndex);
+        Nodes[uiSlot] = new GCFTreeNode(GCFFile, eType, uiIndex);
         PreOrder.push_back(Nodes[uiSlot]);
         if (uiIndex < NodesByIndex.size())
             NodesByIndex[uiIndex] = Nodes[uiSlot];
         if (uiSlot > 0)
-            Children[uiParentSlot].append(Nodes[uiSlot]);
+            ++First[uiParentSlot + 1];
+    }
+    for (size_t uiSlot = 0; uiSlot < Items.size(); ++uiSlot)
+        First[uiSlot + 1] += First[uiSlot];
+    std::vector<QTreeWidgetItem *> Children(First.back());
+    {
+        std::vector<uint32_t> Next(First.begin(), First.end() - 1);
+        for (size_t uiSlot = 1; uiSlot < Items.size(); ++uiSlot)
+        {
+            if (Nodes[uiSlot])
+                Children[Next[Items[uiSlot].uiParentSlot]++] = Nodes[uiSlot];
+        }
     }
     // Qt visits the whole subtree of every item it adds to a folder, so the
     // folders are filled from the root down, while their items still hold
@@ -84,8 +84,9 @@ GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkI
     // tree is not shown yet, so no view hears of any of it.
     for (size_t uiSlot = 0; uiSlot < Items.size(); ++uiSlot)
     {
-        if (Nodes[uiSlot] && !Children[uiSlot].isEmpty())
-            Nodes[uiSlot]->addChildren(Children[uiSlot]);
+        if (Nodes[uiSlot] && First[uiSlot] != First[uiSlot + 1])
+            Nodes[uiSlot]->addChildren(
+                QList<QTreeWidgetItem *>(Children.begin() + First[uiSlot], Children.begin() + First[uiSlot + 1]));
     }
     return Nodes[0];
 }

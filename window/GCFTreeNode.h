@@ -1,6 +1,8 @@
 #pragma once
 // A node of the folder tree: one folder or file of the open archive, named by
 // its directory index. The tree holds a node for every item, files included.
+// A node keeps only its type and index; its name is read from the reader
+// when it is shown, so a tree of a million items holds no copy of the names.
 
 #include "window/ItemType.h"
 
@@ -19,7 +21,9 @@ struct SDirectoryWalkItem;
 class GCFTreeNode : public QTreeWidgetItem
 {
 public:
-    GCFTreeNode(const QString &sName, EItemType TreeNodeType, uint32_t uiDirectoryIndex);
+    // GCFFile is the open archive's reader: the node lives only while the
+    // archive is open.
+    GCFTreeNode(const CGCF &GCFFile, EItemType TreeNodeType, uint32_t uiDirectoryIndex);
 
     EItemType GetTreeNodeType() const { return TreeNodeType; }
     uint32_t GetDirectoryIndex() const { return uiDirectoryIndex; }
@@ -32,7 +36,7 @@ public:
     QVariant data(int iColumn, int iRole) const override;
 
 private:
-    QString sName;
+    const CGCF &GCFFile;
     EItemType TreeNodeType;
     uint32_t uiDirectoryIndex;
 };

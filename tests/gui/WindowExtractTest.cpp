@@ -10,6 +10,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 using GcfBuilder::SItem;
@@ -150,6 +152,33 @@ TEST_F(WindowExtractTest, AbortStopsBetweenFilesAndStillEndsWithDone)
         EXPECT_TRUE(Window->isEnabled());
         EXPECT_EQ(FindAbortDialog(), nullptr);
     }
+}
+
+// The console holds an extraction's lines and shows them whenever events
+// run: they come in order, each in its colour, the red ones among the gray.
+TEST_F(WindowExtractTest, HeldLinesShowInOrderAndInTheirColours)
+{
+    QStringList AtFirstEvents;
+    DuringExtraction([&] { AtFirstEvents = ConsoleLines(); });
+    // A folder where e.txt goes: that file cannot be written.
+    ASSERT_TRUE(QDir().mkpath(sOut + "/root/e.txt"));
+    const qsizetype iBefore = ConsoleLines().size();
+    Tree()->setCurrentItem(Tree()->topLevelItem(0));
+    Action("btnExtractGCFTreeItem")->trigger();
+
+    ASSERT_FALSE(AtFirstEvents.isEmpty());
+    EXPECT_EQ(AtFirstEvents.last(), "Extracting to " + sOut + ".");
+    EXPECT_EQ(LinesSince(iBefore),
+              (QStringList{"Extracting to " + sOut + ".", "Created " + sOut + "/root/a/.",
+                           "Wrote " + sOut + "/root/a/b.txt (12 B).", "Created " + sOut + "/root/a/c/.",
+                           "Wrote " + sOut + "/root/a/c/d.txt (1 B).",
+                           "Could not open " + sOut + "/root/e.txt for writing.", "Done."}));
+    const QTextDocument *lpDocument = Child<QPlainTextEdit>("txtConsole")->document();
+    QList<QColor> Colours;
+    for (int iLine = int(iBefore); iLine < int(iBefore) + 7; ++iLine)
+        Colours.append(lpDocument->findBlockByNumber(iLine).begin().fragment().charFormat().foreground().color());
+    const QColor Green(0, 128, 0), Gray(128, 128, 128), Red(255, 0, 0);
+    EXPECT_EQ(Colours, (QList<QColor>{Green, Gray, Gray, Gray, Gray, Red, Green}));
 }
 
 TEST_F(WindowExtractTest, CloseDuringExtractionWaitsForTheCommandsEnd)

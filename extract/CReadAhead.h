@@ -1,0 +1,54 @@
+#pragma once
+// Read-ahead for an archive that is not in the page cache. Written file by
+// file, the data of a cold archive would be read one fault (or one copy) at
+// a time, each waiting for the disk. Before the files of a folder are
+// written, their data is announced to the kernel (posix_fadvise WILLNEED),
+// adjacent runs as one, so the disk gets the reads together and in the
+// order it likes.
+//
+// A warm archive needs none of it: at the start, one mincore call tells which
+// pages of the mapping are resident, and runs that lie wholly in resident
+// pages are not announced. When nearly all of the archive is resident the
+// read-ahead is off and costs nothing per folder.
+
+#include "archive/CGCF.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace Larkspur
+{
+
+class CReadAhead
+{
+public:
+    explicit CReadAhead(const CGCF &GCFFile) : GCFFile(GCFFile) {}
+
+    // Looks at which pages of the archive are resident now.
+    void Start();
+    // Announces the data of the files among Children (directory indexes), at
+    // most READ_AHEAD_BYTES of it.
+    void AdviseFiles(const std::vector<uint32_t> &Children);
+    void Stop();
+    // True while the archive was found out of the cache at the start.
+    bool Active() const { return bActive; }
+
+    static constexpr uint64_t READ_AHEAD_BYTES = 32u << 20;
+    // Runs this close are read as one, gap included.
+    static constexpr uint64_t MERGE_GAP_BYTES = 256u << 10;
+    // Announced only when the stretches are this long on average.
+    static constexpr uint64_t SMALLEST_STRETCH_BYTES = 128u << 10;
+
+private:
+    bool IsResident(uint64_t uiOffset, uint64_t uiLength) const;
+    void Advise(uint64_t uiOffset, uint64_t uiLength);
+
+    const CGCF &GCFFile;
+    bool bActive = false;
+    uint64_t uiPageSize = 4096;
+    std::vector<unsigned char> Resident;  // one byte a page of the mapping
+    std::vector<std::pair<uint64_t, uint64_t>> Wanted;  // offset, length
+};
+
+}  // namespace Larkspur

@@ -1,0 +1,119 @@
+// An archive that is not in the page cache is read ahead folder by folder
+// while it is extracted; the files and every console line stay those of an
+// archive in the cache, damaged chains and long copied runs included.
+
+#include "ExtractionSupport.h"
+
+#include "extract/CExtractCommand.h"
+#include "extract/CReadAhead.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+namespace ExtractionTest
+{
+namespace
+{
+
+using GcfBuilder::SArchive;
+using GcfBuilder::SItem;
+
+class CQuietHook : public IExtractionHook
+{
+public:
+    void ProcessPendingEvents() override {}
+    void Update(uint32_t) override {}
+};
+
+// Drops the archive's pages from the page cache (they are written out
+// first: dirty pages stay). False where the file system keeps them anyway.
+bool DropFromCache(const std::string &sPath)
+{
+    const int iFile = ::open(sPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (iFile < 0)
+        return false;
+    const bool bDropped = ::fdatasync(iFile) == 0 && ::posix_fadvise(iFile, 0, 0, POSIX_FADV_DONTNEED) == 0;
+    ::close(iFile);
+    return bDropped;
+}
+
+// The lines of a run with its target folder written as "OUT".
+SStrings LinesOf(const CMemoryConsole &Console, const std::string &sOut)
+{
+    SStrings Texts;
+    for (const SLine &Line : Console.Lines)
+    {
+        std::string sText = Line.sText;
+        for (size_t uiAt = sText.find(sOut); uiAt != std::string::npos; uiAt = sText.find(sOut))
+            sText.replace(uiAt, sOut.size(), "OUT");
+        Texts.push_back(sText);
+    }
+    return Texts;
+}
+
+TEST(ReadAhead, AColdArchiveIsWrittenAsAWarmOne)
+{
+    struct SCase
+    {
+        const char *szName;
+        bool bScatter;
+        std::function<void(SArchive &)> Damage;
+    };
+    const std::vector<SCase> Cases = {
+        {"in order", false, {}},
+        {"scattered", true, {}},
+        {"a block chain that loops",
+         false,
+         [](SArchive &A) {
+             SetBlockEntryField(A, A.Layout.FirstEntry[2], GcfBuilder::EEntryField::DataLength, 0x7FFFFFFF);
+             SetNextBlock(A, A.Layout.Blocks[2][0], A.Layout.Blocks[2][0]);
+         }},
+        {"a block entry out of range",
+         true,
+         [](SArchive &A) {
+             SetBlockEntryField(A, A.Layout.FirstEntry[3], GcfBuilder::EEntryField::FirstBlock, 0xFFFFFF);
+         }},
+    };
+    // Long runs (copied by the kernel), short ones and a nested folder.
+    const SItem Tree = SItem::Folder(
+        "root", {SItem::File("long.bin", GcfBuilder::PatternData(300000, 1)),
+                 SItem::File("short.txt", GcfBuilder::PatternData(5000, 2)),
+                 SItem::File("third.dat", GcfBuilder::PatternData(70000, 3)),
+                 SItem::Folder("sub", {SItem::File("a", GcfBuilder::PatternData(200000, 4)), SItem::File("b", "b")})});
+    for (const SCase &Case : Cases)
+    {
+        SCOPED_TRACE(Case.szName);
+        GcfBuilder::SOptions Options;
+        Options.bScatter = Case.bScatter;
+        CArchiveCase Archive(Tree, Options, Case.Damage);
+        ASSERT_TRUE(Archive.GCFFile.Opened());
+        ASSERT_TRUE(DropFromCache(Archive.Temp / "archive.gcf"));
+        CReadAhead Probe(Archive.GCFFile);
+        Probe.Start();
+        if (!Probe.Active())
+            GTEST_SKIP() << "the file system keeps the archive's pages in memory";
+
+        CQuietHook Hook;
+        const std::string sCold = Archive.Temp / "cold", sWarm = Archive.Temp / "warm";
+        CExtractCommand(Archive.Engine, {0}).Run(sCold, Hook);
+        const SStrings Cold = LinesOf(Archive.Console, sCold);
+        Archive.Console.Lines.clear();
+        CExtractCommand(Archive.Engine, {0}).Run(sWarm, Hook);
+        EXPECT_EQ(Cold, LinesOf(Archive.Console, sWarm));
+        EXPECT_EQ(ListTree(sCold), ListTree(sWarm));
+        for (const std::string &sFile : ListTree(sWarm))
+        {
+            if (!std::filesystem::is_regular_file(sWarm + "/" + sFile))
+                continue;
+            EXPECT_EQ(ReadFile(sCold + "/" + sFile), ReadFile(sWarm + "/" + sFile)) << sFile;
+        }
+        if (!Case.Damage)
+        {
+            EXPECT_EQ(ReadFile(sCold + "/root/sub/a"), GcfBuilder::PatternData(200000, 4));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ExtractionTest
