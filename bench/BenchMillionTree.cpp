@@ -8,6 +8,7 @@
 // only opens the archive, under 400 MiB.
 
 #include "BenchDesktop.h"
+#include "BenchRounds.h"
 #include "BenchMillionTree.h"
 #include "GcfBuilder.h"
 #include "archive/CGCF.h"
@@ -30,6 +31,8 @@
 #include <vector>
 
 using namespace Larkspur;
+using BenchRounds::Median;
+using BenchRounds::Minimum;
 
 namespace
 {
@@ -46,18 +49,6 @@ double Milliseconds(const std::function<void()> &Work)
     const auto Start = std::chrono::steady_clock::now();
     Work();
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count();
-}
-
-double Median(std::vector<double> Values)
-{
-    std::sort(Values.begin(), Values.end());
-    const size_t uiMiddle = Values.size() / 2;
-    return Values.size() % 2 ? Values[uiMiddle] : (Values[uiMiddle - 1] + Values[uiMiddle]) / 2;
-}
-
-double Minimum(const std::vector<double> &Values)
-{
-    return *std::min_element(Values.begin(), Values.end());
 }
 
 long StatusKiB(const char *szField)

@@ -277,6 +277,14 @@ void ExpectSameTree(const std::string &sReference, const std::string &sOther)
         Fail("the extractions hold different numbers of files");
 }
 
+std::string DefaultCli()
+{
+    // The bench lives in <build>/bench/, the tool in <build>/.
+    std::error_code Error;
+    const fs::path Self = fs::read_symlink("/proc/self/exe", Error);
+    return Error ? std::string("larkspur-cli") : (Self.parent_path().parent_path() / "larkspur-cli").string();
+}
+
 double Median(std::vector<double> Values)
 {
     std::sort(Values.begin(), Values.end());

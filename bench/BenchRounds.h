@@ -100,6 +100,10 @@ private:
 // two trees must hold the same number of files.
 void ExpectSameTree(const std::string &sReference, const std::string &sOther);
 
+// larkspur-cli beside the bench's own build folder (<build>/bench/ holds the
+// benches, <build>/ the tool), or the one on the PATH.
+std::string DefaultCli();
+
 double Median(std::vector<double> Values);
 double Minimum(const std::vector<double> &Values);
 

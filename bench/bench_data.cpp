@@ -20,6 +20,7 @@
 //   bench_data [--rounds N] [--mib N] [--cli PATH] [--keep]
 // Everything is made under /tmp (about 3 x N MiB) and deleted at the end.
 
+#include "BenchRounds.h"
 #include "GcfBuilder.h"
 #include "archive/CGCF.h"
 #include "dialogs/ItemChecksums.h"
@@ -43,6 +44,8 @@
 
 namespace fs = std::filesystem;
 using namespace Larkspur;
+using BenchRounds::DefaultCli;
+using BenchRounds::Median;
 
 namespace
 {
@@ -74,13 +77,6 @@ void Shell(const std::string &sCommand)
         Fail("failed: " + sCommand);
 }
 
-double Median(std::vector<double> Values)
-{
-    std::sort(Values.begin(), Values.end());
-    const size_t uiMiddle = Values.size() / 2;
-    return Values.size() % 2 ? Values[uiMiddle] : (Values[uiMiddle - 1] + Values[uiMiddle]) / 2;
-}
-
 // Runs every candidate once per round, in a shuffled order each round, and
 // keeps its times by name.
 std::map<std::string, std::vector<double>> Interleave(int iRounds,
@@ -98,14 +94,6 @@ std::map<std::string, std::vector<double>> Interleave(int iRounds,
             Times[Candidates[i].first].push_back(Seconds(Candidates[i].second));
     }
     return Times;
-}
-
-std::string DefaultCli()
-{
-    // The bench lives in <build>/bench/, the tool in <build>/.
-    std::error_code Error;
-    const fs::path Self = fs::read_symlink("/proc/self/exe", Error);
-    return Error ? std::string("larkspur-cli") : (Self.parent_path().parent_path() / "larkspur-cli").string();
 }
 
 SOptions ParseOptions(int argc, char **argv)

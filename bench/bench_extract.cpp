@@ -64,14 +64,6 @@ struct SOptions
     bool bKeep = false;
 };
 
-std::string DefaultCli()
-{
-    // The bench lives in <build>/bench/, the tool in <build>/.
-    std::error_code Error;
-    const fs::path Self = fs::read_symlink("/proc/self/exe", Error);
-    return Error ? std::string("larkspur-cli") : (Self.parent_path().parent_path() / "larkspur-cli").string();
-}
-
 SOptions ParseOptions(int argc, char **argv)
 {
     SOptions Options;
