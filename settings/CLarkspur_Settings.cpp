@@ -38,6 +38,7 @@ bool CLarkspur::LoadConfigFile(const QString &sConfigFile)
     // Oldest first: each one goes to the front, so the list ends in its saved order.
     for (const QString &sFile : Values.RecentFiles)
         AddRecentFile(sFile);
+    RecentFiles.ForgetOpened();
     return bRead;
 }
 
@@ -54,7 +55,12 @@ bool CLarkspur::WriteConfigFile(const QString &sConfigFile, QString *lpError)
         Values.eView = EListView::Details;
     FormPlacement.Store(Values);
     Values.bPreview = btnPreview->isChecked();
-    Values.RecentFiles = RecentFiles.Files();
+    // Another window of the same settings file may have closed since this
+    // one read it: its recent archives are kept beside this one's. (Where
+    // the file cannot be read now, this window's own list stands.)
+    SConfigValues Stored;
+    Values.RecentFiles = CConfigFile::Load(sConfigFile, Stored) ? RecentFiles.MergedWith(Stored.RecentFiles)
+                                                                 : RecentFiles.Files();
     QString sError;
     if (!CProgramFiles::MakeParentFolder(sConfigFile, sError))
     {

@@ -10,6 +10,7 @@ bool CRecentFiles::Add(const QString &sFile)
     // Such a path could not be kept in the settings file.
     if (!CConfigFile::IsRecentFileAllowed(sFile))
         return false;
+    Opened.append(sFile);
     const QString sLowerFile = sFile.toLower();
     qsizetype iFound = -1;
     for (qsizetype i = 0; i < RecentFiles.size(); ++i)
@@ -34,6 +35,16 @@ bool CRecentFiles::Add(const QString &sFile)
     while (RecentFiles.size() > MAX_RECENT_FILES)
         RecentFiles.removeLast();
     return true;
+}
+
+QStringList CRecentFiles::MergedWith(const QStringList &StoredOldestFirst) const
+{
+    CRecentFiles Merged;
+    for (const QString &sFile : StoredOldestFirst)
+        Merged.Add(sFile);
+    for (const QString &sFile : Opened)
+        Merged.Add(sFile);
+    return Merged.RecentFiles;
 }
 
 }  // namespace Larkspur

@@ -23,8 +23,18 @@ public:
 
     const QStringList &Files() const { return RecentFiles; }
 
+    // What the settings file gave at load is no news of this window's own:
+    // only archives added from here on count as opened by it.
+    void ForgetOpened() { Opened.clear(); }
+    // The list to keep at closing when another window may have written the
+    // file since it was read: the list the file holds now (oldest first, as
+    // read), with the archives this window opened put in front in the order
+    // it opened them. Neither window's archives are lost to the other.
+    QStringList MergedWith(const QStringList &StoredOldestFirst) const;
+
 private:
     QStringList RecentFiles;
+    QStringList Opened;  // added since ForgetOpened, oldest first
 };
 
 }  // namespace Larkspur

@@ -86,6 +86,22 @@ TEST_F(WindowSettingsTest, ASecondRunGetsBackWhatTheFirstLeft)
     EXPECT_EQ(FindWith("x", false), "read me");
 }
 
+TEST_F(WindowSettingsTest, TwoWindowsOfOneSettingsFileKeepEachOthersRecentArchives)
+{
+    const QString sFirst = WriteArchive("first.gcf", GcfBuilder::SampleTree());
+    const QString sSecond = WriteArchive("second.gcf", MixedTree());
+    Start(sFirst);
+    auto Other = std::make_unique<Larkspur::CLarkspur>(sSecond, Desktop, Files());
+    Other->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Other.get()));
+    Other->close();
+    Other.reset();
+    CloseWindow();  // the last to close
+
+    Start();
+    EXPECT_EQ(RecentMenuTexts(), (QStringList{sFirst, sSecond}));
+}
+
 TEST_F(WindowSettingsTest, AnAmpersandInARecentPathShowsAsItselfAndOpensThatPath)
 {
     const QString sPath = WriteArchive("Q&A && more.gcf", MixedTree());

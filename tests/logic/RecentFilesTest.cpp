@@ -35,4 +35,23 @@ TEST(RecentFiles, KeepsTheEightMostRecent)
     EXPECT_EQ(Recent.Files().back(), "/g/2.gcf");
 }
 
+TEST(RecentFiles, MergesWhatAnotherWindowStoredBehindWhatThisOneOpened)
+{
+    CRecentFiles Recent;
+    for (const char *szFile : {"/r/old.gcf", "/r/kept.gcf"})
+        Recent.Add(szFile);
+    Recent.ForgetOpened();
+    Recent.Add("/r/mine.gcf");
+    Recent.Add("/R/OLD.GCF");
+    // Another window stored its own archive meanwhile (the file's order is
+    // oldest first).
+    EXPECT_EQ(Recent.MergedWith({"/r/old.gcf", "/r/kept.gcf", "/r/theirs.gcf"}),
+              QStringList({"/R/OLD.GCF", "/r/mine.gcf", "/r/theirs.gcf", "/r/kept.gcf"}));
+    // Nothing opened here: the stored list stands as it is.
+    CRecentFiles Idle;
+    Idle.Add("/r/kept.gcf");
+    Idle.ForgetOpened();
+    EXPECT_EQ(Idle.MergedWith({"/r/kept.gcf", "/r/theirs.gcf"}), QStringList({"/r/theirs.gcf", "/r/kept.gcf"}));
+}
+
 }  // namespace
