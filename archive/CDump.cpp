@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CDump.h"
 
 #include "GCFFormat.h"

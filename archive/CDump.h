@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Writes one memory area as a titled hexadecimal table and a table of 32-bit
 // words; the reader's Dump prints its nine headers with it.

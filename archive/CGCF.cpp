@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CGCF.h"
 
 #include "CDump.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The archive reader: maps one GCF file read-only, validates it, locates its
 // structures and answers questions about its directory by directory index.

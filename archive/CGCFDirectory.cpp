@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader's directory queries, answered from the directory copied at open.
 // Every index read from the file is checked against the table it indexes, and
 // every walk over links is bounded by the directory's size or guarded by a

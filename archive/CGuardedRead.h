@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one place where bytes of a mapped archive are read when the file may
 // have changed since it was opened. Nothing on Linux keeps another program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One checked description of an item's data: where each of its bytes lies in
 // the archive's file, worked out once from the item's first block entry by

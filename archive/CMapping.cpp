@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CMapping.h"
 
 #include <fcntl.h>

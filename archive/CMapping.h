@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The platform layer of the reader: a read-only view of a whole file, and a
 // descriptor of the file kept open beside it (to see whether the file has

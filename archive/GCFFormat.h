@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The on-disk structures of a GCF file. Every field is an unsigned 32-bit
 // little-endian integer. Fields are stored as byte arrays (alignment 1), so a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sources of archive/: the archive library (standard library only).
 list(APPEND ARCHIVE_SOURCES
   archive/CDump.cpp

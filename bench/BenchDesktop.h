@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The desktop seam as the benchmarks drive the window: it answers the Open
 // dialog, the folder picker and the Find dialog with what the bench set,

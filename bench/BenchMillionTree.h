@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // bench_tree's section for an archive of a million items (--million).
 

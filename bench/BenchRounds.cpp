@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BenchRounds.h"
 
 #include <fcntl.h>

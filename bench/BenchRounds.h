@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What bench_extract shares between its sections: running a command (or a
 // function of this process) as one timed candidate, rounds of candidates in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading item data: SHA-256 of one large file inside an archive against
 // sha256sum of the same bytes extracted, and the preview of a 1 GiB file
 // against that of a 1 KiB one.

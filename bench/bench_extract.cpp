@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Extraction speed and memory against the file system's floor. A generated
 // archive (about 1 GiB in 10,000 files by default; chains in order, and
 // scattered) is extracted by larkspur-cli and by the window, and the same tree

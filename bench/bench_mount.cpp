@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Speed of larkspur-cli mount, each figure against a baseline measured in the
 // same run, in interleaved rounds:
 // 1. cat of a 1 GiB file through the mount, against cat of the same file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The cost of opening an archive (map and validate through CGCF::Open) for a
 // small archive and for one whose data area is over 1 GiB. Both have the same
 // directory; only the data area differs, and that one is a sparse file, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening an archive of 100,000 items (5,000 folders, 95,000 files) in the
 // main window, against the toolkit's floor measured in the same run: the same
 // number of plain QTreeWidgetItems, named from an in-memory list and built

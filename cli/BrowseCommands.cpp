@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/BrowseCommands.h"
 
 #include "archive/CGCF.h"

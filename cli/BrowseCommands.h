@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The commands of larkspur-cli that read an archive without writing items:
 // info, list, dump and find. Each returns the program's exit status.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/CMountServer.h"
 
 #include "archive/CItemData.h"

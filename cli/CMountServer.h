@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The FUSE 3 server behind larkspur-cli mount: serves an open archive's
 // tree (CMountTree) as a read-only file system until it is unmounted.

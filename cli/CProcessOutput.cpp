@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/CProcessOutput.h"
 
 #include <unistd.h>

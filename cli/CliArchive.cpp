@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/CliArchive.h"
 
 #include "archive/CGCF.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the commands of larkspur-cli share: opening an archive with the
 // window's failure text, and finding an item by its location.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/CliCommandLine.h"
 
 #include "cli/BrowseCommands.h"

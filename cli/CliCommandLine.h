@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // larkspur-cli's command line: the subcommands and their arguments, parsed
 // and run. Its output is meant for scripts as much as for people: the lines

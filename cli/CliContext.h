@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a command of larkspur-cli runs with: where its output goes (the
 // process's stdout and stderr, or memory in the tests) and where a refused

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/DataCommands.h"
 
 #include "archive/CGCF.h"

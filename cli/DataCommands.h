@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The commands of larkspur-cli that read item data to standard output: hash
 // and cat. Each returns the program's exit status.

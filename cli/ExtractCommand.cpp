@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/ExtractCommand.h"
 
 #include "archive/CGCF.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // larkspur-cli extract: writes the named items (the whole archive when none
 // are named) into sOutputDirectory, made with its parents when missing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // larkspur-cli mount: shows the archive as a read-only folder at
 // sMountPoint through FUSE 3, until it is unmounted. Returns the program's

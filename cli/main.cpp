@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // larkspur-cli: the archive browser's engine on the command line. The
 // commands live in the cli library; this only binds them to the process's
 // own output and turns output that never arrived into a failure.

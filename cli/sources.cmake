@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sources of the command-line tool's library (the cli target): every command,
 # its output and its command line. The program itself is cli/main.cpp.
 set(CLI_SOURCES

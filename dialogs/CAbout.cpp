@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogs/CAbout.h"
 
 #include "dialogs/DialogLayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The about box: the program's icon, version, date, author, language and line
 // count, and a link to its documentation. The main window builds it once and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Find dialog: asks for the text to search the archive's item names for.
 // Find can be confirmed only when the text holds something besides blanks,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's Find, Properties and About commands.
 
 #include "window/CLarkspur.h"

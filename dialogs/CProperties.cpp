@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogs/CProperties.h"
 
 #include "dialogs/DialogLayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Properties dialog: lays out what the main window gathered about one
 // archive item. Name and location are borderless read-only text boxes, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The dialogs are laid out in fixed pixels, drawn for a small dialog font
 // (about 11 pixels high). The user's font is often larger, and then texts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogs/ItemChecksums.h"
 
 #include "archive/CGCF.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // CRC32 and SHA-256 of one file's data. The data comes through the item's
 // one checked description (CItemData): every byte is read under the guard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogs/ItemProperties.h"
 
 #include "archive/CGCF.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The seven values that the Properties dialog shows for one archive item,
 // gathered from the reader as text so that the dialog only lays them out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Search.h"
 
 #include "archive/CGCF.h"

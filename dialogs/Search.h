@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The search over item names, shared by the window's Find command and the
 // command-line tool's find: an item matches when its name, lower-cased,

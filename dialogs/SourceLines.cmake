@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Counts the lines of the program's sources for the about box, at build time:
 #   cmake -DSOURCE_DIR=<source tree> -DFOLDERS=archive,window,... -DOUTPUT=<header>
 #         -P SourceLines.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "extract/CAbort.h"
 
 #include "dialogs/DialogLayout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The progress dialog of an Extract command: a bar that counts the files
 // reached and one button to stop. It knows nothing of extraction: it shows

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "extract/CExtractCommand.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One Extract command, the same in the window and in the command-line tool:
 // it counts the files the chosen items hold, hands the engine the front

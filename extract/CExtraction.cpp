@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CExtraction.h"
 
 #include "COutputFile.h"

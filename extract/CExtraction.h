@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The extraction engine: writes items of the open archive to the file system,
 // block by block from the mapping, reporting every folder and file on the

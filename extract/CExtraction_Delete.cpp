@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Removing a folder with everything in it: the window's temporary folder at
 // closing, each removal reported on the console.
 

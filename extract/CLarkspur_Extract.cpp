@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's two Extract commands, the folder picker, the abort dialog's
 // life, and the thin members that hand paths to the extraction engine.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening an archive item with the program the desktop associates with it,
 // and dragging items out to other programs. Both first extract the item into
 // the window's private temporary folder, which lives from load to closing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CMountTree.h"
 
 #include "CExtraction.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The archive's directory as a mounted, read-only file system shows it. The
 // mounted folder holds one folder, "root"; below it every folder and file of

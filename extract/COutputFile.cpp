@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "COutputFile.h"
 
 #include <fcntl.h>

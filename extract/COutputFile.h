@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One extracted file being written. Its bytes are copy steps that lie in the
 // mapped archive; steps that follow each other in the archive are merged into

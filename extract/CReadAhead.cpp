@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "extract/CReadAhead.h"
 
 #include "archive/CItemData.h"

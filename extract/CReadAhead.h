@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Read-ahead for an archive that is not in the page cache. Written file by
 // file, the data of a cold archive would be read one fault (or one copy) at

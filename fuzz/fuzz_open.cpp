@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: opens the input as an archive and asks every question the
 // program asks of an open archive, of every item, plus some indexes out of
 // range. A refused input goes through the refusal's dump. A read outside the

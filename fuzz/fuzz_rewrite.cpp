@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: an archive that changes while it is open. The input is opened
 // as an archive; then its bytes are changed in place, at the same size, as
 // another program rewriting the file would (a stretch overwritten with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the fuzzer's seeds into a folder: small archives of versions 3, 5
 // and 6 (plain, scattered, split over several block entries, with spare
 // blocks and trailing bytes), and copies of them with one interpreted field

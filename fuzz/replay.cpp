@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds files to the fuzz target without the fuzzer, so that any build (gcc
 // too) replays the seeds under ctest, and a crasher can be replayed by hand
 // while it is turned into a test. Arguments are files or folders (every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws the program's pictures: the program icon and the folder, open folder
 // and file pictures of the tree and the item list, as PNG files in the folder
 // given as the only argument. scripts/make-icons builds and runs it; the PNG

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What an install (and the package) holds besides larkspur-cli: the window
 # program, and what a desktop needs to offer "Open with Larkspur" for GCF
 # files: its desktop entry, the application/x-gcf type, the program icon in

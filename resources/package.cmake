@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package: `cpack -G DEB` in the build folder writes
 # larkspur_<version>_<arch>.deb with everything the install rules place under
 # /usr, binaries stripped, and the shared libraries' packages as Depends

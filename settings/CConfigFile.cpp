@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/CConfigFile.h"
 
 #include "settings/CProgramFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The settings file, larkspur.cfg: "key = value" lines
 // under section headers that carry no meaning when read. It is read once while

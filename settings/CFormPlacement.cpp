@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/CFormPlacement.h"
 
 #include "settings/CConfigFile.h"

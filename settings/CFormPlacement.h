@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window's placement as the settings file keeps it: the outer
 // position and size of its last normal state, and whether it was maximized.

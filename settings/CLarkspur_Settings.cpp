@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's settings file, recent archives and placement.
 
 #include "window/CLarkspur.h"

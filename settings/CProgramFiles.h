@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the program keeps its own files. The settings file and the log live in
 // the user's folders ($XDG_CONFIG_HOME/larkspur/larkspur.cfg and

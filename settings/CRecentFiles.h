@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The recently opened archives, most recent first, at most eight, no two
 // equal when compared without regard to case. The File menu's Recent Files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's life (construction, load, closing) and the open archive:
 // opening, closing, the title and status bar, and the console.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window: one archive at a time, shown as a folder tree beside a
 // list of the selected folder's items, with a console below that reports

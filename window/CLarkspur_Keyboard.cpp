@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keys of the folder tree, the item list and the console: the context
 // menus from the keyboard, Enter in the list, and up to the parent folder.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's controls, menus and status bar, the context menus and
 // their show-and-hide rules, and the console's own commands.
 

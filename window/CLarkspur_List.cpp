@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The item list's order (a click on a column header of the Details view)
 // and its filter box, and opening an archive dropped onto the window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview pane beside the item list (View > Preview, F3): the selected
 // file read straight from the archive, as text, a picture or a hex dump.
 

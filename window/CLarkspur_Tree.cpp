@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder tree and the item list: building them from the open archive,
 // moving between folders, and the list's three views.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/CommandLine.h"
 
 #include "Version.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The command line as the program receives it and the archive path cut out of
 // it. Linux hands the program an argument vector, not one line of text, so the

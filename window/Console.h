@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The console: one line of text in one of three colours. The window's rich
 // text pane, the command-line tool's stdout and a memory sink in tests each

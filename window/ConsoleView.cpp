@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/ConsoleView.h"
 
 #include "window/Contrast.h"

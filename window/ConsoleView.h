@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The console pane: read-only lines of text, each in the colour of its kind,
 // that scroll into view as they are written without taking the keyboard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Console and link colours that stay readable on a dark palette. Contrast is
 // the ratio of relative luminances (WCAG 2); 4.5:1 is what ordinary text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/DropRules.h"
 
 #include <QMimeData>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a drop onto the window opens: exactly one local file (text/uri-list)
 // whose name ends in ".gcf", in any case. Anything else (several files, a

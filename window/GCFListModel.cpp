@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/GCFListModel.h"
 
 #include "window/GCFTreeNode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The rows of the item list as one model, shown by the Icons and List views
 // (a QListView) and the Details view (a QTreeView) alike. The views share one

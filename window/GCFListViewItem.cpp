@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/GCFListViewItem.h"
 
 #include "window/GCFTreeNode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A row of the item list: one folder or file, tied to the tree node of the
 // same archive item. The row asks its node for the directory index. Its three

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A node of the folder tree: one folder or file of the open archive, named by
 // its directory index. The tree holds a node for every item, files included.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the window asks of the desktop: message boxes, the open-file dialog,
 // the folder picker, opening a document or an address with its associated

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The program's pictures, kept in the program's resources: the program icon
 // and the three item pictures (0 a folder, 1 a folder in its selected look,

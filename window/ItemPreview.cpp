@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/ItemPreview.h"
 
 #include "archive/CGCF.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the preview pane shows of one file, read straight from the archive
 // with no temporary file. Only the bytes shown are located and read, so a

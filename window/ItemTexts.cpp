@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/ItemTexts.h"
 
 #include "archive/CGCF.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The texts of an item's row, built in this one place for the item list, the
 // tool's list and the properties dialog: the Size column holds a folder's

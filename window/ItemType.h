@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a tree node or a list row stands for: a folder (a directory entry
 // whose flags are 0) or a file (any other flags). The values are those the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/ItemViews.h"
 
 #include <QApplication>

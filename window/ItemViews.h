@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The tree and the two list views with the mouse events the window needs:
 // a button pressed or released at a point, and the start of a drag on an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/KeyboardRules.h"
 
 #include <algorithm>

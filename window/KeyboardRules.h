@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the keyboard asks of the folder tree, the item list and the console,
 // and where a menu opened from the keyboard appears. Worked out apart from

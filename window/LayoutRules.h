@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The window's size arithmetic: the status bar's panels and the item list's
 // columns share out the width they are given by fixed fractions.

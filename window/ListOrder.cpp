@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/ListOrder.h"
 
 #include <QHash>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The order and the filter of the item list, worked out apart from the
 // widgets. The list shows its rows in the archive's order until the user

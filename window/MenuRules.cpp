@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/MenuRules.h"
 
 namespace Larkspur

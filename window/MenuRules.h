@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which items the context menus show and which console commands are enabled.
 // The rules are worked out here, apart from the widgets, so that each one can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/PreviewPane.h"
 
 #include "window/ConsoleView.h"

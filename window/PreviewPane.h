@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The preview pane beside the item list: the selected file's name, a note on
 // how much of it shows, a red note when its data is damaged, and the file as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/QtDesktop.h"
 
 #include "window/Images.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The desktop as Qt provides it: QMessageBox, QFileDialog, QDrag, and the
 // desktop's open service (xdg-open) run through QProcess.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text that reaches a terminal or a console line with names in it: every
 // control character (C0, DEL, and C1 whether a raw byte or UTF-8) is shown as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Size texts and file type names, the same in every view: the status bar, the
 // item list, the extraction lines and the properties dialog.

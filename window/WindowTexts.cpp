@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/WindowTexts.h"
 
 #include "archive/CGCF.h"

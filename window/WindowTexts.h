@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The main window's title and status bar texts, for the open archive or for
 // no archive.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's entry: answers --help and --version, or builds the file-type
 // table, makes the main window with the command line and the user's program
 // files, and runs the event loop until the window closes.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Sources of window/: LOGIC_SOURCES need no widget (QtCore at most); GUI_SOURCES are widgets and CLarkspur members.
 list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp

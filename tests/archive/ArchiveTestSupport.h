@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Helpers shared by the archive reader's tests: a reader opened on an exactly
 // sized heap copy of some bytes, so that a sanitized build sees any read past

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Self-tests of the archive builder. They read the bytes back on their own,
 // by the format's locating rules, so a builder fault cannot hide behind the
 // reader that the other tests aim at.

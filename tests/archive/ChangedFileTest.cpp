@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An archive whose file changes while it is open: cut short by another
 // program (its lost pages would raise SIGBUS) or rewritten in place at the
 // same size with other counts and links. The reader answers from what it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Following an item's data: block entry chains, fragmentation map chains,
 // copy steps, and every way a damaged chain ends.
 

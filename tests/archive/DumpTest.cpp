@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The structure dump: the section writer's exact bytes, and which sections
 // the reader writes, and from where, for each kind of refused archive.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory queries: names, paths, counts and sizes of an intact archive,
 // the walk order, and damaged links that must end and be reported.
 

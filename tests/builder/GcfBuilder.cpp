@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lays out and writes GCF archives. Everything up to the first data block is
 // assembled in memory (the "head"); the data area is described as a list of
 // chunks (which bytes of which file go into which data block), so that it can

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The project's own GCF writer: builds archives of versions 3, 5 and 6 from a
 // described tree, for the tests, the benchmarks, the fuzzer's seeds and the

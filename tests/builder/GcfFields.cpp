@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The field setters that make damaged variants of a built archive, by the
 // positions the builder recorded in its layout.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ready-made trees and their contents: the sample archive, a wide directory
 // for the tree and search benchmarks and a bulk tree for the extraction
 // benchmark. All of it is deterministic, so every run builds the same bytes.

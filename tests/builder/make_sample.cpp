@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the sample archive: the sample tree as a version 6 archive whose
 // block chains are scattered over the data area, so that browsing and
 // extracting it exercise the fragmentation map. Files named after the archive

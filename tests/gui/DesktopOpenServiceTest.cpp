@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt desktop's open service: xdg-open runs without holding the window,
 // and its failure (a non-zero exit, or no xdg-open at all) is reported.
 #include "window/QtDesktop.h"

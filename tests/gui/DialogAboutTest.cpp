@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The about box: its texts, its link, and the one instance shown again and again.
 #include "dialogs/CAbout.h"
 #include "window/Utils.h"

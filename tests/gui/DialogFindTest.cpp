@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Find dialog as a user drives it: what can be confirmed, what comes back.
 #include "dialogs/CFind.h"
 #include "tests/support/TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dialogs' fixed layouts: as drawn with a small font, and stretched with a
 // large one so that no text is cut off.
 #include "dialogs/CAbout.h"

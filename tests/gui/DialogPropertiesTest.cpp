@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Properties dialog and the values gathered for it from an archive.
 #include "archive/CGCF.h"
 #include "dialogs/CProperties.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A desktop that answers from a script and records what it was asked, so
 // that window tests never open a modal window or start another program.

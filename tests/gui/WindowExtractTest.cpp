@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two Extract commands, their folder picker and the abort dialog.
 
 #include "WindowFixture.h"

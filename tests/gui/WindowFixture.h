@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A fresh main window per test: a temporary program folder (for the log, the
 // settings file, and in its tmp/ the window's private temporary folder), a

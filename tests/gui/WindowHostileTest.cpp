@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window against a hostile archive or environment: the archive cut short
 // while it is open, settings files that are FIFOs, devices or crafted, a
 // dump.txt that is a link, names that would forge console lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window from the keyboard: Enter in the list, up to the parent folder,
 // Extract through the keyboard menus, Ctrl+Q, the focus while lines are
 // written, colours on a dark palette and the names screen readers announce.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The item list's order (column header clicks), its filter box, the Location
 // column of search results, and archives dropped onto the window.
 

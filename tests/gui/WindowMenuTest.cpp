@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The context menus as the mouse and the keyboard open them, and the
 // console's menu.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shell Execute and drag-out: both extract into the temporary folder first.
 
 #include "WindowFixture.h"

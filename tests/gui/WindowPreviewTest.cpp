@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The preview pane (View > Preview, F3) and the checksums of a file's
 // Properties: what shows for text, pictures, other files and damaged ones,
 // which selection the pane follows, and the pane kept across runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file across two runs of the window: what one run writes at
 // closing, the next reads at load (search word, view, placement, state and
 // the recent archives, in order).

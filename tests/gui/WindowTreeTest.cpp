@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder tree and the item list: building, navigation, the three views
 // and the column widths.
 

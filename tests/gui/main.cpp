@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GUI tests run in-process on the offscreen platform unless told otherwise:
 // gtest_discover_tests runs this binary at build time without the test's
 // environment, so the default is set here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A test driver that the installed window loads as a Qt generic plugin
 // (QT_PLUGIN_PATH and QT_QPA_GENERIC_PLUGINS=larkspurdriver:ITEM:MARKER), so
 // that a script can run the real, installed program offscreen, where no

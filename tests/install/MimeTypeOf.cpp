@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints the MIME type that the shared MIME database (as XDG_DATA_DIRS finds
 // it) gives each file named: by name, and by content alone. The install test
 // uses it to see that the installed type knows GCF files, renamed ones too.

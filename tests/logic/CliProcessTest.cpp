@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // larkspur-cli as a program: what only a real process shows, the exit status
 // the shell sees, output that reaches a pipe or a full disk, and dump.txt in
 // the process's current folder. Everything else about the commands is tested

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // larkspur-cli's commands, run in-process on archives made by the builder:
 // their exact output, their error texts and their exit statuses.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line rebuilt from the argument vector, and the archive path cut
 // out of it.
 

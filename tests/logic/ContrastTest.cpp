@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Console and link colours: unchanged on a light palette, readable on a dark one.
 
 #include "window/Contrast.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file's checksums (CItemChecksums) and the tool's hash and cat commands:
 // known values, sha256sum's own check of an extracted copy, byte-for-byte
 // output, escaped names, and damaged or missing data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An archive written by the builder into a temporary folder and opened from
 // there, for the tests that read item data (preview, checksums, cat and

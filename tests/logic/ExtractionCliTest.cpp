@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // larkspur-cli extract, run in-process: the console lines on stdout, what
 // lands on disk, the exit status, and what a terminal sees.
 #include "ExtractionSupport.h"

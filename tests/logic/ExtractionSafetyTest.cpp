@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The extraction engine on damaged or hostile archives and awkward targets:
 // nothing lands outside the chosen folder, nothing hangs or crashes, each
 // failure is one red line and the run goes on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ExtractionSupport.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the extraction tests share besides the common test support: a console
 // that keeps its lines, and an archive built from a described tree, opened,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The extraction engine on intact archives: the lines it writes, the folders
 // it makes, the bytes of every file, progress and abort, and the removal of
 // a folder tree.

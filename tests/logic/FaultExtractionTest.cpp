@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The extraction engine when the file system fails it: permissions and a
 // file size limit. Each failure is its own red line; the run goes on; what
 // was written stays intact. These run as root (as CI does) and drop to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // larkspur-cli against a hostile archive or environment: the archive cut
 // short or rewritten while a command runs, paths deep enough to exhaust
 // memory if held whole, names that would drive a terminal, SIGTERM, and an

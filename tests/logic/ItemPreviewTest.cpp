@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the preview pane gets for a file: text, hex or picture bytes, the
 // notes that go with them, damaged chains, and that only the bytes shown are
 // read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The row texts of an item, as the item list, the tool's list and the
 // properties dialog all show them.
 

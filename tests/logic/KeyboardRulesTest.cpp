@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keys of the tree, the list and the console, and where a menu opened
 // from the keyboard appears.
 

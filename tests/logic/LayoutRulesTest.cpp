@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's width arithmetic and the context menu rules.
 
 #include "window/LayoutRules.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The item list's order and filter, and what a drop onto the window opens.
 
 #include "window/DropRules.h"

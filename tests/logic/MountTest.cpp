@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // larkspur-cli mount as users meet it: a real FUSE mount of builder-made
 // archives, read with ordinary system calls and tools. Skipped, with the
 // reason, where this build or this machine cannot mount (no libfuse3, no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window placement: what a move or resize records, and the order and guard of restoring it.
 #include "settings/CConfigFile.h"
 #include "settings/CFormPlacement.h"

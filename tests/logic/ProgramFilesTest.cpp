@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the program's files go: the user's XDG folders, or beside the
 // executable for a portable copy; the private temporary folders.
 #include "settings/CProgramFiles.h"

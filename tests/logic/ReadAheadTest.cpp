@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An archive that is not in the page cache is read ahead folder by folder
 // while it is extracted; the files and every console line stay those of an
 // archive in the cache, damaged chains and long copied runs included.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recent archives: most recent first, at most eight, one entry per path in any letter case.
 #include "settings/CRecentFiles.h"
 #include "tests/support/TestSupport.h"

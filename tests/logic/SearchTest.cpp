@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The search over item names: the match rule, the walk order and the console line.
 
 #include "dialogs/Search.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file: line splitting, what a read applies, the bytes a save writes.
 #include "settings/CConfigFile.h"
 #include "settings/CRecentFiles.h"

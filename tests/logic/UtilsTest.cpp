@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Size texts and type names. The main() of these tests pins an English
 // (United States) locale.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's title texts.
 
 #include "tests/support/TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the tests of every layer share: a temporary folder, whole-file reads
 // and writes, a listing of a folder tree, a body run in a child process,
