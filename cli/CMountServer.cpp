@@ -2,6 +2,7 @@
 #include "cli/CMountServer.h"
 
 #include "archive/CItemData.h"
+#include "cli/CFolderReadAhead.h"
 #include "window/ShownText.h"
 
 #define FUSE_USE_VERSION 312
@@ -91,6 +92,7 @@ struct SServer
     uid_t uiOwner;                // the user who mounted
     gid_t uiGroup;
     CDataCache DataCache;
+    CFolderReadAhead ReadAhead;
 };
 
 SServer &ServerOf(fuse_req_t Request)
@@ -324,6 +326,8 @@ void OnRead(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffset,
     if (FindPieces(Server.GCF, Data, uiOffset, uiBytes, MAX_REPLY_PIECES, Pieces))
     {
         fuse_reply_iov(Request, Pieces.data(), static_cast<int>(Pieces.size()));
+        if (uiOffset == 0)
+            Server.ReadAhead.OnFileStarted(uiIndex);
         return;
     }
     // Blocks so small or so scattered that one reply would need more pieces
@@ -392,7 +396,7 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
 {
     struct stat ArchiveStat = {};
     ::fstat(GCF.GetFileDescriptor(), &ArchiveStat);
-    SServer Server{GCF, Tree, ArchiveStat.st_mtim, ::getuid(), ::getgid(), CDataCache(GCF.GetItemCount())};
+    SServer Server{GCF, Tree, ArchiveStat.st_mtim, ::getuid(), ::getgid(), CDataCache(GCF.GetItemCount()), CFolderReadAhead(GCF, Tree)};
 
     // Read-only for the kernel too, which checks the modes itself; the
     // archive's path shows as the mount's source. auto_unmount: should this
@@ -432,6 +436,7 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
 
     std::fflush(nullptr);
     fuse_daemonize(Options.bForeground ? 1 : 0);
+    Server.ReadAhead.Start(Session.lpSession);
 
     // Several readers, and the kernel's read-ahead, keep more than one
     // request in flight; but a worker more than there are cores only adds a
@@ -444,6 +449,7 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
     // a mount in the foreground), and below 0 when the device failed.
     const int iLoop = fuse_session_loop_mt(Session.lpSession, lpConfig);
     fuse_loop_cfg_destroy(lpConfig);
+    Server.ReadAhead.Stop();
     return iLoop >= 0 ? CLI_EXIT_OK : CLI_EXIT_FAILED;
 }
 

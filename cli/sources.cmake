@@ -12,5 +12,6 @@ set(CLI_SOURCES
 )
 # The FUSE server of the mount command, where libfuse3 is there.
 set(CLI_FUSE_SOURCES
+  cli/CFolderReadAhead.cpp
   cli/CMountServer.cpp
 )
