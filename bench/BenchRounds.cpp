@@ -63,7 +63,7 @@ bool SameFile(const fs::path &First, const fs::path &Second)
 
 void Fail(const std::string &sWhat)
 {
-    std::fprintf(stderr, "bench_extract: %s\n", sWhat.c_str());
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, sWhat.c_str());
     std::exit(1);
 }
 
@@ -112,7 +112,7 @@ SRun RunCommand(const std::vector<std::string> &Arguments, bool bSample)
     return Run;
 }
 
-void RunOrFail(const std::vector<std::string> &Arguments)
+double RunOrFail(const std::vector<std::string> &Arguments)
 {
     const SRun Run = RunCommand(Arguments);
     if (Run.iStatus != 0)
@@ -122,6 +122,7 @@ void RunOrFail(const std::vector<std::string> &Arguments)
             sCommand += sArgument + " ";
         Fail("failed (" + std::to_string(Run.iStatus) + "): " + sCommand);
     }
+    return Run.fSeconds;
 }
 
 bool CanDropCaches()

@@ -31,7 +31,9 @@ struct SRun
 // child's resident memory is read from /proc every few milliseconds (that
 // costs some CPU, so timed runs do not sample).
 SRun RunCommand(const std::vector<std::string> &Arguments, bool bSample = false);
-void RunOrFail(const std::vector<std::string> &Arguments);
+// The same, failing the bench unless the command ends with status 0; the
+// seconds it took.
+double RunOrFail(const std::vector<std::string> &Arguments);
 
 // One candidate: a command ("{OUT}" in an argument stands for the run's
 // output folder), or a function of this process given that folder, which

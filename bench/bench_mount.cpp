@@ -31,6 +31,7 @@
 // Needs /dev/fuse and fusermount3. Everything is made under /tmp and
 // deleted at the end (unless --keep).
 
+#include "BenchRounds.h"
 #include "GcfBuilder.h"
 
 #include <fcntl.h>
@@ -52,6 +53,7 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace BenchRounds;
 
 namespace
 {
@@ -68,48 +70,6 @@ struct SOptions
     bool bKeep = false;
 };
 
-[[noreturn]] void Fail(const std::string &sWhat)
-{
-    std::fprintf(stderr, "bench_mount: %s\n", sWhat.c_str());
-    std::exit(1);
-}
-
-// Runs a command with its output sent to /dev/null; the seconds it took, or
-// a failure when it did not end with status 0.
-double Run(const std::vector<std::string> &Arguments)
-{
-    std::fflush(stdout);
-    std::vector<char *> Argv;
-    for (const std::string &sArgument : Arguments)
-        Argv.push_back(const_cast<char *>(sArgument.c_str()));
-    Argv.push_back(nullptr);
-    const auto Start = std::chrono::steady_clock::now();
-    const pid_t iChild = ::fork();
-    if (iChild < 0)
-        Fail("fork failed");
-    if (iChild == 0)
-    {
-        const int iNull = ::open("/dev/null", O_WRONLY);
-        ::dup2(iNull, STDOUT_FILENO);
-        ::dup2(iNull, STDERR_FILENO);
-        ::execvp(Argv[0], Argv.data());
-        ::_exit(127);
-    }
-    int iStatus = 0;
-    while (::waitpid(iChild, &iStatus, 0) < 0)
-        if (errno != EINTR)
-            Fail("waitpid failed");
-    const double fSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-    if (!WIFEXITED(iStatus) || WEXITSTATUS(iStatus) != 0)
-    {
-        std::string sCommand;
-        for (const std::string &sArgument : Arguments)
-            sCommand += sArgument + " ";
-        Fail("failed: " + sCommand);
-    }
-    return fSeconds;
-}
-
 bool IsMounted(const std::string &sMountPoint)
 {
     std::ifstream MountInfo("/proc/self/mountinfo");
@@ -123,41 +83,13 @@ bool IsMounted(const std::string &sMountPoint)
 // Detached: larkspur-cli mount returns once the archive is mounted.
 double Mount(const SOptions &Options, const std::string &sArchive, const std::string &sMountPoint)
 {
-    return Run({Options.sCli, "mount", sArchive, sMountPoint});
+    return RunOrFail({Options.sCli, "mount", sArchive, sMountPoint});
 }
 
 void Unmount(const std::string &sMountPoint)
 {
     if (IsMounted(sMountPoint))
-        Run({"fusermount3", "-u", sMountPoint});
-}
-
-// Empties every file below sPath, keeping the files themselves: on ext4,
-// files deleted a moment ago slow down making new ones (see bench_extract).
-void EmptyTree(const std::string &sPath)
-{
-    for (const auto &Entry : fs::recursive_directory_iterator(sPath))
-        if (Entry.is_regular_file())
-            ::truncate(Entry.path().c_str(), 0);
-}
-
-double Median(std::vector<double> Values)
-{
-    std::sort(Values.begin(), Values.end());
-    const size_t uiMiddle = Values.size() / 2;
-    return Values.size() % 2 ? Values[uiMiddle] : (Values[uiMiddle - 1] + Values[uiMiddle]) / 2;
-}
-
-double Minimum(const std::vector<double> &Values)
-{
-    return *std::min_element(Values.begin(), Values.end());
-}
-
-std::string DefaultCli()
-{
-    std::error_code Error;
-    const fs::path Self = fs::read_symlink("/proc/self/exe", Error);
-    return Error ? std::string("larkspur-cli") : (Self.parent_path().parent_path() / "larkspur-cli").string();
+        RunOrFail({"fusermount3", "-u", sMountPoint});
 }
 
 SOptions ParseOptions(int argc, char **argv)
@@ -212,9 +144,9 @@ void BenchCat(const SOptions &Options, const std::string &sWork, std::mt19937 &R
     Build(GcfBuilder::SItem::Folder("one", {GcfBuilder::SItem::File("big.bin", GcfBuilder::PatternData(Options.uiMiB << 20, 1))}),
           sArchive);
     fs::create_directories(sMountPoint);
-    Run({Options.sCli, "extract", sArchive, "-o", sOut});
+    RunOrFail({Options.sCli, "extract", sArchive, "-o", sOut});
     const std::string sExtracted = sOut + "/root/big.bin", sMounted = sMountPoint + "/root/big.bin";
-    Run({"cat", sArchive});  // the archive's pages in the cache for every round
+    RunOrFail({"cat", sArchive});  // the archive's pages in the cache for every round
 
     std::vector<double> Extracted, First, Second;
     std::printf("\n1. cat of a %llu MiB file (%d rounds)\n", static_cast<unsigned long long>(Options.uiMiB),
@@ -223,13 +155,13 @@ void BenchCat(const SOptions &Options, const std::string &sWork, std::mt19937 &R
     {
         const bool bExtractedFirst = Random() % 2 == 0;
         if (bExtractedFirst)
-            Extracted.push_back(Run({"cat", sExtracted}));
+            Extracted.push_back(RunOrFail({"cat", sExtracted}));
         Mount(Options, sArchive, sMountPoint);
-        First.push_back(Run({"cat", sMounted}));
-        Second.push_back(Run({"cat", sMounted}));
+        First.push_back(RunOrFail({"cat", sMounted}));
+        Second.push_back(RunOrFail({"cat", sMounted}));
         Unmount(sMountPoint);
         if (!bExtractedFirst)
-            Extracted.push_back(Run({"cat", sExtracted}));
+            Extracted.push_back(RunOrFail({"cat", sExtracted}));
     }
     const double fMiB = static_cast<double>(Options.uiMiB);
     Report("cat of the extracted file", Extracted, fMiB);
@@ -251,7 +183,7 @@ void BenchCopy(const SOptions &Options, const std::string &sWork, std::mt19937 &
     const std::string sArchive = sWork + "/bulk.gcf", sMountPoint = sWork + "/mnt-bulk", sOut = sWork + "/bulk-out";
     Build(GcfBuilder::BulkTree(Options.uiMiB << 20, Options.uiFiles, 1), sArchive);
     fs::create_directories(sMountPoint);
-    Run({"cat", sArchive});
+    RunOrFail({"cat", sArchive});
 
     std::printf("\n2. %u files, %llu MiB (%d rounds, shuffled, sync and a pause before each)\n", Options.uiFiles,
                 static_cast<unsigned long long>(Options.uiMiB), Options.iRounds);
@@ -262,7 +194,7 @@ void BenchCopy(const SOptions &Options, const std::string &sWork, std::mt19937 &
     // Not a target: what cp -r costs out of a folder already on disk.
     const char *const COPY_DISK = "cp -r of the tree extracted";
     const std::string sExtracted = sWork + "/bulk-extracted";
-    Run({Options.sCli, "extract", sArchive, "-o", sExtracted});
+    RunOrFail({Options.sCli, "extract", sArchive, "-o", sExtracted});
     int iRun = 0;
     for (int iRound = 0; iRound < Options.iRounds; ++iRound)
     {
@@ -278,19 +210,19 @@ void BenchCopy(const SOptions &Options, const std::string &sWork, std::mt19937 &
             std::this_thread::sleep_for(std::chrono::milliseconds(Options.iPauseMs));
             if (szCandidate == COPY)
             {
-                Times[COPY].push_back(Run({"cp", "-r", sMountPoint + "/root", sRunOut + "/"}));
+                Times[COPY].push_back(RunOrFail({"cp", "-r", sMountPoint + "/root", sRunOut + "/"}));
                 EmptyTree(sRunOut);
                 const std::string sAgainOut = sOut + "/" + std::to_string(++iRun);
                 fs::create_directories(sAgainOut);
                 ::sync();
                 std::this_thread::sleep_for(std::chrono::milliseconds(Options.iPauseMs));
-                Times[COPY_AGAIN].push_back(Run({"cp", "-r", sMountPoint + "/root", sAgainOut + "/"}));
+                Times[COPY_AGAIN].push_back(RunOrFail({"cp", "-r", sMountPoint + "/root", sAgainOut + "/"}));
                 EmptyTree(sAgainOut);
             }
             else if (szCandidate == COPY_DISK)
-                Times[COPY_DISK].push_back(Run({"cp", "-r", sExtracted + "/root", sRunOut + "/"}));
+                Times[COPY_DISK].push_back(RunOrFail({"cp", "-r", sExtracted + "/root", sRunOut + "/"}));
             else
-                Times[EXTRACT].push_back(Run({Options.sCli, "extract", sArchive, "-o", sRunOut}));
+                Times[EXTRACT].push_back(RunOrFail({Options.sCli, "extract", sArchive, "-o", sRunOut}));
             Unmount(sMountPoint);
             EmptyTree(sRunOut);
         }
@@ -315,7 +247,7 @@ void BenchReady(const SOptions &Options, const std::string &sWork)
     const uint32_t uiFolders = Options.uiItems / 100;
     Build(GcfBuilder::WideTree(uiFolders, 99), sArchive);
     fs::create_directories(sMountPoint);
-    Run({"cat", sArchive});
+    RunOrFail({"cat", sArchive});
 
     std::printf("\n3. %u items (%u folders of 99 empty files; %d rounds)\n", uiFolders * 100 + 1, uiFolders,
                 Options.iRounds);
@@ -323,10 +255,10 @@ void BenchReady(const SOptions &Options, const std::string &sWork)
     for (int iRound = 0; iRound < Options.iRounds; ++iRound)
     {
         const double fMount = Mount(Options, sArchive, sMountPoint);
-        const double fList = Run({"ls", sMountPoint});
+        const double fList = RunOrFail({"ls", sMountPoint});
         Mounting.push_back(fMount);
         Ready.push_back(fMount + fList);
-        Listing.push_back(Run({"ls", sMountPoint + "/root"}));
+        Listing.push_back(RunOrFail({"ls", sMountPoint + "/root"}));
         Unmount(sMountPoint);
     }
     Report("larkspur-cli mount", Mounting, 0);

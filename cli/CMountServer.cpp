@@ -396,7 +396,8 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
 {
     struct stat ArchiveStat = {};
     ::fstat(GCF.GetFileDescriptor(), &ArchiveStat);
-    SServer Server{GCF, Tree, ArchiveStat.st_mtim, ::getuid(), ::getgid(), CDataCache(GCF.GetItemCount()), CFolderReadAhead(GCF, Tree)};
+    SServer Server{GCF, Tree, ArchiveStat.st_mtim, ::getuid(), ::getgid(), CDataCache(GCF.GetItemCount()),
+                   CFolderReadAhead(GCF, Tree)};
 
     // Read-only for the kernel too, which checks the modes itself; the
     // archive's path shows as the mount's source. auto_unmount: should this
