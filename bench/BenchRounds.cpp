@@ -279,6 +279,27 @@ void ExpectSameTree(const std::string &sReference, const std::string &sOther)
         Fail("the extractions hold different numbers of files");
 }
 
+bool TakeCommonOption(int argc, char **argv, int &i, SCommonOptions &Options)
+{
+    const std::string sOption = argv[i];
+    const bool bHasValue = i + 1 < argc;
+    if (sOption == "--rounds" && bHasValue)
+        Options.iRounds = std::max(1, std::atoi(argv[++i]));
+    else if (sOption == "--mib" && bHasValue)
+        Options.uiMiB = std::max<uint64_t>(1, std::strtoull(argv[++i], nullptr, 10));
+    else if (sOption == "--files" && bHasValue)
+        Options.uiFiles = std::max<uint32_t>(1, static_cast<uint32_t>(std::atoi(argv[++i])));
+    else if (sOption == "--pause-ms" && bHasValue)
+        Options.iPauseMs = std::max(0, std::atoi(argv[++i]));
+    else if (sOption == "--cli" && bHasValue)
+        Options.sCli = argv[++i];
+    else if (sOption == "--keep")
+        Options.bKeep = true;
+    else
+        return false;
+    return true;
+}
+
 std::string DefaultCli()
 {
     // The bench lives in <build>/bench/, the tool in <build>/.

@@ -107,6 +107,21 @@ void ExpectSameTree(const std::string &sReference, const std::string &sOther);
 // benches, <build>/ the tool), or the one on the PATH.
 std::string DefaultCli();
 
+// The options every bench takes: --rounds N, --mib N, --files N,
+// --pause-ms N, --cli PATH and --keep. A bench's own options struct derives
+// from this one and parses the rest itself.
+struct SCommonOptions
+{
+    int iRounds = 9;
+    uint64_t uiMiB = 1024;
+    uint32_t uiFiles = 10000;
+    int iPauseMs = 1000;
+    std::string sCli = DefaultCli();
+    bool bKeep = false;
+};
+// Takes argv[i] (and its value, advancing i) when it is a common option.
+bool TakeCommonOption(int argc, char **argv, int &i, SCommonOptions &Options);
+
 double Median(std::vector<double> Values);
 double Minimum(const std::vector<double> &Values);
 

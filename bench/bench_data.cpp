@@ -45,19 +45,12 @@
 
 namespace fs = std::filesystem;
 using namespace Larkspur;
-using BenchRounds::DefaultCli;
+using BenchRounds::TakeCommonOption;
+using SOptions = BenchRounds::SCommonOptions;
 using BenchRounds::Median;
 
 namespace
 {
-
-struct SOptions
-{
-    int iRounds = 9;
-    uint64_t uiMiB = 1024;
-    std::string sCli;
-    bool bKeep = false;
-};
 
 [[noreturn]] void Fail(const std::string &sWhat)
 {
@@ -97,25 +90,15 @@ std::map<std::string, std::vector<double>> Interleave(int iRounds,
     return Times;
 }
 
+// --files and --pause-ms are taken but unused: one file is read, in process.
 SOptions ParseOptions(int argc, char **argv)
 {
     SOptions Options;
-    Options.sCli = DefaultCli();
     for (int i = 1; i < argc; ++i)
-    {
-        const std::string sOption = argv[i];
-        const bool bHasValue = i + 1 < argc;
-        if (sOption == "--rounds" && bHasValue)
-            Options.iRounds = std::max(1, std::atoi(argv[++i]));
-        else if (sOption == "--mib" && bHasValue)
-            Options.uiMiB = std::clamp<uint64_t>(std::strtoull(argv[++i], nullptr, 10), 2, 1536);
-        else if (sOption == "--cli" && bHasValue)
-            Options.sCli = argv[++i];
-        else if (sOption == "--keep")
-            Options.bKeep = true;
-        else
+        if (!TakeCommonOption(argc, argv, i, Options))
             Fail("usage: bench_data [--rounds N] [--mib N] [--cli PATH] [--keep]");
-    }
+    // The file must hold what the preview shows, and fit in memory twice.
+    Options.uiMiB = std::clamp<uint64_t>(Options.uiMiB, 2, 1536);
     return Options;
 }
 

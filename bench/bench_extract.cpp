@@ -50,41 +50,26 @@ using namespace BenchRounds;
 namespace
 {
 
-struct SOptions
+struct SOptions : SCommonOptions
 {
-    int iRounds = 9;
     int iColdRounds = -1;  // -1: as many as the warm rounds, when run as root
-    uint64_t uiMiB = 1024;
-    uint32_t uiFiles = 10000;
-    int iPauseMs = 1000;
-    std::string sCli;
     std::string sCompare;
     bool bWindow = true;
     bool bMillion = false;
     int iMillionRounds = 5;
-    bool bKeep = false;
 };
 
 SOptions ParseOptions(int argc, char **argv)
 {
     SOptions Options;
-    Options.sCli = DefaultCli();
     for (int i = 1; i < argc; ++i)
     {
         const std::string sOption = argv[i];
         const bool bHasValue = i + 1 < argc;
-        if (sOption == "--rounds" && bHasValue)
-            Options.iRounds = std::max(1, std::atoi(argv[++i]));
-        else if (sOption == "--cold-rounds" && bHasValue)
+        if (TakeCommonOption(argc, argv, i, Options))
+            continue;
+        if (sOption == "--cold-rounds" && bHasValue)
             Options.iColdRounds = std::max(0, std::atoi(argv[++i]));
-        else if (sOption == "--mib" && bHasValue)
-            Options.uiMiB = std::max<uint64_t>(1, std::strtoull(argv[++i], nullptr, 10));
-        else if (sOption == "--files" && bHasValue)
-            Options.uiFiles = std::max<uint32_t>(1, static_cast<uint32_t>(std::atoi(argv[++i])));
-        else if (sOption == "--pause-ms" && bHasValue)
-            Options.iPauseMs = std::max(0, std::atoi(argv[++i]));
-        else if (sOption == "--cli" && bHasValue)
-            Options.sCli = argv[++i];
         else if (sOption == "--compare" && bHasValue)
             Options.sCompare = argv[++i];
         else if (sOption == "--no-window")
@@ -93,8 +78,6 @@ SOptions ParseOptions(int argc, char **argv)
             Options.bMillion = true;
         else if (sOption == "--million-rounds" && bHasValue)
             Options.iMillionRounds = std::max(1, std::atoi(argv[++i]));
-        else if (sOption == "--keep")
-            Options.bKeep = true;
         else
             Fail("usage: bench_extract [--rounds N] [--cold-rounds N] [--mib N] [--files N] [--pause-ms N] "
                  "[--cli PATH] [--compare PATH] [--no-window] [--million] [--million-rounds N] [--keep]");

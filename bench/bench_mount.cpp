@@ -58,16 +58,10 @@ using namespace BenchRounds;
 namespace
 {
 
-struct SOptions
+struct SOptions : SCommonOptions
 {
-    int iRounds = 9;
-    uint64_t uiMiB = 1024;
-    uint32_t uiFiles = 10000;
     uint32_t uiItems = 1000000;
-    int iPauseMs = 1000;
-    std::string sCli;
     std::string sOnly;  // "cat", "copy" or "ready": that part alone
-    bool bKeep = false;
 };
 
 bool IsMounted(const std::string &sMountPoint)
@@ -95,27 +89,16 @@ void Unmount(const std::string &sMountPoint)
 SOptions ParseOptions(int argc, char **argv)
 {
     SOptions Options;
-    Options.sCli = DefaultCli();
     for (int i = 1; i < argc; ++i)
     {
         const std::string sOption = argv[i];
         const bool bHasValue = i + 1 < argc;
-        if (sOption == "--rounds" && bHasValue)
-            Options.iRounds = std::max(1, std::atoi(argv[++i]));
-        else if (sOption == "--mib" && bHasValue)
-            Options.uiMiB = std::max<uint64_t>(1, std::strtoull(argv[++i], nullptr, 10));
-        else if (sOption == "--files" && bHasValue)
-            Options.uiFiles = std::max<uint32_t>(1, static_cast<uint32_t>(std::atoi(argv[++i])));
-        else if (sOption == "--items" && bHasValue)
+        if (TakeCommonOption(argc, argv, i, Options))
+            continue;
+        if (sOption == "--items" && bHasValue)
             Options.uiItems = std::max<uint32_t>(200, static_cast<uint32_t>(std::atoi(argv[++i])));
-        else if (sOption == "--pause-ms" && bHasValue)
-            Options.iPauseMs = std::max(0, std::atoi(argv[++i]));
-        else if (sOption == "--cli" && bHasValue)
-            Options.sCli = argv[++i];
         else if (sOption == "--only" && bHasValue)
             Options.sOnly = argv[++i];
-        else if (sOption == "--keep")
-            Options.bKeep = true;
         else
             Fail("usage: bench_mount [--rounds N] [--mib N] [--files N] [--items N] [--pause-ms N] [--cli PATH] [--only cat|copy|ready] [--keep]");
     }
