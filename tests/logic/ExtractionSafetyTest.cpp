@@ -2,7 +2,7 @@
 // The extraction engine on damaged or hostile archives and awkward targets:
 // nothing lands outside the chosen folder, nothing hangs or crashes, each
 // failure is one red line and the run goes on.
-#include "ExtractionSupport.h"
+#include "tests/support/ExtractionSupport.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // The extraction engine on intact archives: the lines it writes, the folders
 // it makes, the bytes of every file, progress and abort, and the removal of
 // a folder tree.
-#include "ExtractionSupport.h"
+#include "tests/support/ExtractionSupport.h"
 
 #include "extract/CExtractCommand.h"
 

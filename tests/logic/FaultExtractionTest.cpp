@@ -3,7 +3,7 @@
 // file size limit. Each failure is its own red line; the run goes on; what
 // was written stays intact. These run as root (as CI does) and drop to
 // nobody, or lower the limit, in a child process.
-#include "ExtractionSupport.h"
+#include "tests/support/ExtractionSupport.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>

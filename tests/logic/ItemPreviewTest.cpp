@@ -3,7 +3,7 @@
 // notes that go with them, damaged chains, and that only the bytes shown are
 // read.
 
-#include "DataSupport.h"
+#include "tests/support/DataSupport.h"
 
 #include "window/ItemPreview.h"
 

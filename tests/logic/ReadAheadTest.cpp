@@ -3,7 +3,7 @@
 // while it is extracted; the files and every console line stay those of an
 // archive in the cache, damaged chains and long copied runs included.
 
-#include "ExtractionSupport.h"
+#include "tests/support/ExtractionSupport.h"
 
 #include "extract/CExtractCommand.h"
 #include "extract/CReadAhead.h"

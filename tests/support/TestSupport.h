@@ -2,13 +2,9 @@
 #pragma once
 // What the tests of every layer share: a temporary folder, whole-file reads
 // and writes, a listing of a folder tree, a body run in a child process,
-// readable failures for QString values (where Qt is there), and larkspur-cli
-// run in-process with its output kept in memory (for the tests that link the
-// cli library). Nothing here touches the current folder: the reader's dump
-// goes to a folder it is given.
-
-#include "cli/CliCommandLine.h"
-#include "cli/CliContext.h"
+// and readable failures for QString values (where Qt is there). Nothing here
+// touches the current folder: the reader's dump goes to a folder it is given.
+// The tool's in-process runner is the cli tests' own (tests/cli/CliSupport.h).
 
 #include <gtest/gtest.h>
 
@@ -114,54 +110,6 @@ inline int RunInChild(const std::function<void()> &Body, int iSeconds = 20)
     if (iChild < 0 || ::waitpid(iChild, &iStatus, 0) != iChild || !WIFEXITED(iStatus))
         return -1;
     return WEXITSTATUS(iStatus);
-}
-
-// The tool's two streams in memory. Either may act as a terminal (stdout one
-// that takes colour or not); OnWriteOut sees every piece written to stdout as
-// it comes.
-class CMemoryCliOutput final : public Larkspur::ICliOutput
-{
-public:
-    void WriteOut(std::string_view sText) override
-    {
-        sOut.append(sText);
-        if (OnWriteOut)
-            OnWriteOut(sText);
-    }
-    void WriteError(std::string_view sText) override { sErr.append(sText); }
-    void FlushOut() override {}
-    bool OutIsTerminal() const override { return bOutTerminal; }
-    bool ErrorIsTerminal() const override { return bErrorTerminal; }
-    bool OutTakesColour() const override { return bOutColour; }
-
-    std::string sOut, sErr;
-    bool bOutTerminal = false, bErrorTerminal = false, bOutColour = false;
-    std::function<void(std::string_view)> OnWriteOut;
-};
-
-struct SCliRun
-{
-    int iExitCode = -1;
-    std::string sOut, sErr;
-    bool operator==(const SCliRun &Other) const = default;
-};
-
-inline void PrintTo(const SCliRun &Run, std::ostream *lpStream)
-{
-    *lpStream << "{status " << Run.iExitCode << ", out " << testing::PrintToString(Run.sOut) << ", err "
-              << testing::PrintToString(Run.sErr) << "}";
-}
-
-// Runs larkspur-cli's command line (the words after the program's name)
-// in-process; a refused archive's dump goes to sDumpFolder.
-inline SCliRun RunCli(const std::vector<std::string> &Arguments, const std::string &sDumpFolder,
-                      CMemoryCliOutput Output = {})
-{
-    SCliRun Run;
-    Run.iExitCode = Larkspur::RunCommandLine(Larkspur::SCliContext{Output, sDumpFolder}, Arguments);
-    Run.sOut = std::move(Output.sOut);
-    Run.sErr = std::move(Output.sErr);
-    return Run;
 }
 
 }  // namespace TestSupport

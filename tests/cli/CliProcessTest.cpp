@@ -5,7 +5,7 @@
 // in-process.
 
 #include "GcfBuilder.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliSupport.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The tree a mount shows, without mounting: names as the Extract command
 // writes them, the items left out and why, look-ups and link counts.
-#include "ExtractionSupport.h"
+#include "tests/support/ExtractionSupport.h"
 
 #include "extract/CMountTree.h"
 

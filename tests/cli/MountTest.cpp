@@ -5,6 +5,7 @@
 // usable /dev/fuse, no fusermount3).
 
 #include "MountSupport.h"
+#include "tests/cli/CliSupport.h"
 #include "cli/MountCommand.h"
 
 #include <dirent.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ExtractionSupport.h"
+#include "tests/support/ExtractionSupport.h"
 
 #include <algorithm>
 

@@ -3,7 +3,8 @@
 // known values, sha256sum's own check of an extracted copy, byte-for-byte
 // output, escaped names, and damaged or missing data.
 
-#include "DataSupport.h"
+#include "tests/cli/CliSupport.h"
+#include "tests/support/DataSupport.h"
 
 #include "cli/DataCommands.h"
 #include "dialogs/ItemChecksums.h"

@@ -4,7 +4,7 @@
 
 #include "GcfBuilder.h"
 #include "Version.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliSupport.h"
 #include "window/Utils.h"
 
 #include <gtest/gtest.h>

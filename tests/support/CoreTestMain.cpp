@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The logic tests run with an English locale, so size texts read "1,234 B"
+// The logic and cli tests run with an English locale, so size texts read "1,234 B"
 // and "1.50 KB" whatever the machine's locale is.
 #include "window/Utils.h"
 

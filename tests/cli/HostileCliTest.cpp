@@ -5,7 +5,7 @@
 // empty output folder.
 
 #include "GcfBuilder.h"
-#include "tests/support/TestSupport.h"
+#include "tests/cli/CliSupport.h"
 
 #include <gtest/gtest.h>
 

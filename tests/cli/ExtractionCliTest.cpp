@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // larkspur-cli extract, run in-process: the console lines on stdout, what
 // lands on disk, the exit status, and what a terminal sees.
-#include "ExtractionSupport.h"
+#include "tests/cli/CliSupport.h"
+#include "tests/support/ExtractionSupport.h"
 
 #include "cli/CProcessOutput.h"
 
