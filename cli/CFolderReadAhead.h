@@ -13,7 +13,7 @@
 // only a free worker can answer that read.
 
 #include "archive/CGCF.h"
-#include "extract/CMountTree.h"
+#include "cli/CMountTree.h"
 
 #include <condition_variable>
 #include <cstdint>

@@ -6,7 +6,7 @@
 
 #include "archive/CGCF.h"
 #include "cli/CliContext.h"
-#include "extract/CMountTree.h"
+#include "cli/CMountTree.h"
 
 #include <string>
 

@@ -3,7 +3,7 @@
 
 #include "archive/CGCF.h"
 #include "cli/CliArchive.h"
-#include "extract/CMountTree.h"
+#include "cli/CMountTree.h"
 #include "window/ShownText.h"
 
 #if LARKSPUR_HAVE_FUSE

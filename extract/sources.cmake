@@ -4,7 +4,6 @@ list(APPEND LOGIC_SOURCES
   extract/CExtractCommand.cpp
   extract/CExtraction.cpp
   extract/CExtraction_Delete.cpp
-  extract/CMountTree.cpp
   extract/COutputFile.cpp
   extract/CReadAhead.cpp
 )

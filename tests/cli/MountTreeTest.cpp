@@ -3,7 +3,7 @@
 // writes them, the items left out and why, look-ups and link counts.
 #include "tests/support/ExtractionSupport.h"
 
-#include "extract/CMountTree.h"
+#include "cli/CMountTree.h"
 
 using namespace Larkspur;
 using namespace ExtractionTest;

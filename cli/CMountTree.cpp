@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CMountTree.h"
 
-#include "CExtraction.h"
+#include "extract/CExtraction.h"
 
 #include <algorithm>
 
