@@ -7,4 +7,8 @@ list(APPEND ARCHIVE_SOURCES
   archive/CGuardedRead.cpp
   archive/CItemData.cpp
   archive/CMapping.cpp
+  archive/CVPK.cpp
+  archive/CVPKData.cpp
+  archive/CVPKDirectory.cpp
+  archive/CVPKTree.cpp
 )
