@@ -23,7 +23,6 @@ namespace
 
 constexpr uint32_t SIGNATURE = 0x55AA1234u;
 constexpr uint16_t TERMINATOR = 0xFFFF;
-constexpr size_t ENTRY_SIZE = 18;
 
 void PutLE(std::vector<uint8_t> &Bytes, uint64_t uiOffset, uint32_t uiValue, int iWidth)
 {
