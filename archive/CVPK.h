@@ -233,6 +233,7 @@ private:
         size_t uiMemorySize = 0;
         CVPKSource Source;
     };
+    class CNameTable;
     class CTreeBuilder;
     static constexpr uint32_t NO_ITEM = 0xFFFFFFFFu;
 

@@ -54,17 +54,17 @@ void CVPK::PrepareDataFiles(const std::vector<SVPKMemoryFile> *lpMemoryFiles)
 {
     if (!bHasDataFiles)
         return;
-    std::vector<uint16_t> Indexes;
+    std::vector<bool> Named(0x10000, false);
     for (const SVPKFileEntry &File : Files)
-        if (File.uiArchiveIndex != VPK_DIRECTORY_FILE_INDEX)
-            Indexes.push_back(File.uiArchiveIndex);
+        Named[File.uiArchiveIndex] = true;
     for (const VPKArchiveMD5Entry &Record : ArchiveMD5Entries)
-        if (Record.uiArchiveIndex < VPK_DIRECTORY_FILE_INDEX)
-            Indexes.push_back(static_cast<uint16_t>(Record.uiArchiveIndex));
-    std::sort(Indexes.begin(), Indexes.end());
-    Indexes.erase(std::unique(Indexes.begin(), Indexes.end()), Indexes.end());
-    for (uint16_t uiIndex : Indexes)
+        if (Record.uiArchiveIndex < Named.size())
+            Named[Record.uiArchiveIndex] = true;
+    for (uint32_t uiNamed = 0; uiNamed < Named.size(); uiNamed++)
     {
+        const auto uiIndex = static_cast<uint16_t>(uiNamed);
+        if (!Named[uiNamed] || uiIndex == VPK_DIRECTORY_FILE_INDEX)
+            continue;
         auto DataFile = std::make_unique<SDataFile>();
         DataFile->uiArchiveIndex = uiIndex;
         DataFile->Source.sPath = GetDataFilePath(uiIndex);

@@ -15,7 +15,6 @@
 #include <functional>
 #include <map>
 #include <tuple>
-#include <unordered_set>
 
 namespace Larkspur
 {
@@ -33,41 +32,82 @@ constexpr std::string_view BLANK = " ";
 
 }  // namespace
 
+// The items of one folder by name, to find the folder a path names and a
+// name the folder holds already. Open addressing over one array of (hash,
+// item) pairs, one table per folder: a folder's items are mostly added one
+// after another (the tree lists a folder's files together), so its table
+// stays in the cache, where one table for the whole tree would cost a
+// cache miss per item.
+class CVPK::CNameTable
+{
+public:
+    // Adds the item unless its folder holds one of its name; gives the item
+    // that has the name (the given one when it was added).
+    uint32_t Insert(const CVPK &VPK, uint32_t uiItem)
+    {
+        if ((uiCount + 1) * 2 > Slots.size())
+            Grow();
+        const SItem &Item = VPK.Items[uiItem];
+        const std::string_view sName(VPK.Names.data() + Item.uiNameOffset, Item.uiNameLength);
+        const auto uiHash = static_cast<uint32_t>(std::hash<std::string_view>()(sName));
+        const size_t uiMask = Slots.size() - 1;
+        for (size_t uiSlot = uiHash & uiMask;; uiSlot = (uiSlot + 1) & uiMask)
+        {
+            SSlot &Slot = Slots[uiSlot];
+            if (Slot.uiItemPlusOne == 0)
+            {
+                Slot = {uiHash, uiItem + 1};
+                uiCount++;
+                return uiItem;
+            }
+            if (Slot.uiHash == uiHash && SameName(VPK, Slot.uiItemPlusOne - 1, sName))
+                return Slot.uiItemPlusOne - 1;
+        }
+    }
+
+private:
+    struct SSlot
+    {
+        uint32_t uiHash;
+        uint32_t uiItemPlusOne;  // 0: empty
+    };
+
+    static bool SameName(const CVPK &VPK, uint32_t uiOther, std::string_view sName)
+    {
+        const SItem &Other = VPK.Items[uiOther];
+        return std::string_view(VPK.Names.data() + Other.uiNameOffset, Other.uiNameLength) == sName;
+    }
+
+    void Grow()
+    {
+        std::vector<SSlot> Old(std::max<size_t>(8, Slots.size() * 2));
+        Old.swap(Slots);
+        const size_t uiMask = Slots.size() - 1;
+        for (const SSlot &Slot : Old)
+            if (Slot.uiItemPlusOne != 0)
+            {
+                size_t uiSlot = Slot.uiHash & uiMask;
+                while (Slots[uiSlot].uiItemPlusOne != 0)
+                    uiSlot = (uiSlot + 1) & uiMask;
+                Slots[uiSlot] = Slot;
+            }
+    }
+
+    std::vector<SSlot> Slots;
+    size_t uiCount = 0;
+};
+
 class CVPK::CTreeBuilder
 {
 public:
     CTreeBuilder(CVPK &Reader, const std::vector<uint8_t> &TreeBytes)
-        : VPK(Reader), Tree(TreeBytes), Named(1024, SNameHash{&Reader}, SNameEqual{&Reader})
+        : VPK(Reader), Tree(TreeBytes)
     {
     }
 
     EVPKRefusal Build();
 
 private:
-    // Hashes and compares items of the tree by (folder, name), reading both
-    // from the reader's tables: the set holds only item indexes.
-    struct SNameHash
-    {
-        const CVPK *lpVPK;
-        size_t operator()(uint32_t uiItem) const
-        {
-            const SItem &Item = lpVPK->Items[uiItem];
-            const std::string_view sName(lpVPK->Names.data() + Item.uiNameOffset, Item.uiNameLength);
-            return std::hash<std::string_view>()(sName) ^ (size_t{Item.uiParent} * 0x9E3779B97F4A7C15ull);
-        }
-    };
-    struct SNameEqual
-    {
-        const CVPK *lpVPK;
-        bool operator()(uint32_t uiLeft, uint32_t uiRight) const
-        {
-            const SItem &Left = lpVPK->Items[uiLeft];
-            const SItem &Right = lpVPK->Items[uiRight];
-            return Left.uiParent == Right.uiParent && Left.uiNameLength == Right.uiNameLength &&
-                   std::memcmp(lpVPK->Names.data() + Left.uiNameOffset, lpVPK->Names.data() + Right.uiNameOffset,
-                               Left.uiNameLength) == 0;
-        }
-    };
     // A path or file that could not be placed: kept until the names stop
     // moving, then turned into an SVPKLeftOut.
     struct SRefused
@@ -88,7 +128,7 @@ private:
     CVPK &VPK;
     const std::vector<uint8_t> &Tree;
     size_t uiPosition = 0;
-    std::unordered_set<uint32_t, SNameHash, SNameEqual> Named;
+    std::vector<CNameTable> Tables;  // by folder record
     std::vector<SRefused> RefusedItems;
 };
 
@@ -117,12 +157,12 @@ uint32_t CVPK::CTreeBuilder::AddItem(uint32_t uiParent, uint64_t uiNameOffset, b
     Item.uiRecord = static_cast<uint32_t>(bFolder ? VPK.Folders.size() : VPK.Files.size());
     const auto uiIndex = static_cast<uint32_t>(VPK.Items.size());
     VPK.Items.push_back(Item);
-    const auto [Found, bInserted] = Named.insert(uiIndex);
-    bAdded = bInserted;
-    if (!bInserted)
+    const uint32_t uiFound = Tables[VPK.Items[uiParent].uiRecord].Insert(VPK, uiIndex);
+    bAdded = uiFound == uiIndex;
+    if (!bAdded)
     {
         VPK.Items.pop_back();
-        return *Found;
+        return uiFound;
     }
     SFolder &Parent = VPK.Folders[VPK.Items[uiParent].uiRecord];
     if (Parent.uiLastChild == 0)
@@ -132,7 +172,10 @@ uint32_t CVPK::CTreeBuilder::AddItem(uint32_t uiParent, uint64_t uiNameOffset, b
     Parent.uiLastChild = uiIndex;
     Parent.uiItems++;
     if (bFolder)
+    {
         VPK.Folders.emplace_back();
+        Tables.emplace_back();
+    }
     return uiIndex;
 }
 
@@ -247,6 +290,7 @@ EVPKRefusal CVPK::CTreeBuilder::Build()
     VPK.Items.push_back(SItem{});  // the root, named "root" by the queries
     VPK.Items[0].bFolder = true;
     VPK.Folders.emplace_back();
+    Tables.emplace_back();
     std::string_view sExtension, sPath;
     for (;;)
     {
@@ -387,15 +431,16 @@ void CVPK::AddUpFolders()
     Summary.uiFolderCount = Folders[0].uiFolders;
     Summary.uiDataSize = Folders[0].uiSize;
     Summary.bSignature = Sections.uiSignatureSize > 0;
-    std::vector<uint16_t> Indexes;
+    std::vector<bool> Named(0x10000, false);
     for (const SVPKFileEntry &File : Files)
     {
         Summary.uiDamagedFiles += File.eDamage != EVPKDamage::None;
-        if (File.uiArchiveIndex != VPK_DIRECTORY_FILE_INDEX && File.uiEntryLength > 0)
-            Indexes.push_back(File.uiArchiveIndex);
+        if (File.uiArchiveIndex != VPK_DIRECTORY_FILE_INDEX && File.uiEntryLength > 0 && !Named[File.uiArchiveIndex])
+        {
+            Named[File.uiArchiveIndex] = true;
+            Summary.uiDataFileCount++;
+        }
     }
-    std::sort(Indexes.begin(), Indexes.end());
-    Summary.uiDataFileCount = static_cast<uint32_t>(std::unique(Indexes.begin(), Indexes.end()) - Indexes.begin());
     for (const SVPKLeftOut &Item : LeftOut)
         Summary.uiLeftOutFiles += Item.uiFiles;
 }
