@@ -147,6 +147,14 @@ bool CVPK::CTreeBuilder::NextString(std::string_view &sString)
 // Adds an item whose name was just appended to Names at uiNameOffset, unless
 // its folder holds one of that name already: then the name stays (a refused
 // item's record points at it) and the earlier item is returned.
+//
+// A second item of one name is left out of the tree and counted, and the set
+// still opens. That is where a GCF's second item of one name ends up too:
+// the archive opens and extraction refuses that item, so the first is the
+// one written. A VPK names its files by path, so the set itself cannot say
+// which of two entries at one path is meant; keeping both in the tree would
+// show the window, the tool and the mount two items where only one can be
+// written, and refusing the whole set would lose every other file.
 uint32_t CVPK::CTreeBuilder::AddItem(uint32_t uiParent, uint64_t uiNameOffset, bool bFolder, bool &bAdded)
 {
     SItem Item;

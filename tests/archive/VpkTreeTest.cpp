@@ -248,4 +248,22 @@ TEST(VpkTree, DataFilesMapOnceFromSeveralThreads)
     }
 }
 
+TEST(VpkTree, DataFileCutShortWhileOpenReadsUpToTheLoss)
+{
+    TestSupport::CTempDir Dir;
+    const std::vector<SFile> Files = {SFile::At("big.bin", GcfBuilder::PatternData(3 * 4096, 9), 0)};
+    ASSERT_TRUE(WriteSet(Build(Files), Dir.sPath, "pak01"));
+    CVPK VPK;
+    ASSERT_TRUE(VPK.Open((Dir / "pak01_dir.vpk").c_str()));
+    CVPKItemData Data;
+    ASSERT_EQ(Data.DescribeItem(VPK, 1), EVPKDamage::None);
+    ASSERT_EQ(::truncate((Dir / "pak01_000.vpk").c_str(), 4096), 0);
+    EXPECT_TRUE(Data.GetRuns().back().lpSource->IsCutShort());
+    std::string sBytes(3 * 4096, '\0');
+    size_t uiRead = 0;
+    EXPECT_FALSE(Data.Read(0, sBytes.data(), sBytes.size(), uiRead));
+    ASSERT_EQ(uiRead, 4096u);
+    EXPECT_EQ(sBytes.substr(0, uiRead), Files[0].sData.substr(0, uiRead));
+}
+
 }  // namespace
