@@ -2,9 +2,9 @@
 // Reading a VPK tree: three nested lists of strings (extensions, folder paths,
 // file names), each file name followed by its 18-byte entry and its preload
 // bytes. The tree is copied once and parsed from the copy; folders are made
-// as paths name them and looked up by (folder, name) in a hash set, so a
-// tree of a million files opens in one pass with no step that grows with
-// the square of anything.
+// as paths name them, and each folder finds its items by name in a hash
+// table of its own, so a tree of a million files opens in one pass with no
+// step that grows with the square of anything.
 
 #include "CVPK.h"
 
