@@ -197,9 +197,11 @@ std::map<std::string, std::vector<double>> RunRounds(const std::vector<SCandidat
 
 void EmptyTree(const std::string &sPath)
 {
+    // A file that cannot be emptied only costs the next round a rewrite.
+    std::error_code Error;
     for (const auto &Entry : fs::recursive_directory_iterator(sPath))
         if (Entry.is_regular_file())
-            ::truncate(Entry.path().c_str(), 0);
+            fs::resize_file(Entry.path(), 0, Error);
 }
 
 void RemoveTree(const std::string &sPath)

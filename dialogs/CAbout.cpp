@@ -15,8 +15,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-
-#include <iterator>
+#include <QStandardPaths>
 
 // Where the program was built from; set by the build for this file only.
 #ifndef LARKSPUR_SOURCE_DIR
@@ -25,6 +24,7 @@
 #ifndef LARKSPUR_BUILD_DIR
 #define LARKSPUR_BUILD_DIR ""
 #endif
+
 #include <utility>
 
 namespace Larkspur
@@ -37,6 +37,8 @@ namespace
 {
 
 constexpr const char *LINK_TEXT = "Read Me";
+// Where the install puts the README, below a data folder such as /usr/share.
+constexpr const char *README_PATH = "doc/larkspur/README.md";
 
 QLabel *AddLabel(QWidget *lpParent, const QString &sName, const QString &sText)
 {
@@ -133,18 +135,19 @@ QUrl CAbout::DocumentationUrl(const QString &sProgramFolder, const QString &sBui
             return QUrl::fromLocalFile(sReadme);
     }
 
-    const QDir ProgramFolder(sProgramFolder);
-    const QString Candidates[] = {
-        ProgramFolder.filePath(QStringLiteral("README.md")),
-        QDir::cleanPath(ProgramFolder.filePath(QStringLiteral("../share/doc/larkspur/README.md"))),
-        QStringLiteral("/usr/share/doc/larkspur/README.md"),
-    };
-    for (const QString &sCandidate : Candidates)
-    {
-        if (QFileInfo(sCandidate).isFile())
-            return QUrl::fromLocalFile(sCandidate);
-    }
-    return QUrl::fromLocalFile(Candidates[std::size(Candidates) - 1]);
+    // A portable copy may carry its README beside it; an installed one finds
+    // it among the desktop's data folders (~/.local/share, /usr/local/share,
+    // /usr/share, or what XDG_DATA_HOME and XDG_DATA_DIRS name).
+    const QString sBeside = QDir(sProgramFolder).filePath(QStringLiteral("README.md"));
+    if (QFileInfo(sBeside).isFile())
+        return QUrl::fromLocalFile(sBeside);
+    const QString sInstalled = QStandardPaths::locate(QStandardPaths::GenericDataLocation, QLatin1String(README_PATH));
+    if (!sInstalled.isEmpty())
+        return QUrl::fromLocalFile(sInstalled);
+    // None: where the package puts it, in the last (the system's) data
+    // folder; the list always holds at least the user's own.
+    const QString sSystemData = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation).constLast();
+    return QUrl::fromLocalFile(QDir(sSystemData).filePath(QLatin1String(README_PATH)));
 }
 
 void CAbout::ShowLink()

@@ -32,9 +32,9 @@ public:
 
     // The README.md that belongs to the program in sProgramFolder: the
     // source tree's when the program runs from its build folder; otherwise
-    // the installed one, beside the program (a portable copy), under the
-    // install prefix's share/doc/larkspur, or in /usr/share/doc/larkspur,
-    // the first that exists (the last when none does).
+    // the one beside the program (a portable copy), else the first
+    // doc/larkspur/README.md of the desktop's data folders (XDG_DATA_HOME,
+    // XDG_DATA_DIRS), else the path the package gives it in the last of them.
     static QUrl DocumentationUrl(const QString &sProgramFolder);
     // The same for a program built in sBuildFolder from sSourceFolder.
     static QUrl DocumentationUrl(const QString &sProgramFolder, const QString &sBuildFolder,

@@ -3,8 +3,9 @@
 # program, and what a desktop needs to offer "Open with Larkspur" for GCF
 # files: its desktop entry, the application/x-gcf type, the program icon in
 # the hicolor theme (PNG sizes and the scalable SVG) and the AppStream
-# metainfo; the manual pages, bash completion for larkspur-cli, the README
-# and the copyright file. Included by the top CMakeLists.txt.
+# metainfo; the manual pages, bash completion for larkspur-cli, the file
+# managers' extract entries, the README, the changelog and the copyright
+# file. Included by the top CMakeLists.txt.
 
 set(LARKSPUR_APP_ID org.larkspur.Larkspur)
 
@@ -57,9 +58,32 @@ foreach(ManPage larkspur larkspur-cli)
   install(FILES ${PROJECT_BINARY_DIR}/man/${ManPage}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 
+# "Extract Here" and "Extract to" a folder named after the archive, on a GCF
+# file's context menu in Dolphin (KIO reads share/kio/servicemenus since KDE
+# Frameworks 5.85, Debian 12's 5.103 included, and KF6 only there; a copy in
+# the older share/kservices5/ServiceMenus as well would be read twice) and in
+# Nemo. Both run larkspur-cli extract.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/larkspur-servicemenu.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/larkspur-extract-here.nemo_action
+              ${CMAKE_CURRENT_LIST_DIR}/larkspur-extract-to-folder.nemo_action
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/nemo/actions)
+
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/larkspur-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME larkspur-cli)
 
 # The about box's "Read Me" opens the README installed here.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_LIST_DIR}/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/larkspur)
+
+# The changelog, in Debian's format, compressed as Debian keeps it. Its
+# newest entry names the version being built, or the package would claim
+# changes it does not hold.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog LARKSPUR_CHANGELOG_TOP LIMIT_COUNT 1)
+if(NOT LARKSPUR_CHANGELOG_TOP MATCHES "^larkspur \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "resources/changelog begins with \"${LARKSPUR_CHANGELOG_TOP}\", "
+                      "not with an entry for version ${PROJECT_VERSION}")
+endif()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog ${PROJECT_BINARY_DIR}/doc/changelog COPYONLY)
+execute_process(COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/doc/changelog COMMAND_ERROR_IS_FATAL ANY)
+install(FILES ${PROJECT_BINARY_DIR}/doc/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/larkspur)

@@ -2,12 +2,15 @@
 # The Debian package: `cpack -G DEB` in the build folder writes
 # larkspur_<version>_<arch>.deb with everything the install rules place under
 # /usr, binaries stripped, and the shared libraries' packages as Depends
-# (dpkg-shlibdeps). Included by the top CMakeLists.txt.
+# (dpkg-shlibdeps) and the Qt platform plugins as Depends. Included by the top
+# CMakeLists.txt.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME larkspur)
+set(LARKSPUR_MAINTAINER "Larkspur Developers <larkspur@larkspur.invalid>")
 set(CPACK_PACKAGE_VENDOR "Larkspur Developers")
-set(CPACK_PACKAGE_CONTACT "Larkspur Developers")
+set(CPACK_PACKAGE_CONTACT "${LARKSPUR_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${LARKSPUR_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "browse and extract GCF game-cache archives")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -17,6 +20,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# libqt6gui6 only recommends the platform plugins, but without them (an
+# install with --no-install-recommends) the window cannot start. CPack adds
+# the shared libraries' packages to this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Shell Execute hands files to xdg-open; without it the window says it cannot.
 # The preview pane shows TGA, TIFF and WebP pictures through Qt's image format
 # plugins; without them such files show as a hex dump. larkspur-cli mount

@@ -317,6 +317,11 @@ SPlan MakePlan(const SItem &Root, const SOptions &Options)
     // The head: every structure before the first data block.
     std::vector<uint8_t> &Head = Plan.Head;
     Head.assign(Layout.uiDataStart, 0);
+    // The first two fields hold 1 and 1 in the archives the Steam client
+    // writes; the reader does not read them, but the desktop's file type
+    // rule does.
+    PutU32(Head, 0, 1);
+    PutU32(Head, 4, 1);
     PutU32(Head, 8, Options.uiVersion);
     PutU32(Head, 28, Options.bHasRecordedSize ? Options.uiRecordedSize : static_cast<uint32_t>(Layout.uiFileSize));
     PutU32(Head, 32, Options.uiBlockSize);

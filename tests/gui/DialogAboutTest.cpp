@@ -43,6 +43,35 @@ uint64_t CountSourceLines()
     return uiLines;
 }
 
+// The desktop's data folders (XDG_DATA_HOME, XDG_DATA_DIRS) set for one test.
+class CDataFolders
+{
+public:
+    CDataFolders(const QString &sHome, const QString &sDirs)
+        : OldHome(qgetenv("XDG_DATA_HOME")), OldDirs(qgetenv("XDG_DATA_DIRS"))
+    {
+        qputenv("XDG_DATA_HOME", sHome.toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", sDirs.toLocal8Bit());
+    }
+    ~CDataFolders()
+    {
+        Restore("XDG_DATA_HOME", OldHome);
+        Restore("XDG_DATA_DIRS", OldDirs);
+    }
+    CDataFolders(const CDataFolders &) = delete;
+    CDataFolders &operator=(const CDataFolders &) = delete;
+
+private:
+    static void Restore(const char *szName, const QByteArray &Value)
+    {
+        if (Value.isNull())
+            qunsetenv(szName);
+        else
+            qputenv(szName, Value);
+    }
+    const QByteArray OldHome, OldDirs;
+};
+
 TEST(DialogAbout, ShowsTheProgramsFacts)
 {
     CAbout About(nullptr);
@@ -84,13 +113,18 @@ TEST(DialogAbout, TheLinkOpensTheInstalledReadmeThroughTheDesktop)
     EXPECT_EQ(Opened, std::vector<QUrl>{CAbout::DocumentationUrl(QCoreApplication::applicationDirPath())});
     EXPECT_TRUE(About.isVisible());
 
-    // Beside the program first, then under its install prefix, then the system's.
+    // Beside the program first, then the desktop's data folders in their
+    // order; with none, where the package puts it in the last of them.
     QTemporaryDir Prefix;
     const QDir Root(Prefix.path());
-    ASSERT_TRUE(Root.mkpath(QStringLiteral("bin")) && Root.mkpath(QStringLiteral("share/doc/larkspur")));
+    for (const char *szFolder : {"bin", "home/doc/larkspur", "local", "system/doc/larkspur"})
+        ASSERT_TRUE(Root.mkpath(QLatin1String(szFolder)));
+    const CDataFolders Data(Root.filePath(QStringLiteral("home")),
+                            Root.filePath(QStringLiteral("local")) + ':' + Root.filePath(QStringLiteral("system")));
     const QString sBin = Root.filePath(QStringLiteral("bin"));
-    EXPECT_EQ(CAbout::DocumentationUrl(sBin), QUrl::fromLocalFile(QStringLiteral("/usr/share/doc/larkspur/README.md")));
-    for (const char *szReadme : {"share/doc/larkspur/README.md", "bin/README.md"})
+    EXPECT_EQ(CAbout::DocumentationUrl(sBin),
+              QUrl::fromLocalFile(Root.filePath(QStringLiteral("system/doc/larkspur/README.md"))));
+    for (const char *szReadme : {"system/doc/larkspur/README.md", "home/doc/larkspur/README.md", "bin/README.md"})
     {
         QFile Readme(Root.filePath(QLatin1String(szReadme)));
         ASSERT_TRUE(Readme.open(QIODevice::WriteOnly));
@@ -107,7 +141,7 @@ TEST(DialogAbout, TheLinkOpensTheInstalledReadmeThroughTheDesktop)
               QUrl::fromLocalFile(Root.filePath(QStringLiteral("bin/README.md"))));
     // A folder whose name only begins like the build folder's is not in it.
     EXPECT_EQ(CAbout::DocumentationUrl(sBuild + "-other", sBuild, sSource),
-              QUrl::fromLocalFile(Root.filePath(QStringLiteral("share/doc/larkspur/README.md"))));
+              QUrl::fromLocalFile(Root.filePath(QStringLiteral("home/doc/larkspur/README.md"))));
 }
 
 }  // namespace

@@ -247,7 +247,7 @@ TEST(Extraction, DeleteDirectoryRemovesSubfoldersThenFilesThenTheFolder)
     WriteText(sTop + "/file", "f");
     WriteText(sOutside + "/keep", "keep");
     // A link to a folder is removed as a link: what it points to stays.
-    ::symlink(sOutside.c_str(), (sTop + "/link").c_str());
+    ASSERT_EQ(::symlink(sOutside.c_str(), (sTop + "/link").c_str()), 0);
 
     // Given relative, reported absolute.
     EXPECT_EQ(RunInChild([&] {
