@@ -99,4 +99,18 @@ struct SInputCopy
     size_t uiSize;
 };
 
+// The input copied and opened as an archive in memory; a refused input
+// leaves no dump.
+struct SInputArchive
+{
+    SInputArchive(const uint8_t *lpData, size_t uiSize) : Copy(lpData, uiSize)
+    {
+        GCF.SetDumpOnRefusal(false);
+        bOpened = GCF.OpenMemory(Copy.lpBytes, Copy.uiSize, "fuzz.gcf");
+    }
+    SInputCopy Copy;
+    Larkspur::CGCF GCF;
+    bool bOpened = false;
+};
+
 }  // namespace FuzzSupport

@@ -18,11 +18,10 @@ using namespace FuzzSupport;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *lpData, size_t uiSize)
 {
-    const SInputCopy Input(lpData, uiSize);
-    CGCF GCF;
-    GCF.SetDumpOnRefusal(false);
-    if (!GCF.OpenMemory(Input.lpBytes, Input.uiSize, "fuzz.gcf"))
+    SInputArchive Input(lpData, uiSize);
+    if (!Input.bOpened)
         return 0;
+    const CGCF &GCF = Input.GCF;
     CMountTree Tree;
     Tree.Build(GCF);
 

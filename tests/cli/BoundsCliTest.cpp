@@ -23,17 +23,8 @@ using GcfBuilder::SItem;
 namespace
 {
 
-class BoundsCli : public ::testing::Test
+class BoundsCli : public CArchiveFolderTest
 {
-protected:
-    std::string Write(const char *szName, const std::vector<uint8_t> &Bytes)
-    {
-        const std::string sPath = Temp / szName;
-        EXPECT_TRUE(GcfBuilder::WriteFile(sPath, Bytes));
-        return sPath;
-    }
-
-    CTempDir Temp;
 };
 
 SStrings Lines(const std::string &sText)

@@ -68,17 +68,8 @@ rlim_t AddressSpaceInUse()
     return 0;
 }
 
-class HostileCli : public ::testing::Test
+class HostileCli : public CArchiveFolderTest
 {
-protected:
-    std::string Write(const char *szName, const std::vector<uint8_t> &Bytes)
-    {
-        const std::string sPath = Temp / szName;
-        EXPECT_TRUE(GcfBuilder::WriteFile(sPath, Bytes));
-        return sPath;
-    }
-
-    CTempDir Temp;
 };
 
 // Cut short or rewritten in place while list or extract runs: list answers
