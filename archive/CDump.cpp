@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace Larkspur
 {
 
@@ -18,14 +20,23 @@ bool CDump::Open(const char *szFileName)
     Close();
     if (szFileName == nullptr)
         return false;
-    // No O_TRUNC: the file is emptied only once it is known to be a regular
-    // file. O_NONBLOCK keeps a FIFO without a reader from hanging the open.
-    const int iFile = ::open(szFileName, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    // A dump is a new file: an old dump.txt is removed first, never
+    // rewritten in place, so that another name of the old file (a hard
+    // link) keeps what it holds. O_EXCL opens nothing that is there already
+    // (no link is followed, no FIFO waited on), and only a regular file is
+    // removed to make room.
+    constexpr int CREATE_FLAGS = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    int iFile = ::open(szFileName, CREATE_FLAGS, 0666);
+    if (iFile < 0 && errno == EEXIST)
+    {
+        struct stat Status;
+        if (::lstat(szFileName, &Status) != 0 || !S_ISREG(Status.st_mode) || ::unlink(szFileName) != 0)
+            return false;
+        iFile = ::open(szFileName, CREATE_FLAGS, 0666);
+    }
     if (iFile < 0)
         return false;
-    struct stat Status;
-    if (::fstat(iFile, &Status) != 0 || !S_ISREG(Status.st_mode) || ::ftruncate(iFile, 0) != 0 ||
-        ::fcntl(iFile, F_SETFL, 0) != 0 || (pFile = ::fdopen(iFile, "w")) == nullptr)
+    if ((pFile = ::fdopen(iFile, "w")) == nullptr)
     {
         ::close(iFile);
         return false;

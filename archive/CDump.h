@@ -17,9 +17,10 @@ public:
     CDump(const CDump &) = delete;
     CDump &operator=(const CDump &) = delete;
 
-    // Opens szFileName for writing, emptied. Only a regular file is written:
-    // a link at the path is not followed and a FIFO or device is refused,
-    // so that a dump never lands anywhere but the named file and never waits.
+    // Opens szFileName for writing as a new file: a regular file there is
+    // replaced (removed, then made anew), never written in place; a link at
+    // the path is not followed and a FIFO or device is refused, so that a
+    // dump never lands anywhere but the named file and never waits.
     bool Open(const char *szFileName);
     // False when the file could not be written in full.
     bool Close();

@@ -77,8 +77,32 @@ const char *DataWalkReason(EDataWalk eResult)
         return "more data than the item's recorded size";
     case EDataWalk::CutShort:
         return "the archive was cut short while it was open";
+    case EDataWalk::WrongOwner:
+        return "the data belongs to another item";
+    case EDataWalk::SharedData:
+        return "data shared with another item";
     }
     return "damaged data";
+}
+
+CBlockClaims::CBlockClaims(const CGCF &GCF)
+    : uiBlocks(GCF.GetHeaders().DataBlockHeader.uiDataBlockSize != 0 ? GCF.GetHeaders().DataBlockHeader.uiTotalBlocks
+                                                                    : 0)
+{
+}
+
+bool CBlockClaims::Claim(uint32_t uiBlock)
+{
+    if (uiBlock >= uiBlocks)
+        return true;  // holds no bytes: the walk stops before it anyway
+    if (Bits.empty())
+        Bits.assign((uint64_t{uiBlocks} + 63) / 64, 0);
+    uint64_t &uiWord = Bits[uiBlock / 64];
+    const uint64_t uiBit = uint64_t{1} << (uiBlock % 64);
+    if ((uiWord & uiBit) != 0)
+        return false;
+    uiWord |= uiBit;
+    return true;
 }
 
 void CItemData::AddStep(uint64_t uiFileOffset, uint64_t uiLength)
@@ -90,65 +114,86 @@ void CItemData::AddStep(uint64_t uiFileOffset, uint64_t uiLength)
     uiSize += uiLength;
 }
 
-EDataWalk CItemData::DescribeItem(const CGCF &GCF, uint32_t uiDirectoryIndex)
-{
-    const GCFDirectoryEntry *lpEntry = GCF.GetDirectoryEntry(uiDirectoryIndex);
-    if (lpEntry == nullptr || lpEntry->uiFlags == 0)
-    {
-        Runs.clear();
-        uiSize = 0;
-        return eResult = EDataWalk::NoData;
-    }
-    return Describe(GCF, GCF.GetFirstEntry(uiDirectoryIndex), lpEntry->uiItemSize);
-}
-
-EDataWalk CItemData::Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap)
+EDataWalk CItemData::DescribeItem(const CGCF &GCF, uint32_t uiDirectoryIndex, CBlockClaims *lpClaims)
 {
     Runs.clear();
     uiSize = 0;
+    const GCFDirectoryEntry *lpEntry = GCF.GetDirectoryEntry(uiDirectoryIndex);
+    if (lpEntry == nullptr || lpEntry->uiFlags == 0)
+        return eResult = EDataWalk::NoData;
+    // The block entry's owner names the item whose data it starts: data
+    // that starts with another item's entry is that item's data, not this
+    // one's (several items can be made to point at one chain).
+    const uint32_t uiFirstEntry = GCF.GetFirstEntry(uiDirectoryIndex);
+    GCFBlockEntry FirstEntry;
+    if (uiFirstEntry != GCF.GetHeaders().BlockEntryHeader.uiEntryCount && GCF.ReadBlockEntry(uiFirstEntry, FirstEntry) &&
+        FirstEntry.uiOwner != uiDirectoryIndex)
+        return eResult = EDataWalk::WrongOwner;
+    return Describe(GCF, uiFirstEntry, lpEntry->uiItemSize, lpClaims);
+}
+
+EDataWalk CItemData::Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap, CBlockClaims *lpClaims)
+{
+    Runs.clear();
+    uiSize = 0;
+    eResult = Walk(GCF, uiFirstEntry, uiSizeCap, lpClaims);
+    if (lpClaims != nullptr)
+        lpClaims->AddBytes(uiSize);
+    return eResult;
+}
+
+EDataWalk CItemData::Walk(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap, CBlockClaims *lpClaims)
+{
     if (!GCF.Opened())
-        return eResult = EDataWalk::BadEntry;
+        return EDataWalk::BadEntry;
     const SGCFHeaders &Headers = GCF.GetHeaders();
     const uint32_t uiEntryCount = Headers.BlockEntryHeader.uiEntryCount;
     if (uiFirstEntry == uiEntryCount)
-        return eResult = EDataWalk::NoData;
+        return EDataWalk::NoData;
 
     const uint32_t uiBlockSize = Headers.Header.uiBlockSize;  // never 0 in an open archive
     const uint32_t uiEntryChainEnd = Headers.Header.uiEntryChainEnd;
     const uint32_t uiTotalBlocks = Headers.DataBlockHeader.uiTotalBlocks;
     const uint64_t uiDataBlockSize = Headers.DataBlockHeader.uiDataBlockSize;
     const uint64_t uiDataStart = Headers.DataBlockHeader.uiDataStart;
-    // Copy steps longer than the blocks' spacing overlap; even so no item
-    // holds more than the data area.
+    // Copy steps longer than the blocks' spacing overlap; even so no item,
+    // and no command, holds more than the data area.
     const uint64_t uiDataArea = uiTotalBlocks * uiDataBlockSize;
-    const uint64_t uiCap = std::min<uint64_t>(uiSizeCap, uiDataArea);
+    const uint64_t uiAreaLeft = lpClaims != nullptr ? uiDataArea - std::min(uiDataArea, lpClaims->GetBytes()) : uiDataArea;
+    const uint64_t uiCap = std::min<uint64_t>(uiSizeCap, uiAreaLeft);
 
     CIndexSet UsedEntries, UsedBlocks;
     uint32_t uiEntry = uiFirstEntry;
     for (;;)
     {
         if (uiEntry >= uiEntryCount)
-            return eResult = EDataWalk::BadEntry;
+            return EDataWalk::BadEntry;
         if (!UsedEntries.Insert(uiEntry))
-            return eResult = EDataWalk::EntryLoop;
+            return EDataWalk::EntryLoop;
         GCFBlockEntry Entry;
         if (!GCF.ReadBlockEntry(uiEntry, Entry))
-            return eResult = EDataWalk::CutShort;
+            return EDataWalk::CutShort;
 
         uint32_t uiRemaining = Entry.uiDataLength;
         uint32_t uiBlock = Entry.uiFirstBlock;
         while (uiRemaining > 0)
         {
             if (uiSize == uiCap)
-                return eResult = uiCap == uiSizeCap ? EDataWalk::TooLong : EDataWalk::BlockLoop;
+            {
+                if (uiCap == uiSizeCap)
+                    return EDataWalk::TooLong;
+                return uiAreaLeft < uiDataArea ? EDataWalk::SharedData : EDataWalk::BlockLoop;
+            }
             if (uiBlock >= uiTotalBlocks)
-                return eResult = EDataWalk::BadBlock;
+                return EDataWalk::BadBlock;
             if (!UsedBlocks.Insert(uiBlock))
-                return eResult = EDataWalk::BlockLoop;
+                return EDataWalk::BlockLoop;
+            if (lpClaims != nullptr && !lpClaims->Claim(uiBlock))
+                return EDataWalk::SharedData;
             const uint64_t uiStep = std::min<uint64_t>({uiRemaining, uiBlockSize, uiCap - uiSize});
             const uint64_t uiOffset = uiDataStart + uiBlock * uiDataBlockSize;
             if (uiOffset + uiStep > GCF.GetMappedSize())
-                return eResult = EDataWalk::BlockOutsideFile;
+                return EDataWalk::BlockOutsideFile;
             AddStep(uiOffset, uiStep);
             uiRemaining -= static_cast<uint32_t>(uiStep);
             // The last block's link is never needed, so it is not read; nor is
@@ -156,14 +201,14 @@ EDataWalk CItemData::Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t u
             if (uiRemaining > 0 && uiSize < uiCap)
             {
                 if (uiBlock >= Headers.FragmentationMapHeader.uiLinkCount)
-                    return eResult = EDataWalk::BadLink;
+                    return EDataWalk::BadLink;
                 if (!GCF.ReadNextBlock(uiBlock, uiBlock))
-                    return eResult = EDataWalk::CutShort;
+                    return EDataWalk::CutShort;
             }
         }
 
         if (Entry.uiNextEntry == uiEntryChainEnd)
-            return eResult = EDataWalk::Complete;
+            return EDataWalk::Complete;
         uiEntry = Entry.uiNextEntry;
     }
 }

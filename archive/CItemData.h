@@ -13,6 +13,13 @@
 // - its memory grows with the number of runs, at most one per data block of
 //   the item, so it is bounded by the data area.
 //
+// One command (an extraction, a hash of many files, a mount) describes its
+// items through one CBlockClaims: a data block that an earlier item of the
+// command used makes the item damaged (SharedData), and so does an item whose
+// first block entry names another item as its owner (WrongOwner). So a
+// command writes each data block at most once, and its output is bounded by
+// the archive's data area, however many items share one chain.
+//
 // The bytes come as runs: file offset and length, adjacent copy steps merged
 // (blocks that follow each other in the file make one run). The extraction
 // writes the runs in order; a copy that the kernel makes file to file
@@ -47,10 +54,31 @@ enum class EDataWalk
                       // shared between entries), or more data than the data area holds
     TooLong,          // the chains hold more data than the item's recorded size
     CutShort,         // the archive's file was cut short while it was open
+    WrongOwner,       // the first block entry's owner is another item
+    SharedData,       // a data block that an earlier item of the command used
 };
 
 // A short English reason for a damaged item ("" for Complete and NoData).
 const char *DataWalkReason(EDataWalk eResult);
+
+// The data blocks that the items of one command have used: one bit per
+// block, made when the first block is claimed, and the bytes described so
+// far. The bits cover only blocks that can hold bytes (none when blocks are
+// placed 0 bytes apart), so they take at most an eighth of the data area.
+class CBlockClaims
+{
+public:
+    explicit CBlockClaims(const CGCF &GCF);
+    // False when uiBlock was claimed before.
+    bool Claim(uint32_t uiBlock);
+    uint64_t GetBytes() const { return uiBytes; }
+    void AddBytes(uint64_t uiMore) { uiBytes += uiMore; }
+
+private:
+    uint32_t uiBlocks;
+    std::vector<uint64_t> Bits;
+    uint64_t uiBytes = 0;
+};
 
 // A stretch of the item's data that lies in one piece in the file.
 struct SDataRun
@@ -66,13 +94,19 @@ public:
     // Describes the data that starts at block entry uiFirstEntry, keeping at
     // most uiSizeCap bytes (the recorded size of the item that owns it). What
     // lies before damage stays described; the result tells why it stopped.
-    EDataWalk Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap);
-    // The same for an item by its directory index, capped at its own size.
-    EDataWalk DescribeItem(const CGCF &GCF, uint32_t uiDirectoryIndex);
+    // With lpClaims, the blocks walked are claimed for the command, a block
+    // claimed before ends the walk (SharedData), and the command's bytes
+    // stay within the data area.
+    EDataWalk Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap, CBlockClaims *lpClaims = nullptr);
+    // The same for an item by its directory index, capped at its own size;
+    // data whose first block entry names another owner is not walked.
+    EDataWalk DescribeItem(const CGCF &GCF, uint32_t uiDirectoryIndex, CBlockClaims *lpClaims = nullptr);
 
     EDataWalk GetResult() const { return eResult; }
     uint64_t GetSize() const { return uiSize; }  // the bytes described
     const std::vector<SDataRun> &GetRuns() const { return Runs; }
+    // Gives back the room that a description kept for long does not use.
+    void ShrinkToFit() { Runs.shrink_to_fit(); }
 
     // Copies up to uiBytes of the item's data from uiOffset into lpBuffer,
     // stopping at the end of the described bytes; uiRead counts the bytes
@@ -81,6 +115,7 @@ public:
     bool Read(const CGCF &GCF, uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const;
 
 private:
+    EDataWalk Walk(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap, CBlockClaims *lpClaims);
     void AddStep(uint64_t uiFileOffset, uint64_t uiLength);
     // After a failed copy: copies page by page up to the first lost page and
     // gives the bytes copied.

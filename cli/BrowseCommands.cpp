@@ -3,6 +3,7 @@
 
 #include "archive/CGCF.h"
 #include "cli/CliArchive.h"
+#include "cli/CliInterrupt.h"
 #include "dialogs/Search.h"
 #include "window/ItemTexts.h"
 #include "window/ShownText.h"
@@ -65,23 +66,33 @@ int RunListCommand(const SCliContext &Context, const std::string &sArchive, cons
 
     // One line per item as it is reached: the output is never held whole.
     std::string sLine;
-    const bool bComplete = WalkLocations(GCFFile, uiStart, [&](uint32_t uiIndex, const std::string &sLocation) {
+    CLeftOutReport Report(Context.Output);
+    const bool bComplete = WalkLocations(GCFFile, uiStart, [&](uint32_t uiIndex, const CBoundedPath &Location) {
+        if (InterruptSignal() != 0)
+            return false;
+        if (Location.Size() >= MAX_WHOLE_PATH_BYTES)
+        {
+            Report.Add("Error listing ", Location.Shown(), "a path of 4,096 bytes or more");
+            return true;
+        }
         const SItemRow Row = ReadItemRow(GCFFile, uiIndex);
-        sLine = sLocation;
+        sLine = ShownText(Location.Text());
         sLine += '\t';
         sLine += ToOutput(ItemSizeText(Row.eType, Row.uiItemSize));
         sLine += '\t';
         sLine += ShownText(ToOutput(ItemTypeText(Row.eType, Row.sName)));
         sLine += '\n';
         Context.Output.WriteOut(sLine);
+        return true;
     });
+    Report.Finish();
     if (!bComplete)
     {
         Context.Output.WriteError(
             "Error:\nThe archive's directory is damaged; the listing stops where it could not be followed.\n");
         return CLI_EXIT_FAILED;
     }
-    return CLI_EXIT_OK;
+    return Report.GetCount() > 0 ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }
 
 int RunDumpCommand(const SCliContext &Context, const std::string &sArchive)
@@ -112,22 +123,34 @@ int RunFindCommand(const SCliContext &Context, const std::string &sArchive, cons
     const CSearchMatch Match(Utils::DecodeName(sText));
     uint64_t uiMatches = 0;
     std::string sLine;
-    const bool bComplete = WalkLocations(GCFFile, 0, [&](uint32_t uiIndex, const std::string &sLocation) {
+    CLeftOutReport Report(Context.Output);
+    const bool bComplete = WalkLocations(GCFFile, 0, [&](uint32_t uiIndex, const CBoundedPath &Location) {
+        if (InterruptSignal() != 0)
+            return false;
         if (!Match.Matches(GCFFile.GetDirectoryItemName(uiIndex)))
-            return;
+            return true;
         ++uiMatches;
-        sLine = sLocation;
+        if (Location.Size() >= MAX_WHOLE_PATH_BYTES)
+        {
+            Report.Add("Error listing ", Location.Shown(), "a path of 4,096 bytes or more");
+            return true;
+        }
+        sLine = ShownText(Location.Text());
         sLine += '\n';
         Context.Output.WriteOut(sLine);
+        return true;
     });
+    Report.Finish();
     if (!bComplete)
     {
         Context.Output.WriteError(
             "Error:\nThe archive's directory is damaged; the search stops where it could not be followed.\n");
         return CLI_EXIT_FAILED;
     }
+    if (InterruptSignal() != 0)
+        return CLI_EXIT_FAILED;
     Context.Output.WriteOut(ShownText(SearchResultLine(sText, uiMatches)) + "\n");
-    return CLI_EXIT_OK;
+    return Report.GetCount() > 0 ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }
 
 }  // namespace Larkspur

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -45,8 +46,10 @@ constexpr size_t MAX_REPLY_PIECES = IOV_MAX - 1;
 // mount, so that each further read at any offset is one search. Files are
 // never opened in the server (see OnOpenNothing), so this lives with the
 // file's node rather than with an open file. A small file is described
-// afresh at each read, which costs little and keeps the memory held
-// bounded by the number of data blocks, however many files are read.
+// afresh at each read, which costs little. What is kept is bounded in
+// bytes (KEPT_BYTES): past that, a description is made for each read and
+// dropped, so the server's memory stays bounded however many files are
+// read, and whatever their chains look like.
 class CDataCache
 {
 public:
@@ -70,18 +73,30 @@ public:
         Scratch.DescribeItem(GCF, uiDirectoryIndex);
         if (Scratch.GetSize() <= KEPT_FROM_BYTES)
             return Scratch;
+        const uint64_t uiBytes = sizeof(CItemData) + Scratch.GetRuns().size() * sizeof(SDataRun);
+        if (uiKeptBytes.fetch_add(uiBytes, std::memory_order_relaxed) + uiBytes > KEPT_BYTES)
+        {
+            uiKeptBytes.fetch_sub(uiBytes, std::memory_order_relaxed);
+            return Scratch;
+        }
         auto Data = std::make_unique<CItemData>(std::move(Scratch));
+        Data->ShrinkToFit();
         const CItemData *lpExpected = nullptr;
         if (Item.compare_exchange_strong(lpExpected, Data.get(), std::memory_order_acq_rel))
             return *Data.release();
+        uiKeptBytes.fetch_sub(uiBytes, std::memory_order_relaxed);
         return *lpExpected;
     }
 
 private:
     // The kernel asks for 128 KiB at a time as it reads ahead.
     static constexpr uint64_t KEPT_FROM_BYTES = 128 << 10;
+    // Descriptions kept in all, at most: 2.7 million runs, more than the
+    // 8 KiB blocks of the largest archive.
+    static constexpr uint64_t KEPT_BYTES = 64u << 20;
 
     std::vector<std::atomic<const CItemData *>> Items;
+    std::atomic<uint64_t> uiKeptBytes{0};
 };
 
 struct SServer
@@ -370,6 +385,27 @@ fuse_lowlevel_ops MakeOperations()
     return Operations;
 }
 
+// The session that the signals below end; set while it is served.
+fuse_session *lpSignalledSession = nullptr;
+
+// USR1, USR2 and ALRM unmount as Ctrl+C, TERM and HUP do (libfuse's own
+// handlers take those three), as they stop every other command of the tool.
+void OnStopSignal(int)
+{
+    if (lpSignalledSession != nullptr)
+        fuse_session_exit(lpSignalledSession);
+}
+
+void SetStopSignals(fuse_session *lpSession)
+{
+    lpSignalledSession = lpSession;
+    struct sigaction Action = {};
+    Action.sa_handler = lpSession != nullptr ? OnStopSignal : SIG_DFL;
+    sigemptyset(&Action.sa_mask);
+    for (const int iSignal : {SIGUSR1, SIGUSR2, SIGALRM})
+        ::sigaction(iSignal, &Action, nullptr);
+}
+
 // The session and everything it was given, undone in the reverse order.
 class CSession
 {
@@ -379,7 +415,10 @@ public:
         if (lpSession == nullptr)
             return;
         if (bSignalHandlers)
+        {
+            SetStopSignals(nullptr);
             fuse_remove_signal_handlers(lpSession);
+        }
         if (bMounted)
             fuse_session_unmount(lpSession);
         fuse_session_destroy(lpSession);
@@ -424,6 +463,8 @@ int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tr
         return CLI_EXIT_FAILED;
     }
     Session.bSignalHandlers = fuse_set_signal_handlers(Session.lpSession) == 0;
+    if (Session.bSignalHandlers)
+        SetStopSignals(Session.lpSession);
     // The server leaves the current folder when it detaches, and unmounts
     // by path when it is stopped: the path must not depend on where it is.
     const std::string sMountPoint = std::filesystem::canonical(Options.sMountPoint, Error).string();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CMountTree.h"
 
+#include "extract/CCommandScope.h"
 #include "extract/CExtraction.h"
 
 #include <algorithm>
@@ -46,6 +47,14 @@ const char *MountLeftOutReason(EMountLeftOut eReason)
         return "name longer than 255 bytes";
     case EMountLeftOut::SecondOfItsName:
         return "a second item of this name in the folder";
+    case EMountLeftOut::NoData:
+        return "no physical data";
+    case EMountLeftOut::DataOfAnother:
+        return DataWalkReason(EDataWalk::WrongOwner);
+    case EMountLeftOut::SharedData:
+        return DataWalkReason(EDataWalk::SharedData);
+    case EMountLeftOut::CutShort:
+        return DataWalkReason(EDataWalk::CutShort);
     }
     return "";
 }
@@ -105,40 +114,74 @@ bool CMountTree::Build(const CGCF &GCF)
     // name the first in the archive's order comes first and stays; the
     // others are taken out of both orders.
     ByName = Children;
-    const auto Left = [&Verdicts](uint32_t uiIndex) { return Verdicts[uiIndex] != NAME_FINE; };
-    for (SFolder &Entry : Folders)
+    std::vector<uint8_t> Affected(uiItemCount, 0);  // folders that lost items
+    for (uint32_t uiFolder = 0; uiFolder < uiItemCount; ++uiFolder)
     {
+        SFolder &Entry = Folders[uiFolder];
         if (Entry.uiCount < 2)
             continue;
         const auto First = ByName.begin() + Entry.uiFirst, Last = First + Entry.uiCount;
         std::stable_sort(First, Last, [this](uint32_t uiA, uint32_t uiB) { return Names[uiA] < Names[uiB]; });
-        bool bSecond = false;
         for (auto It = First + 1; It != Last; ++It)
         {
             if (Names[*It] == Names[*(It - 1)])
             {
                 Verdicts[*It] = Verdict(EMountLeftOut::SecondOfItsName);
-                bSecond = true;
+                Affected[uiFolder] = 1;
             }
         }
-        if (!bSecond)
+    }
+    DropLeftOut(Verdicts, Affected);
+    MarkShown(GCF, Items, Verdicts);
+    return bComplete;
+}
+
+void CMountTree::DropLeftOut(const std::vector<uint8_t> &Verdicts, const std::vector<uint8_t> &Affected)
+{
+    const auto Left = [&Verdicts](uint32_t uiIndex) { return Verdicts[uiIndex] != NAME_FINE; };
+    for (uint32_t uiFolder = 0; uiFolder < Folders.size(); ++uiFolder)
+    {
+        if (Affected[uiFolder] == 0)
             continue;
+        SFolder &Entry = Folders[uiFolder];
+        const auto First = ByName.begin() + Entry.uiFirst, Last = First + Entry.uiCount;
         const auto Kept = std::remove_if(First, Last, Left);
         const auto InOrder = Children.begin() + Entry.uiFirst;
         std::remove_if(InOrder, InOrder + Entry.uiCount, Left);  // the same items go, so as many stay
         Entry.uiCount = static_cast<uint32_t>(Kept - First);
     }
+}
 
+void CMountTree::MarkShown(const CGCF &GCF, const std::vector<SDirectoryWalkItem> &Items, std::vector<uint8_t> &Verdicts)
+{
     // What shows: the root, and every item with a fine name in a folder that
-    // shows. Only the first item left out on each path is reported.
+    // shows, unless it is a file the extraction would not write. Only the
+    // first item left out on each path is reported. The files' data are
+    // taken in the folder tree's order, as the extraction takes them.
+    CCommandScope Scope(GCF);
+    CItemData Data;
+    std::vector<uint8_t> Affected(Verdicts.size(), 0);
     Shown[0] = 1;
     for (const SDirectoryWalkItem &Item : Items)
     {
         if (Item.uiParentSlot == SDirectoryWalkItem::NO_PARENT_SLOT)
             continue;
-        const uint32_t uiIndex = Item.uiDirectoryIndex, uiParent = ParentOf(Item);
+        const uint32_t uiIndex = Item.uiDirectoryIndex, uiParent = Items[Item.uiParentSlot].uiDirectoryIndex;
         if (Shown[uiParent] == 0)
             continue;
+        if (Verdicts[uiIndex] == NAME_FINE && FolderFlags[uiIndex] == 0)
+        {
+            switch (Scope.DescribeFile(uiIndex, Data))
+            {
+            case EDataWalk::NoData: Verdicts[uiIndex] = Verdict(EMountLeftOut::NoData); break;
+            case EDataWalk::WrongOwner: Verdicts[uiIndex] = Verdict(EMountLeftOut::DataOfAnother); break;
+            case EDataWalk::SharedData: Verdicts[uiIndex] = Verdict(EMountLeftOut::SharedData); break;
+            case EDataWalk::CutShort: Verdicts[uiIndex] = Verdict(EMountLeftOut::CutShort); break;
+            default: break;
+            }
+            if (Verdicts[uiIndex] != NAME_FINE)
+                Affected[uiParent] = 1;
+        }
         if (Verdicts[uiIndex] != NAME_FINE)
         {
             LeftOut.push_back({uiIndex, ReasonOf(Verdicts[uiIndex])});
@@ -148,7 +191,7 @@ bool CMountTree::Build(const CGCF &GCF)
         if (FolderFlags[uiIndex] != 0)
             Folders[uiParent].uiSubfolders++;
     }
-    return bComplete;
+    DropLeftOut(Verdicts, Affected);
 }
 
 bool CMountTree::IsShown(uint64_t uiNode) const

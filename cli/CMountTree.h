@@ -7,7 +7,11 @@
 // refuse are left out, each reported once when the tree is built:
 // - a name that cannot be a file name (empty, ".", "..", holding "/" or
 //   "\"), or one longer than a file name may be (255 bytes);
-// - the second and later items of one name in one folder: the first shows.
+// - the second and later items of one name in one folder: the first shows;
+// - a file that the Extract command of the whole archive would not write:
+//   one without data, one whose data starts with another item's block
+//   entry, one whose data blocks an item before it in the folder tree's
+//   order used (CCommandScope decides, as for the extraction and hash).
 // What lies below a left-out folder is left out with it.
 //
 // The tree is built once, in one pass over the directory the reader copied
@@ -30,6 +34,10 @@ enum class EMountLeftOut
     UnsafeName,       // empty, ".", "..", or holding "/" or "\"
     NameTooLong,      // longer than a file name may be
     SecondOfItsName,  // an item of the same name comes first in its folder
+    NoData,           // the directory map says the file has no data
+    DataOfAnother,    // its data starts with another item's block entry
+    SharedData,       // an item before it used its data blocks
+    CutShort,         // the archive was cut short while the tree was built
 };
 
 // The text that reports it ("unsafe name", ...).
@@ -99,6 +107,10 @@ private:
     std::vector<uint32_t> ByName;
     static constexpr uint32_t TOP_CHILDREN[1] = {0};  // the top node holds the root
     std::vector<SMountLeftOut> LeftOut;
+
+    void MarkShown(const CGCF &GCF, const std::vector<SDirectoryWalkItem> &Items, std::vector<uint8_t> &Verdicts);
+    // Takes the items left out since the orders were made out of them.
+    void DropLeftOut(const std::vector<uint8_t> &Verdicts, const std::vector<uint8_t> &Affected);
 };
 
 }  // namespace Larkspur

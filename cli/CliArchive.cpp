@@ -102,7 +102,7 @@ bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex)
 }
 
 bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
-                   const std::function<void(uint32_t uiDirectoryIndex, const std::string &sLocation)> &OnItem)
+                   const std::function<bool(uint32_t uiDirectoryIndex, const CBoundedPath &Location)> &OnItem)
 {
     std::vector<SDirectoryWalkItem> Items;
     const bool bComplete = GCFFile.WalkDirectory(uiStart, Items);
@@ -121,26 +121,42 @@ bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
         uiIndex = lpEntry->uiParent;
         Above.push_back(GCFFile.GetDirectoryItemName(uiIndex));
     }
-    std::string sLocation;
+    CBoundedPath Location;
     for (auto It = Above.rbegin(); It != Above.rend(); ++It)
-        sLocation.append("\\").append(ShownText(*It));
-    const size_t uiAboveLength = sLocation.size();
+        Location.Push('\\', *It);
+    const size_t uiAboveDepth = Location.Depth();
 
     // The walk is in pre-order, so an item's folder is on this stack of the
-    // folders open above it: each entry is a slot of the walk and the length
-    // of the location up to and with that item.
+    // folders open above it: each entry is a slot of the walk and the depth
+    // of the location with that item.
     std::vector<std::pair<uint32_t, size_t>> Open;
     for (uint32_t uiSlot = 0; uiSlot < Items.size(); ++uiSlot)
     {
         const uint32_t uiParentSlot = Items[uiSlot].uiParentSlot;
         while (!Open.empty() && Open.back().first != uiParentSlot)
             Open.pop_back();
-        sLocation.resize(Open.empty() ? uiAboveLength : Open.back().second);
-        sLocation.append("\\").append(ShownText(GCFFile.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex)));
-        Open.emplace_back(uiSlot, sLocation.size());
-        OnItem(Items[uiSlot].uiDirectoryIndex, sLocation);
+        Location.Truncate(Open.empty() ? uiAboveDepth : Open.back().second);
+        Location.Push('\\', GCFFile.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex));
+        Open.emplace_back(uiSlot, Location.Depth());
+        if (!OnItem(Items[uiSlot].uiDirectoryIndex, Location))
+            return true;
     }
     return bComplete;
+}
+
+void CLeftOutReport::Add(std::string_view sPrefix, std::string_view sShortPath, std::string_view sReason)
+{
+    if (uiLines++ >= MAX_LINES)
+        return;
+    std::string sLine(sPrefix);
+    sLine.append(ShownText(sShortPath)).append(" (").append(sReason).append(").\n");
+    Output.WriteError(sLine);
+}
+
+void CLeftOutReport::Finish()
+{
+    if (uiLines > MAX_LINES)
+        Output.WriteError("... and " + std::to_string(uiLines - MAX_LINES) + " more.\n");
 }
 
 }  // namespace Larkspur

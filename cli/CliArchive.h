@@ -4,6 +4,7 @@
 // window's failure text, and finding an item by its location.
 
 #include "cli/CliContext.h"
+#include "window/ShownText.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,11 +31,39 @@ bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex)
 
 // Walks the subtree at uiStart (uiStart first) in the folder tree's order
 // and hands each item to OnItem with its location as the properties dialog
-// shows it ("\root\maps\x.bsp"), names shown as ShownText shows them. The
-// location is built as the walk goes, never cut: memory grows with the
-// deepest path, not with the number of items. False when the directory's
-// links are damaged (the items before the damage were handed over).
+// shows it ("\root\maps\x.bsp"), the archive's bytes (ShownText shows
+// them). The location is built as the walk goes and only its first bytes
+// are held (CBoundedPath): memory grows with the depth, not with the
+// length of the paths. OnItem returns false to end the walk there. False
+// when the directory's links are damaged (the items before the damage were
+// handed over).
 bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
-                   const std::function<void(uint32_t uiDirectoryIndex, const std::string &sLocation)> &OnItem);
+                   const std::function<bool(uint32_t uiDirectoryIndex, const CBoundedPath &Location)> &OnItem);
+
+// Output for other programs never cuts a path: one of this many bytes or
+// more (more than a path that one system call takes) is reported on stderr
+// instead.
+inline constexpr uint64_t MAX_WHOLE_PATH_BYTES = 4096;
+
+// The lines of a command that report items left out of its output, on
+// stderr: the first MAX_LINES are written, the others only counted, and
+// Finish says how many there were. Each line names the item's path,
+// shortened and shown as ShownText shows it.
+class CLeftOutReport
+{
+public:
+    explicit CLeftOutReport(ICliOutput &Output) : Output(Output) {}
+    // sPrefix + the path + " (" + sReason + ").\n"
+    void Add(std::string_view sPrefix, std::string_view sShortPath, std::string_view sReason);
+    // The line that counts the lines not written, if any.
+    void Finish();
+    uint64_t GetCount() const { return uiLines; }
+
+    static constexpr uint64_t MAX_LINES = 100;
+
+private:
+    ICliOutput &Output;
+    uint64_t uiLines = 0;
+};
 
 }  // namespace Larkspur

@@ -3,6 +3,7 @@
 
 #include "cli/BrowseCommands.h"
 #include "cli/DataCommands.h"
+#include "cli/CliInterrupt.h"
 #include "cli/ExtractCommand.h"
 #include "cli/MountCommand.h"
 
@@ -109,26 +110,56 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
         return iStatus == 0 ? CLI_EXIT_OK : CLI_EXIT_USAGE;
     }
 
-    if (*Info)
-        return RunInfoCommand(Context, sArchive);
-    if (*List)
-        return RunListCommand(Context, sArchive, sItem);
-    if (*Dump)
-        return RunDumpCommand(Context, sArchive);
-    if (*Find)
-        return RunFindCommand(Context, sArchive, sText);
-    if (*Extract)
-    {
-        const std::string sFolder = sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory;
-        return RunExtractCommand(Context, sArchive, Items, sFolder);
-    }
-    if (*Hash)
-        return RunHashCommand(Context, sArchive, Items, bCrc32);
-    if (*Cat)
-        return RunCatCommand(Context, sArchive, sText);
+    // A mount is stopped by unmounting it; its server takes those signals
+    // itself.
     if (*Mount)
         return RunMountCommand(Context, sArchive, sMountPoint, bForeground);
-    return CLI_EXIT_USAGE;
+
+    CInterruptGuard Guard;
+    int iStatus = CLI_EXIT_USAGE;
+    const char *szNotDone = "written";  // what an interrupted command leaves out
+    if (*Info)
+    {
+        iStatus = RunInfoCommand(Context, sArchive);
+        szNotDone = "shown";
+    }
+    else if (*List)
+    {
+        iStatus = RunListCommand(Context, sArchive, sItem);
+        szNotDone = "listed";
+    }
+    else if (*Dump)
+    {
+        iStatus = RunDumpCommand(Context, sArchive);
+    }
+    else if (*Find)
+    {
+        iStatus = RunFindCommand(Context, sArchive, sText);
+        szNotDone = "searched";
+    }
+    else if (*Extract)
+    {
+        const std::string sFolder = sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory;
+        iStatus = RunExtractCommand(Context, sArchive, Items, sFolder);
+        szNotDone = "extracted";
+    }
+    else if (*Hash)
+    {
+        iStatus = RunHashCommand(Context, sArchive, Items, bCrc32);
+        szNotDone = "hashed";
+    }
+    else if (*Cat)
+    {
+        iStatus = RunCatCommand(Context, sArchive, sText);
+    }
+    // Whatever the command said before, a stop it was asked for is said
+    // last, with the signal's status.
+    if (const int iSignal = InterruptSignal())
+    {
+        Context.Output.WriteError(std::string("Interrupted: the items not reached were not ") + szNotDone + ".\n");
+        return 128 + iSignal;
+    }
+    return iStatus;
 }
 
 }  // namespace Larkspur

@@ -4,6 +4,9 @@
 #include "archive/CGCF.h"
 #include "archive/CItemData.h"
 #include "cli/CliArchive.h"
+#include "cli/CliInterrupt.h"
+#include "cli/CMountTree.h"
+#include "extract/CCommandScope.h"
 #include "dialogs/ItemChecksums.h"
 #include "extract/CExtraction.h"
 #include "window/ShownText.h"
@@ -42,42 +45,51 @@ bool ResolveItems(const SCliContext &Context, const CGCF &GCFFile, const std::ve
 const char *const CUT_SHORT_ERROR =
     "Error:\nThe archive was cut short while it was open; the items not reached were not hashed.\n";
 
-// A folder of the walk whose items are being hashed: where its path ends
+// A folder of the walk whose items are being hashed: its depth in the path
 // and the names its items have taken, so that a second item of one name is
 // refused as extract refuses it. A refused folder's items are passed over.
 struct SHashFolder
 {
     uint32_t uiSlot;
-    size_t uiPathLength;
+    size_t uiDepth;
     bool bRefused;
     std::unordered_set<std::string_view> Names;
 };
 
+// Lists exactly the files that "extract -o DIR" with the same items writes
+// whole and that sha256sum -c can open below DIR: the walk, the names taken,
+// the items reached twice and the data blocks used follow the extraction's
+// rules (CCommandScope) in the extraction's order.
 class CHashRun
 {
 public:
     CHashRun(const SCliContext &Context, const CGCF &GCFFile, bool bCrc32)
-        : Context(Context), GCFFile(GCFFile), eSum(bCrc32 ? EChecksums::Crc32 : EChecksums::Sha256),
-          bTerminal(Context.Output.OutIsTerminal())
+        : Context(Context), GCFFile(GCFFile), Scope(GCFFile), Report(Context.Output),
+          eSum(bCrc32 ? EChecksums::Crc32 : EChecksums::Sha256), bTerminal(Context.Output.OutIsTerminal())
     {
     }
 
     // Hashes every file below uiStart; false when the archive was found cut
-    // short (nothing more can be read then).
+    // short (nothing more can be read then) or a stop was asked for.
     bool HashBelow(uint32_t uiStart)
     {
+        Scope.BeginItem();
         std::vector<SDirectoryWalkItem> Walk;
         const bool bComplete = GCFFile.WalkDirectory(uiStart, Walk);
         std::vector<SHashFolder> Open;
-        std::string sPath;
+        CBoundedPath Path;
         for (uint32_t uiSlot = 0; uiSlot < Walk.size(); ++uiSlot)
         {
+            if (InterruptSignal() != 0)
+                return false;
             const uint32_t uiIndex = Walk[uiSlot].uiDirectoryIndex;
             while (!Open.empty() && Open.back().uiSlot != Walk[uiSlot].uiParentSlot)
                 Open.pop_back();
             const bool bFolder = GCFFile.IsFolder(uiIndex);
             SHashFolder *lpFolder = Open.empty() ? nullptr : &Open.back();
-            if (lpFolder && lpFolder->bRefused)
+            // Items that an earlier item of the command reached are done;
+            // so are those of a refused folder.
+            if ((lpFolder && lpFolder->bRefused) || Scope.Reach(uiIndex) == EReach::Again)
             {
                 if (bFolder)
                     Open.push_back({uiSlot, 0, true, {}});
@@ -85,20 +97,20 @@ public:
             }
 
             const std::string_view sName = GCFFile.GetDirectoryItemName(uiIndex);
-            sPath.resize(lpFolder ? lpFolder->uiPathLength : 0);
-            if (lpFolder)
-                sPath += '/';
-            sPath += sName;
+            Path.Truncate(lpFolder ? lpFolder->uiDepth : 0);
+            Path.Push(lpFolder ? '/' : '\0', sName);
             const char *szRefusal = nullptr;
             if (!CExtraction::IsSafeItemName(sName))
                 szRefusal = "unsafe name";
-            else if (lpFolder && !lpFolder->Names.insert(sName).second)
+            else if (sName.size() > CMountTree::MAX_NAME_BYTES)  // no file system takes it
+                szRefusal = MountLeftOutReason(EMountLeftOut::NameTooLong);
+            else if (!(lpFolder ? lpFolder->Names.insert(sName).second : Scope.TakeTopName(sName)))
                 szRefusal = "a second item of this name in the folder";
             if (szRefusal)
-                Fail(sPath, szRefusal);
+                Fail(Path, szRefusal);
             if (bFolder)
-                Open.push_back({uiSlot, sPath.size(), szRefusal != nullptr, {}});
-            else if (!szRefusal && !HashFile(uiIndex, sPath))
+                Open.push_back({uiSlot, Path.Depth(), szRefusal != nullptr, {}});
+            else if (!szRefusal && !HashFile(uiIndex, Path))
                 return false;
         }
         if (!bComplete)
@@ -111,24 +123,49 @@ public:
     }
 
     bool AnyFailed() const { return bFailed; }
+    void Finish() { Report.Finish(); }
 
 private:
-    bool HashFile(uint32_t uiIndex, const std::string &sPath)
+    bool HashFile(uint32_t uiIndex, const CBoundedPath &Path)
     {
+        // The data as the extraction takes it: with the command's blocks.
+        CItemData Data;
+        const EDataWalk eWalk = Scope.DescribeFile(uiIndex, Data);
+        if (eWalk == EDataWalk::CutShort)
+        {
+            Fail(Path, DataWalkReason(eWalk));
+            return false;
+        }
+        if (eWalk == EDataWalk::NoData)
+        {
+            Fail(Path, "no physical data to write");
+            return true;
+        }
+        if (eWalk != EDataWalk::Complete)
+        {
+            Fail(Path, DataWalkReason(eWalk));
+            return true;
+        }
+        // sha256sum -c could not open a longer path.
+        if (Path.Size() >= MAX_WHOLE_PATH_BYTES)
+        {
+            Fail(Path, "a path of 4,096 bytes or more");
+            return true;
+        }
         CItemChecksums Sums(GCFFile, uiIndex, eSum);
         switch (Sums.Run())
         {
         case EChecksumState::Done:
             break;
         case EChecksumState::CutShort:
-            Fail(sPath, Sums.Problem());
+            Fail(Path, Sums.Problem());
             return false;
         default:
-            Fail(sPath, Sums.Problem());
+            Fail(Path, Sums.Problem());
             return true;
         }
         bool bEscaped = false;
-        const std::string sShownPath = ChecksumPath(sPath, bEscaped);
+        const std::string sShownPath = ChecksumPath(Path.Text(), bEscaped);
         sLine.clear();
         if (bEscaped)
             sLine += '\\';
@@ -142,14 +179,16 @@ private:
         return true;
     }
 
-    void Fail(const std::string &sPath, std::string_view sReason)
+    void Fail(const CBoundedPath &Path, std::string_view sReason)
     {
         bFailed = true;
-        Context.Output.WriteError("Error hashing " + ShownText(sPath) + " (" + std::string(sReason) + ").\n");
+        Report.Add("Error hashing ", Path.Shown(), sReason);
     }
 
     const SCliContext &Context;
     const CGCF &GCFFile;
+    CCommandScope Scope;
+    CLeftOutReport Report;
     const EChecksums eSum;
     const bool bTerminal;
     bool bFailed = false;
@@ -191,10 +230,13 @@ int RunHashCommand(const SCliContext &Context, const std::string &sArchive, cons
     {
         if (!Run.HashBelow(uiIndex))
         {
-            Context.Output.WriteError(CUT_SHORT_ERROR);
+            Run.Finish();
+            if (InterruptSignal() == 0)
+                Context.Output.WriteError(CUT_SHORT_ERROR);
             return CLI_EXIT_FAILED;
         }
     }
+    Run.Finish();
     return Run.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }
 
@@ -223,7 +265,7 @@ int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const
     constexpr size_t CHUNK_BYTES = 256u << 10;
     const auto Buffer = std::make_unique<char[]>(CHUNK_BYTES);
     bool bCutShort = eWalk == EDataWalk::CutShort;
-    for (uint64_t uiOffset = 0; uiOffset < Data.GetSize() && !bCutShort;)
+    for (uint64_t uiOffset = 0; uiOffset < Data.GetSize() && !bCutShort && InterruptSignal() == 0;)
     {
         size_t uiRead = 0;
         bCutShort = !Data.Read(GCFFile, uiOffset, Buffer.get(), CHUNK_BYTES, uiRead);

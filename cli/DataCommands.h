@@ -16,10 +16,11 @@ namespace Larkspur
 // the file's path as "extract -o DIR" with the same items writes it below
 // DIR ("root/maps/x.bsp"). A path holding a backslash, a line feed or a
 // carriage return is written escaped, with a backslash before the line, as
-// sha256sum does. bCrc32 prints CRC32 (8 hexadecimal digits) instead. Files
-// that extract would not write (unsafe names, a second item of a name in a
-// folder) and files whose data is damaged get a line on stderr instead, and
-// the status 1.
+// sha256sum does. bCrc32 prints CRC32 (8 hexadecimal digits) instead.
+// Exactly the files that extract writes whole and sha256sum -c can open are
+// listed; the others (unsafe names, a second item of a name in a folder, no
+// data, damaged data or data of another item, a path of 4,096 bytes or
+// more) get a line on stderr instead, and the status 1.
 int RunHashCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
                    bool bCrc32);
 

@@ -3,6 +3,7 @@
 
 #include "archive/CGCF.h"
 #include "cli/CliArchive.h"
+#include "cli/CliInterrupt.h"
 #include "extract/CExtractCommand.h"
 #include "window/ShownText.h"
 
@@ -10,7 +11,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <string>
 #include <vector>
 
@@ -19,45 +19,6 @@ namespace Larkspur
 
 namespace
 {
-
-// The signal that asked the extraction to stop (0: none).
-volatile std::sig_atomic_t iInterrupted = 0;
-
-void OnInterrupt(int iSignal)
-{
-    iInterrupted = iSignal;
-}
-
-// Ctrl+C, and SIGTERM as a system's shutdown or a "kill" sends it, ask the
-// extraction to stop between items, as the window's abort button does: the
-// current file is finished and every line written so far reaches the
-// output. Each handler goes back to the default after its first signal, so
-// a second one ends the program at once.
-class CInterruptGuard
-{
-public:
-    CInterruptGuard()
-    {
-        iInterrupted = 0;
-        struct sigaction Action = {};
-        Action.sa_handler = OnInterrupt;
-        Action.sa_flags = SA_RESETHAND | SA_RESTART;
-        sigemptyset(&Action.sa_mask);
-        ::sigaction(SIGINT, &Action, &PreviousInterrupt);
-        ::sigaction(SIGTERM, &Action, &PreviousTerminate);
-    }
-    ~CInterruptGuard()
-    {
-        ::sigaction(SIGINT, &PreviousInterrupt, nullptr);
-        ::sigaction(SIGTERM, &PreviousTerminate, nullptr);
-    }
-    CInterruptGuard(const CInterruptGuard &) = delete;
-    CInterruptGuard &operator=(const CInterruptGuard &) = delete;
-
-private:
-    struct sigaction PreviousInterrupt;
-    struct sigaction PreviousTerminate;
-};
 
 // The progress bar on stderr, drawn only when stderr is a terminal.
 class CProgressBar
@@ -186,7 +147,7 @@ public:
 
     void ProcessPendingEvents() override
     {
-        if (iInterrupted != 0)
+        if (InterruptSignal() != 0)
             Extraction.StopExtracting();
     }
     void Update(uint32_t uiCount) override { Bar.Update(uiCount); }
@@ -241,10 +202,7 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
     CExtractCommand Command(Extraction, Indexes);
     Bar.SetTotal(Command.GetTotal());
     CCliHook Hook(Extraction, Bar);
-    {
-        CInterruptGuard Guard;
-        Command.Run(sOutputDirectory, Hook);
-    }
+    Command.Run(sOutputDirectory, Hook);
     Bar.Erase();
     Console.Flush();
 
@@ -253,11 +211,6 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
         Output.WriteError("Error:\nThe archive was cut short while it was open; the items not reached were not "
                           "extracted.\n");
         return CLI_EXIT_FAILED;
-    }
-    if (iInterrupted != 0)
-    {
-        Output.WriteError("Interrupted: the items not reached were not extracted.\n");
-        return 128 + iInterrupted;  // the shell's status for a program stopped by that signal
     }
     return Console.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }

@@ -20,6 +20,21 @@ bool MountingAvailable()
     return LARKSPUR_HAVE_FUSE != 0;
 }
 
+void ReportLeftOut(ICliOutput &Output, const CGCF &GCFFile, const CMountTree &Tree)
+{
+    // The report ends after its first lines, and each line shows a path of
+    // at most 4,096 bytes.
+    CLeftOutReport Report(Output);
+    for (const SMountLeftOut &Item : Tree.GetLeftOut())
+    {
+        std::string sLocation;
+        if (Report.GetCount() < CLeftOutReport::MAX_LINES)
+            GCFFile.GetDirectoryItemPath(Item.uiDirectoryIndex, sLocation);
+        Report.Add("Left out ", ShortenedPath(sLocation), MountLeftOutReason(Item.eReason));
+    }
+    Report.Finish();
+}
+
 int RunMountCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sMountPoint,
                     bool bForeground)
 {
@@ -44,12 +59,7 @@ int RunMountCommand(const SCliContext &Context, const std::string &sArchive, con
     CMountTree Tree;
     if (!Tree.Build(GCFFile))
         Output.WriteError("The archive's directory is damaged: only the items before the damage are shown.\n");
-    for (const SMountLeftOut &Item : Tree.GetLeftOut())
-    {
-        std::string sLocation;
-        GCFFile.GetDirectoryItemPath(Item.uiDirectoryIndex, sLocation);
-        Output.WriteError("Left out " + ShownText(sLocation) + " (" + MountLeftOutReason(Item.eReason) + ").\n");
-    }
+    ReportLeftOut(Output, GCFFile, Tree);
 
 #if LARKSPUR_HAVE_FUSE
     return ServeMount(Context, GCFFile, Tree, SMountOptions{sArchive, sMountPoint, bForeground});

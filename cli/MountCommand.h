@@ -12,8 +12,15 @@
 namespace Larkspur
 {
 
+class CGCF;
+class CMountTree;
+
 // Whether this build can mount at all.
 bool MountingAvailable();
+
+// Says on stderr which items the mount leaves out and why, one line each
+// ("Left out \root\x (reason)."), for the first 100, then how many more.
+void ReportLeftOut(ICliOutput &Output, const CGCF &GCFFile, const CMountTree &Tree);
 
 int RunMountCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sMountPoint,
                     bool bForeground);

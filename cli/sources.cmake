@@ -5,6 +5,7 @@ set(CLI_SOURCES
   cli/BrowseCommands.cpp
   cli/CliArchive.cpp
   cli/CliCommandLine.cpp
+  cli/CliInterrupt.cpp
   cli/CMountTree.cpp
   cli/CProcessOutput.cpp
   cli/DataCommands.cpp

@@ -21,12 +21,14 @@ void CExtractCommand::Run(const std::string &sFolder, IExtractionHook &Hook)
     Extraction.uiCount = 0;
     Extraction.Abort = &Hook;
     Extraction.StartExtracting();
+    Extraction.BeginCommand();
     Extraction.ReadAhead.Start();
     Extraction.Console.WriteLine("Extracting to " + sFolder + ".", ELineColor::Green);
     for (const uint32_t uiItem : Items)
         Extraction.ExtractItem(sFolder, uiItem);
     Extraction.Console.WriteLine("Done.", ELineColor::Green);
     Extraction.StopExtracting();
+    Extraction.EndCommand();
     Extraction.ReadAhead.Stop();
     Extraction.Abort = nullptr;
 }

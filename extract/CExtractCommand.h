@@ -29,7 +29,10 @@ public:
 
     // Extracts every item into sFolder, with Hook deciding progress, event
     // processing and abort for the whole run. After an abort the remaining
-    // items return at their first check; "Done." is written either way.
+    // items return at their first check; "Done." is written either way. The
+    // items share one scope (CCommandScope): an item reached twice is
+    // written once, one name in sFolder is taken by the first item bound
+    // for it, and no data block is written twice.
     void Run(const std::string &sFolder, IExtractionHook &Hook);
 
 private:

@@ -56,12 +56,13 @@ bool MakeDirectories(const std::string &sDirectory)
 
 }  // namespace
 
-// One folder of the target while the walk is in it: its path for the
-// console, its name in its parent, and a descriptor once it is made. Only
-// the deepest made folder on the walk's path keeps its descriptor (and the
+// One folder of the target while the walk is in it: its name in its parent,
+// its depth in the walk's path, and a descriptor once it is made. Only the
+// deepest made folder on the walk's path keeps its descriptor (and the
 // receiving folder, which the walk starts from); a folder gets its
 // descriptor back from its child's "..", which no link can stand in for. So
-// the walk holds a few descriptors however deep the folders go.
+// the walk holds a few descriptors however deep the folders go, and no
+// level holds its whole path: the walk's one CBoundedPath shows it.
 struct CExtraction::SFolderLevel
 {
     enum class EState
@@ -71,8 +72,8 @@ struct CExtraction::SFolderLevel
         Refused,  // a link stands in its place: nothing below it is written
     };
 
-    SFolderLevel(SFolderLevel *lpParent, std::string sPath, std::string_view sName)
-        : lpParent(lpParent), sPath(std::move(sPath)), sName(sName)
+    SFolderLevel(SFolderLevel *lpParent, std::string_view sName)
+        : lpParent(lpParent), sName(sName), uiDepth(lpParent != nullptr ? lpParent->uiDepth + 1 : 0)
     {
     }
     ~SFolderLevel()
@@ -84,11 +85,12 @@ struct CExtraction::SFolderLevel
     SFolderLevel &operator=(const SFolderLevel &) = delete;
 
     SFolderLevel *lpParent;
-    std::string sPath;  // ends in "/"
     std::string_view sName;
+    size_t uiDepth;  // pieces of the walk's path down to this folder
     EState eState = EState::Unmade;
     int iDescriptor = -1;
-    // The names of the items reached in this folder.
+    // The names of the items reached in this folder (the receiving folder's
+    // are the command's, in its scope).
     std::unordered_set<std::string_view> Names;
 };
 
@@ -111,6 +113,18 @@ bool CExtraction::IsSafeItemName(std::string_view sName)
     return !sName.empty() && sName != "." && sName != ".." && sName.find_first_of("/\\") == std::string_view::npos;
 }
 
+void CExtraction::BeginCommand()
+{
+    Scope = std::make_unique<CCommandScope>(GCFFile);
+    bInCommand = true;
+}
+
+void CExtraction::EndCommand()
+{
+    bInCommand = false;
+    Scope.reset();
+}
+
 bool CExtraction::ContinueExtracting()
 {
     if (bArchiveCutShort)
@@ -121,9 +135,18 @@ bool CExtraction::ContinueExtracting()
     return bExtracting;
 }
 
+std::string CExtraction::ShownPath(const SFolderLevel &Level) const
+{
+    return Path.Shown(Level.uiDepth, '/');
+}
+
+std::string CExtraction::ShownPath(const SFolderLevel &Level, std::string_view sName) const
+{
+    return Path.Shown(Level.uiDepth, '/', sName);
+}
+
 bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
 {
-    Visited.clear();
     if (!ContinueExtracting())
         return false;
     EndWithSeparator(sDirectory);
@@ -131,16 +154,25 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
         return false;
     // The receiving folder is the one the user chose: a link there is
     // followed, as the user named it. Below it nothing is.
-    SFolderLevel Receiving(nullptr, sDirectory, {});
+    SFolderLevel Receiving(nullptr, {});
     Receiving.iDescriptor = ::open(sDirectory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (Receiving.iDescriptor < 0)
     {
-        Console.WriteLine("Faild to create directory " + sDirectory + ".", ELineColor::Red);
+        Console.WriteLine("Faild to create directory " + ShortenedPath(sDirectory) + ".", ELineColor::Red);
         return false;
     }
     Receiving.eState = SFolderLevel::EState::Made;
+    sDirectory.pop_back();  // the walk's path adds a separator before each name
+    Path = CBoundedPath(std::move(sDirectory));
+
+    const bool bOwnScope = !bInCommand;
+    if (bOwnScope)
+        Scope = std::make_unique<CCommandScope>(GCFFile);
+    Scope->BeginItem();
     const bool bExtracted = ExtractBelow(Receiving, uiDirectoryIndex);
-    Visited.clear();
+    if (bOwnScope)
+        Scope.reset();
+    Path = CBoundedPath();
     return bExtracted;
 }
 
@@ -149,9 +181,16 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
     const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
     if (lpEntry == nullptr)
     {
-        WriteRed(Receiving.sPath,
+        WriteRed(ShownPath(Receiving),
                  "item " + std::to_string(uiDirectoryIndex) + " is not in the archive's directory");
         return false;
+    }
+    // An item that an earlier item of the command wrote (or refused) is
+    // done already.
+    if (Scope->Reach(uiDirectoryIndex) == EReach::Again)
+    {
+        CountSkipped(uiDirectoryIndex);
+        return true;
     }
     const std::string_view sName = GCFFile.GetDirectoryItemName(uiDirectoryIndex);
     if (lpEntry->uiFlags != 0)
@@ -162,14 +201,15 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
     std::vector<SFolderWalk> Walks;
     const auto OpenFolder = [&](SFolderLevel &Parent, uint32_t uiFolder, std::string_view sFolderName)
     {
-        if (!ClaimItem(Parent, uiFolder, sFolderName))
+        if (!ClaimItem(Parent, sFolderName))
             return false;
         // The folder itself is made by its items, so an empty folder writes
         // nothing.
         SFolderWalk Walk;
-        Walk.Level = std::make_unique<SFolderLevel>(&Parent, Parent.sPath + std::string(sFolderName) + "/", sFolderName);
+        Walk.Level = std::make_unique<SFolderLevel>(&Parent, sFolderName);
         Walk.bLinksIntact = GCFFile.GetDirectoryItemChildren(uiFolder, Walk.Children);
         ReadAhead.AdviseFiles(Walk.Children);
+        Path.Push('/', sFolderName);
         Walks.push_back(std::move(Walk));
         return true;
     };
@@ -184,12 +224,18 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
         {
             const uint32_t uiChild = Walk.Children[Walk.uiNext++];
             const std::string_view sChildName = GCFFile.GetDirectoryItemName(uiChild);
+            const EReach eReach = Scope->Reach(uiChild);
+            if (eReach == EReach::Again)
+            {
+                CountSkipped(uiChild);
+                continue;
+            }
             // Sibling links are a chain: from an item written before, the rest
             // of the chain was written before too (or it loops), so the walk
             // of this folder ends there, with one line.
-            if (IsVisited(uiChild))
+            if (eReach == EReach::Loop)
             {
-                WriteRed(Level.sPath + std::string(sChildName), "reached twice: the archive's folder links loop");
+                WriteRed(ShownPath(Level, sChildName), "reached twice: the archive's folder links loop");
                 Walk.uiNext = Walk.Children.size();
                 Walk.bLinksIntact = true;
                 continue;
@@ -214,16 +260,25 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
         }
 
         if (!Walk.bLinksIntact)
-            WriteRed(Level.sPath, "the folder's item links are damaged; the items after the damage are missing");
+            WriteRed(ShownPath(Level), "the folder's item links are damaged; the items after the damage are missing");
         // The parent takes its descriptor back from this folder's "..".
         SFolderLevel &Parent = *Level.lpParent;
         if (Level.iDescriptor >= 0 && Parent.eState == SFolderLevel::EState::Made && Parent.iDescriptor < 0)
             Parent.iDescriptor = ::openat(Level.iDescriptor, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
         Walks.pop_back();
+        Path.Pop();
         if (!Walks.empty() && !ContinueExtracting())
             return false;
     }
     return true;
+}
+
+void CExtraction::CountSkipped(uint32_t uiDirectoryIndex)
+{
+    if (Abort == nullptr)
+        return;
+    uiCount += GCFFile.GetDirectoryItemFileCount(uiDirectoryIndex);
+    Abort->Update(uiCount);
 }
 
 bool CExtraction::EnsureFolder(SFolderLevel &Level)
@@ -235,7 +290,7 @@ bool CExtraction::EnsureFolder(SFolderLevel &Level)
     {
         if (Level.iDescriptor >= 0)
             return true;
-        Console.WriteLine("Faild to create directory " + Level.sPath + ".", ELineColor::Red);
+        Console.WriteLine("Faild to create directory " + ShownPath(Level) + ".", ELineColor::Red);
         return false;
     }
     SFolderLevel &Parent = *Level.lpParent;
@@ -255,16 +310,16 @@ bool CExtraction::EnsureFolder(SFolderLevel &Level)
         if (::fstatat(Parent.iDescriptor, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(Stat.st_mode))
         {
             Level.eState = EState::Refused;
-            WriteRed(Level.sPath, "a link stands where the folder goes");
+            WriteRed(ShownPath(Level), "a link stands where the folder goes");
         }
         else
         {
-            Console.WriteLine("Faild to create directory " + Level.sPath + ".", ELineColor::Red);
+            Console.WriteLine("Faild to create directory " + ShownPath(Level) + ".", ELineColor::Red);
         }
         return false;
     }
     if (bMade)
-        Console.WriteLine("Created " + Level.sPath + ".", ELineColor::Gray);
+        Console.WriteLine("Created " + ShownPath(Level) + ".", ELineColor::Gray);
     Level.iDescriptor = iFolder;
     Level.eState = EState::Made;
     // Only the deepest made folder keeps its descriptor (see SFolderLevel).
@@ -276,19 +331,21 @@ bool CExtraction::EnsureFolder(SFolderLevel &Level)
     return true;
 }
 
-bool CExtraction::ClaimItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName)
+bool CExtraction::ClaimItem(SFolderLevel &Level, std::string_view sName)
 {
     if (!IsSafeItemName(sName))
     {
-        WriteRed(sName, "unsafe name");
+        WriteRed(ShortenedPath(sName), "unsafe name");
         return false;
     }
-    if (!Level.Names.insert(sName).second)
+    // Two items bound for one path: the first is written. In the folder
+    // written into, the names are the whole command's.
+    const bool bTaken = Level.lpParent == nullptr ? Scope->TakeTopName(sName) : Level.Names.insert(sName).second;
+    if (!bTaken)
     {
-        WriteRed(Level.sPath + std::string(sName), "a second item of this name in the folder");
+        WriteRed(ShownPath(Level, sName), "a second item of this name in the folder");
         return false;
     }
-    MarkVisited(uiDirectoryIndex);
     return true;
 }
 
@@ -298,28 +355,9 @@ bool CExtraction::ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex
     // then fails.
     if (Abort != nullptr)
         Abort->Update(++uiCount);
-    if (!ClaimItem(Level, uiDirectoryIndex, sName))
+    if (!ClaimItem(Level, sName))
         return false;
-    const uint32_t uiFirstEntry = GCFFile.GetFirstEntry(uiDirectoryIndex);
-    if (uiFirstEntry == GCFFile.GetHeaders().BlockEntryHeader.uiEntryCount)
-    {
-        WriteRed(sName, "no physical data to write");
-        return false;
-    }
-    return WriteFile(Level, uiFirstEntry);
-}
-
-void CExtraction::MarkVisited(uint32_t uiDirectoryIndex)
-{
-    if (Visited.empty())
-        Visited.assign(GCFFile.GetItemCount(), false);
-    if (uiDirectoryIndex < Visited.size())
-        Visited[uiDirectoryIndex] = true;
-}
-
-bool CExtraction::IsVisited(uint32_t uiDirectoryIndex) const
-{
-    return uiDirectoryIndex < Visited.size() && Visited[uiDirectoryIndex];
+    return WriteFile(Level, uiDirectoryIndex, sName);
 }
 
 void CExtraction::MarkCutShort(std::string_view sPath)
@@ -331,49 +369,63 @@ void CExtraction::MarkCutShort(std::string_view sPath)
 bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEntryIndex)
 {
     std::string sPath = sDirectory;
-    if (sPath.empty() || sPath.back() != '/')
-        sPath += '/';
-    SFolderLevel Level(nullptr, sPath, {});
-    Level.iDescriptor = ::open(sPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    while (!sPath.empty() && sPath.back() == '/')
+        sPath.pop_back();
+    SFolderLevel Level(nullptr, {});
+    Level.iDescriptor = ::open(sPath.empty() ? "/" : sPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     Level.eState = SFolderLevel::EState::Made;
-    return WriteFile(Level, uiBlockEntryIndex);
-}
-
-bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiBlockEntryIndex)
-{
-    const std::string &sDirectory = Level.sPath;
-    GCFBlockEntry FirstEntry;
-    if (!GCFFile.ReadBlockEntry(uiBlockEntryIndex, FirstEntry))
+    Path = CBoundedPath(sPath);
+    GCFBlockEntry Entry;
+    bool bWritten = false;
+    if (!GCFFile.ReadBlockEntry(uiBlockEntryIndex, Entry))
     {
         if (uiBlockEntryIndex < GCFFile.GetHeaders().BlockEntryHeader.uiEntryCount)
-            MarkCutShort(sDirectory);
+            MarkCutShort(ShownPath(Level));
         else
-            WriteRed(sDirectory, DataWalkReason(EDataWalk::BadEntry));
-        return false;
+            WriteRed(ShownPath(Level), DataWalkReason(EDataWalk::BadEntry));
     }
-    const uint32_t uiOwner = FirstEntry.uiOwner;
-    const GCFDirectoryEntry *lpOwner = GCFFile.GetDirectoryEntry(uiOwner);
-    if (lpOwner == nullptr)
+    else if (GCFFile.GetFirstEntry(Entry.uiOwner) != uiBlockEntryIndex)
     {
-        WriteRed(sDirectory, "the data's owner " + std::to_string(uiOwner) + " is not in the archive's directory");
-        return false;
+        // The entry starts no item's data (or its owner is not in the
+        // directory): there is no file to name.
+        WriteRed(ShownPath(Level), DataWalkReason(EDataWalk::WrongOwner));
     }
-    const std::string_view sName = GCFFile.GetDirectoryItemName(uiOwner);
-    if (!IsSafeItemName(sName))
+    else
     {
-        WriteRed(sName, "unsafe name");
-        return false;
+        const bool bOwnScope = !bInCommand;
+        if (bOwnScope)
+            Scope = std::make_unique<CCommandScope>(GCFFile);
+        const std::string_view sName = GCFFile.GetDirectoryItemName(Entry.uiOwner);
+        bWritten = ClaimItem(Level, sName) && WriteFile(Level, Entry.uiOwner, sName);
+        if (bOwnScope)
+            Scope.reset();
     }
-    const std::string sPath = sDirectory + std::string(sName);
+    Path = CBoundedPath();
+    return bWritten;
+}
 
+bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName)
+{
+    const uint32_t uiItemSize = GCFFile.GetDirectoryEntry(uiDirectoryIndex)->uiItemSize;
     // Where every byte lies, worked out before the file is touched: bounded
-    // by the recorded size, no block used twice.
-    const uint32_t uiItemSize = lpOwner->uiItemSize;
+    // by the recorded size, no block used twice in the command, the data the
+    // item's own.
     CItemData Data;
-    const EDataWalk eData = Data.Describe(GCFFile, uiBlockEntryIndex, uiItemSize);
+    const EDataWalk eData = Scope->DescribeFile(uiDirectoryIndex, Data);
+    if (eData == EDataWalk::NoData)
+    {
+        WriteRed(ShortenedPath(sName), "no physical data to write");
+        return false;
+    }
+    const std::string sPath = ShownPath(Level, sName);
     if (eData == EDataWalk::CutShort)
     {
         MarkCutShort(sPath);
+        return false;
+    }
+    if (!CCommandScope::IsWritten(eData))
+    {
+        WriteRed(sPath, DataWalkReason(eData));
         return false;
     }
 
@@ -434,10 +486,10 @@ bool CExtraction::CreateDirectory(const std::string &sDirectory)
         return true;
     if (MakeDirectories(sDirectory))
     {
-        Console.WriteLine("Created " + sDirectory + ".", ELineColor::Gray);
+        Console.WriteLine("Created " + ShortenedPath(sDirectory) + ".", ELineColor::Gray);
         return true;
     }
-    Console.WriteLine("Faild to create directory " + sDirectory + ".", ELineColor::Red);
+    Console.WriteLine("Faild to create directory " + ShortenedPath(sDirectory) + ".", ELineColor::Red);
     return false;
 }
 

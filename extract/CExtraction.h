@@ -8,9 +8,12 @@
 
 #include "../archive/CGCF.h"
 #include "../window/Console.h"
+#include "../window/ShownText.h"
+#include "CCommandScope.h"
 #include "CReadAhead.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,9 +53,18 @@ public:
     // regular file at a target path is replaced (removed, then made anew),
     // never written in place: its other names and its mode bits stay with
     // the old file. A second item of the same name in one folder is refused.
+    //
+    // Within one Extract command (and within one call outside a command)
+    // each item is written at most once and each data block is used at
+    // most once (CCommandScope): an item reached again is skipped, and a
+    // file whose data another item used, or that starts with another item's
+    // block entry, is refused with a red line. Paths in console lines are
+    // shortened to MAX_SHOWN_PATH_BYTES and never held whole, so deep
+    // folders cost memory by their depth only.
     bool ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex);
     // Writes the file whose first block entry is uiBlockEntryIndex into
-    // sDirectory (ending in the separator), named after the entry's owner.
+    // sDirectory (ending in the separator), named after the entry's owner,
+    // when that owner's data starts with this entry.
     bool ExtractFile(const std::string &sDirectory, uint32_t uiBlockEntryIndex);
     // True when the folder exists afterwards; reports "Created ..." or
     // "Faild to create directory ...".
@@ -85,19 +97,25 @@ private:
 
     struct SFolderLevel;
     struct SFolderWalk;
+    // The Extract command's run: one scope for all its items.
+    void BeginCommand();
+    void EndCommand();
     bool ContinueExtracting();
     bool ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryIndex);
     bool ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
-    bool WriteFile(SFolderLevel &Level, uint32_t uiBlockEntryIndex);
+    bool WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
+    // Counts the files below a folder reached again as done.
+    void CountSkipped(uint32_t uiDirectoryIndex);
+    // The shown path of a level's folder (ending in "/"), or of an item in it.
+    std::string ShownPath(const SFolderLevel &Level) const;
+    std::string ShownPath(const SFolderLevel &Level, std::string_view sName) const;
     // Makes sure the level's folder exists and is open; false when it cannot
     // be made, or a link stands in its place (the level is then refused).
     bool EnsureFolder(SFolderLevel &Level);
-    // Takes one item into the level: false (with a red line) for an unsafe
-    // name or one taken before in the same folder; marks it reached.
-    bool ClaimItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
+    // Takes one item's name into the level: false (with a red line) for an
+    // unsafe name or one taken before in the same folder.
+    bool ClaimItem(SFolderLevel &Level, std::string_view sName);
     void MarkCutShort(std::string_view sPath);
-    void MarkVisited(uint32_t uiDirectoryIndex);
-    bool IsVisited(uint32_t uiDirectoryIndex) const;
     void DeleteDirectoryAt(const std::string &sPath);
     void WriteRed(std::string_view sPath, std::string_view sReason);
 
@@ -108,9 +126,12 @@ private:
     uint32_t uiCount = 0;              // files reached by the current Extract command
     IExtractionHook *Abort = nullptr;  // the front end's hook while an Extract command runs
     CReadAhead ReadAhead;              // started by the Extract command
-    // Items reached by the running ExtractItem call: a damaged directory
-    // whose links lead back into it is written once, not forever.
-    std::vector<bool> Visited;
+    // What the running command has taken (items, names, data blocks); an
+    // ExtractItem call outside a command makes its own.
+    std::unique_ptr<CCommandScope> Scope;
+    bool bInCommand = false;
+    // The path of the folder the walk is in, from the folder written into.
+    CBoundedPath Path;
 };
 
 }  // namespace Larkspur

@@ -5,6 +5,7 @@
 #include "CExtraction.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,50 +51,115 @@ void CExtraction::DeleteDirectory(const std::string &sDirectory)
     DeleteDirectoryAt(sPath);
 }
 
-void CExtraction::DeleteDirectoryAt(const std::string &sPath)
+namespace
+{
+
+// The items of one folder being removed: its subfolders, then its files.
+struct SDeleteLevel
 {
     std::vector<std::string> Folders, Files;
-    if (DIR *lpListing = ::opendir(sPath.c_str()))
-    {
-        errno = 0;
-        while (const dirent *lpItem = ::readdir(lpListing))
-        {
-            const std::string_view sName = lpItem->d_name;
-            if (sName == "." || sName == "..")
-                continue;
-            bool bFolder = lpItem->d_type == DT_DIR;
-            if (lpItem->d_type == DT_UNKNOWN)
-            {
-                struct stat Stat;
-                bFolder = ::lstat(JoinPath(sPath, lpItem->d_name).c_str(), &Stat) == 0 && S_ISDIR(Stat.st_mode);
-            }
-            // Links, folder links included, are removed as files.
-            (bFolder ? Folders : Files).emplace_back(lpItem->d_name);
-            errno = 0;
-        }
-        if (errno != 0)
-            Console.WriteLine("Could not list " + sPath + ".", ELineColor::Red);
-        ::closedir(lpListing);
-    }
-    else
-    {
-        Console.WriteLine("Could not list " + sPath + ".", ELineColor::Red);
-    }
+    size_t uiNext = 0;  // the next subfolder
+    bool bListed = false;
+};
 
-    for (const std::string &sFolder : Folders)
-        DeleteDirectoryAt(JoinPath(sPath, sFolder.c_str()));
-    for (const std::string &sFile : Files)
+SDeleteLevel ListFolder(int iFolder)
+{
+    SDeleteLevel Level;
+    DIR *lpListing = iFolder >= 0 ? ::fdopendir(::dup(iFolder)) : nullptr;
+    if (lpListing == nullptr)
+        return Level;
+    ::rewinddir(lpListing);
+    errno = 0;
+    while (const dirent *lpItem = ::readdir(lpListing))
     {
-        const std::string sFilePath = JoinPath(sPath, sFile.c_str());
-        if (::unlink(sFilePath.c_str()) == 0)
-            Console.WriteLine("Deleted " + sFilePath + ".", ELineColor::Gray);
-        else
-            Console.WriteLine("Could not delete " + sFilePath + ".", ELineColor::Red);
+        const std::string_view sName = lpItem->d_name;
+        if (sName == "." || sName == "..")
+            continue;
+        bool bFolder = lpItem->d_type == DT_DIR;
+        if (lpItem->d_type == DT_UNKNOWN)
+        {
+            struct stat Stat;
+            bFolder = ::fstatat(iFolder, lpItem->d_name, &Stat, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(Stat.st_mode);
+        }
+        // Links, folder links included, are removed as files.
+        (bFolder ? Level.Folders : Level.Files).emplace_back(sName);
+        errno = 0;
     }
+    Level.bListed = errno == 0;
+    ::closedir(lpListing);
+    return Level;
+}
+
+}  // namespace
+
+// Subfolders first, each emptied before it is removed, then the files, then
+// the folder itself. The walk goes by descriptors, one at a time, down by
+// name and up by "..": however deep the folders go (an extraction makes
+// them as deep as the archive's), no path is handed to the system, and the
+// lines show paths of at most 4,096 bytes.
+void CExtraction::DeleteDirectoryAt(const std::string &sPath)
+{
+    CBoundedPath Shown(sPath);
+    int iFolder = ::open(sPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    std::vector<SDeleteLevel> Levels;
+    Levels.push_back(ListFolder(iFolder));
+    if (!Levels.back().bListed)
+        Console.WriteLine("Could not list " + ShortenedPath(sPath) + ".", ELineColor::Red);
+    while (!Levels.empty())
+    {
+        SDeleteLevel &Level = Levels.back();
+        if (Level.uiNext < Level.Folders.size())
+        {
+            const std::string &sName = Level.Folders[Level.uiNext++];
+            const int iChild = ::openat(iFolder, sName.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            SDeleteLevel Child = ListFolder(iChild);
+            if (!Child.bListed)
+            {
+                Console.WriteLine("Could not list " + Shown.Shown(Shown.Depth(), '/', sName) + ".", ELineColor::Red);
+                if (iChild >= 0)
+                    ::close(iChild);
+                const bool bRemoved = ::unlinkat(iFolder, sName.c_str(), AT_REMOVEDIR) == 0;
+                Console.WriteLine((bRemoved ? "Deleted " : "Could not delete ") + Shown.Shown(Shown.Depth(), '/', sName) +
+                                      ".",
+                                  bRemoved ? ELineColor::Gray : ELineColor::Red);
+                continue;
+            }
+            ::close(iFolder);
+            iFolder = iChild;
+            Shown.Push('/', sName);  // the name lives in the level above, which outlives this one
+            Levels.push_back(std::move(Child));
+            continue;
+        }
+
+        for (const std::string &sFile : Level.Files)
+        {
+            const std::string sFilePath = Shown.Shown(Shown.Depth(), '/', sFile);
+            if (::unlinkat(iFolder, sFile.c_str(), 0) == 0)
+                Console.WriteLine("Deleted " + sFilePath + ".", ELineColor::Gray);
+            else
+                Console.WriteLine("Could not delete " + sFilePath + ".", ELineColor::Red);
+        }
+        Levels.pop_back();
+        if (Levels.empty())
+            break;
+        // Up to the parent, which removes the emptied folder by its name.
+        const int iParent = ::openat(iFolder, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(iFolder);
+        iFolder = iParent;
+        const std::string sFolderPath = Shown.Shown();
+        Shown.Pop();
+        const std::string &sName = Levels.back().Folders[Levels.back().uiNext - 1];
+        if (iFolder >= 0 && ::unlinkat(iFolder, sName.c_str(), AT_REMOVEDIR) == 0)
+            Console.WriteLine("Deleted " + sFolderPath + ".", ELineColor::Gray);
+        else
+            Console.WriteLine("Could not delete " + sFolderPath + ".", ELineColor::Red);
+    }
+    if (iFolder >= 0)
+        ::close(iFolder);
     if (::rmdir(sPath.c_str()) == 0)
-        Console.WriteLine("Deleted " + sPath + ".", ELineColor::Gray);
+        Console.WriteLine("Deleted " + ShortenedPath(sPath) + ".", ELineColor::Gray);
     else
-        Console.WriteLine("Could not delete " + sPath + ".", ELineColor::Red);
+        Console.WriteLine("Could not delete " + ShortenedPath(sPath) + ".", ELineColor::Red);
 }
 
 }  // namespace Larkspur

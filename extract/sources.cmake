@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Sources of extract/: LOGIC_SOURCES need no widget (QtCore at most); GUI_SOURCES are widgets and CLarkspur members.
 list(APPEND LOGIC_SOURCES
+  extract/CCommandScope.cpp
   extract/CExtractCommand.cpp
   extract/CExtraction.cpp
   extract/CExtraction_Delete.cpp

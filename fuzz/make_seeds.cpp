@@ -3,7 +3,9 @@
 // and 6 (plain, scattered, split over several block entries, with spare
 // blocks and trailing bytes), and copies of them with one interpreted field
 // set to a telling value each (0, 1, all bits, one more, one less, a link
-// pointing back at itself). Small block sizes keep every seed a few KiB.
+// pointing back at itself), and the hostile shapes (deep nesting, shared
+// names, shared chains, borrowed entries). Small block sizes keep every seed
+// a few KiB.
 
 #include "GcfBuilder.h"
 
@@ -141,6 +143,8 @@ void MutateFields(SSeedWriter &Seeds, const std::string &sBase, const SArchive &
                { SetBlockEntryField(A, uiEntry, EEntryField::FirstBlock, v); });
         Values(sEntry + "next", uiEntry, [uiEntry](SArchive &A, uint32_t v)
                { SetBlockEntryField(A, uiEntry, EEntryField::NextEntry, v); });
+        Values(sEntry + "owner", uiEntry, [uiEntry](SArchive &A, uint32_t v)
+               { SetBlockEntryField(A, uiEntry, EEntryField::Owner, v); });
     }
     for (uint32_t uiBlock = 0; uiBlock < Layout.uiLinkCount && uiBlock < 3; uiBlock++)
         Values("block" + std::to_string(uiBlock) + "-next", uiBlock,
@@ -189,6 +193,16 @@ int main(int argc, char **argv)
     Sample.uiBlockSize = Sample.uiDataBlockSize = 1024;
     Sample.bScatter = true;
     Seeds.Write("v6-sample", Build(SampleTree(), Sample).Bytes);
+
+    // The hostile shapes, small: deep nesting under one shared name, files
+    // sharing one chain or one block entry, unsafe names deep down.
+    SOptions Small;
+    Small.uiBlockSize = Small.uiDataBlockSize = 64;
+    Seeds.Write("hostile-nested-shared", NestedFolders(300, 300, true, Small).Bytes);
+    Seeds.Write("hostile-nested-deep", NestedFolders(500, 4, false, Small).Bytes);  // the archive fuzzer walks every path: kept fast
+    Seeds.Write("hostile-shared-chain", SharedChain(20, 2048, 64).Bytes);
+    Seeds.Write("hostile-borrowed-entry", BorrowedEntry().Bytes);
+    Seeds.Write("hostile-unsafe-deep", Build(UnsafeNamesDeep(40, 12), Small).Bytes);
 
     std::printf("wrote %zu seeds to %s\n", Seeds.uiWritten, argv[1]);
     return Seeds.bFailed ? 1 : 0;

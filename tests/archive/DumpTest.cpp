@@ -8,6 +8,8 @@
 
 #include "GcfBuilder.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <functional>
 #include <sstream>
@@ -169,13 +171,17 @@ TEST_F(ReaderDump, RefusalBeforeTheVersionWritesNothing)
     EXPECT_FALSE(FileExists(Folder / "dump.txt"));
 }
 
+// A dump is a new file: another name of the old one (a hard link) keeps
+// the old dump.
 TEST_F(ReaderDump, EachDumpReplacesTheLastAndAClosedReaderDumpsNullSections)
 {
-    RefusedDump(6, [](SArchive &A) { A.Bytes.pop_back(); });
+    const std::string sFirst = RefusedDump(6, [](SArchive &A) { A.Bytes.pop_back(); });
+    ASSERT_EQ(::link((Folder / "dump.txt").c_str(), (Folder / "kept.txt").c_str()), 0);
     CGCF GCF;
     GCF.SetDumpFolder(Folder.sPath + "/");
     GCF.Dump();
     EXPECT_EQ(Sections(ReadFile(Folder / "dump.txt")), Expect("NNNNNNNNN"));
+    EXPECT_EQ(ReadFile(Folder / "kept.txt"), sFirst);
 }
 
 TEST(ReaderDumpPath, TheCurrentFolderUnlessAnotherIsGiven)

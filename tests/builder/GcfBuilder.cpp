@@ -35,6 +35,7 @@ constexpr uint32_t CHECKSUM_HEADER_SIZE = 8;
 constexpr uint32_t CHECKSUM_MAP_HEADER_SIZE = 16;
 constexpr uint32_t CHECKSUM_MAP_RECORD_SIZE = 8;
 constexpr uint32_t DATA_BLOCK_HEADER_SIZE = 24;
+constexpr size_t MAX_LAYOUT_PATH = 64 << 10;
 // Version 3 keeps its Data Block Header 4 bytes before where version 5 and 6 keep it.
 constexpr uint32_t VERSION3_HEADER_SHIFT = 4;
 
@@ -104,7 +105,14 @@ std::vector<SFlatItem> Flatten(const SItem &Root, std::vector<std::string> &Path
         Flat.pItem = pItem;
         Flat.uiParent = uiParent;
         Items.push_back(Flat);
-        Paths.push_back(uiParent == NO_PARENT ? std::string("\\root") : Paths[uiParent] + "\\" + pItem->sName);
+        // Deep trees would hold paths of gigabytes in all: a path past
+        // MAX_LAYOUT_PATH is left empty, and so are those below it.
+        std::string sPath;
+        if (uiParent == NO_PARENT)
+            sPath = "\\root";
+        else if (!Paths[uiParent].empty() && Paths[uiParent].size() + 1 + pItem->sName.size() <= MAX_LAYOUT_PATH)
+            sPath = Paths[uiParent] + "\\" + pItem->sName;
+        Paths.push_back(std::move(sPath));
         if (pItem->bFolder)
             for (auto it = pItem->Children.rbegin(); it != pItem->Children.rend(); ++it)
                 Pending.emplace_back(&*it, uiIndex);

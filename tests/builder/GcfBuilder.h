@@ -71,7 +71,7 @@ struct SLayout
     uint32_t uiDataBlockHeader = 0;                           // as the reader reads it (version 3: 4 bytes earlier)
     uint32_t uiDataStart = 0;
     uint32_t uiEntryCount = 0, uiLinkCount = 0, uiItemCount = 0, uiTotalBlocks = 0;
-    std::vector<std::string> Paths;      // per directory index: "\root\a\b.txt"
+    std::vector<std::string> Paths;      // per directory index: "\root\a\b.txt" ("" past 64 KiB)
     std::vector<uint32_t> FirstEntry;    // per directory index: directory map value
 
     uint32_t uiGcfHeader = 0;
@@ -148,5 +148,29 @@ SItem WideTree(uint32_t uiFolders, uint32_t uiFilesPerFolder, uint32_t uiFileSiz
 // few bytes to tens of MiB (with the default 1 GiB: a few large files hold
 // about a third of the bytes). Deterministic for a given seed.
 SItem BulkTree(uint64_t uiTotalBytes = uint64_t(1) << 30, uint32_t uiFileCount = 10000, uint32_t uiSeed = 1);
+
+// Hostile shapes: small archives that make every command's work grow with
+// something other than the archive's size unless it is bounded. Used by
+// the tests, bench_hostile and the fuzzer's seeds.
+
+// uiDepth folders nested one in the other below the root, each named by
+// uiNameBytes letters "a", with a file "bottom" (one byte) in the deepest.
+// With bShareNames every folder's name is the same bytes of the name table,
+// so the paths grow with depth x name while the archive grows with depth.
+SArchive NestedFolders(uint32_t uiDepth, uint32_t uiNameBytes, bool bShareNames, const SOptions &Options = {});
+
+// uiFiles files "file0000"... under the root whose block entries all read
+// the first file's chain of uiChainBytes (blocks of uiBlockSize bytes,
+// placed in order): each entry is its own file's (its owner is right), and
+// each recorded size is the chain's.
+SArchive SharedChain(uint32_t uiFiles, uint32_t uiChainBytes, uint32_t uiBlockSize);
+
+// Two files a.txt and b.txt under the root, where b.txt's directory map
+// leads to a.txt's first block entry, whose owner is a.txt.
+SArchive BorrowedEntry();
+
+// uiNames files with unsafe names ("..", "a/b", ...) in the deepest of
+// uiDepth nested folders named by 255 letters each.
+SItem UnsafeNamesDeep(uint32_t uiNames, uint32_t uiDepth);
 
 }  // namespace GcfBuilder

@@ -3,6 +3,7 @@
 // larkspur-cli run in-process with its two streams kept in memory, for the
 // tests of the tool and its mount.
 
+#include "GcfBuilder.h"
 #include "cli/CliCommandLine.h"
 #include "cli/CliContext.h"
 #include "tests/support/TestSupport.h"
@@ -65,5 +66,20 @@ inline SCliRun RunCli(const std::vector<std::string> &Arguments, const std::stri
     Run.sErr = std::move(Output.sErr);
     return Run;
 }
+
+// A test with a temporary folder for the archives it builds.
+class CArchiveFolderTest : public ::testing::Test
+{
+protected:
+    // Writes the bytes as Temp/szName; the path.
+    std::string Write(const char *szName, const std::vector<uint8_t> &Bytes)
+    {
+        const std::string sPath = Temp / szName;
+        EXPECT_TRUE(GcfBuilder::WriteFile(sPath, Bytes));
+        return sPath;
+    }
+
+    CTempDir Temp;
+};
 
 }  // namespace TestSupport

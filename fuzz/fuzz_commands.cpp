@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// Fuzz target: larkspur-cli's list, find, hash (of the whole archive, and of
+// items named twice) and info on the input as an archive file. Looks for a
+// crash, a line on stdout longer than a path one system call takes, a line
+// on stderr longer than a shortened path allows, and a report of left-out
+// items that does not end after its 100 lines.
+
+#include "FuzzCommandSupport.h"
+
+#include "cli/CliCommandLine.h"
+
+#include <string>
+#include <vector>
+
+using namespace Larkspur;
+using namespace FuzzSupport;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *lpData, size_t uiSize)
+{
+    const std::string sArchive = InputAsFile(lpData, uiSize);
+    const std::vector<std::vector<std::string>> Commands = {
+        {"list", sArchive},
+        {"find", sArchive, "a"},
+        {"hash", sArchive},
+        {"hash", "--crc32", sArchive, "root", "/root/"},
+        {"info", sArchive},
+    };
+    for (const std::vector<std::string> &Arguments : Commands)
+    {
+        CCheckedOutput Output;
+        RunCommandLine(SCliContext{Output, ScratchFolder()}, Arguments);
+        // The report's 100 lines and its count, and a few messages of the
+        // command's own (a refused archive takes five).
+        if (Output.uiErrLines > 101 + 8)
+            Broken("too many lines on stderr", Output.uiErrLines);
+    }
+    return 0;
+}
