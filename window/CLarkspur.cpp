@@ -40,8 +40,8 @@ void ReportNotWritten(const QString &sWhat, const QString &sPath, const QString 
 
 }  // namespace
 
-CLarkspur::CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProgramFiles &Files)
-    : GCFFile(std::make_unique<CGCF>()), sCommandLine(sCommandLine), Extraction(*GCFFile, ConsoleLines),
+CLarkspur::CLarkspur(const QStringList &Arguments, IDesktop &Desktop, const SProgramFiles &Files)
+    : GCFFile(std::make_unique<CGCF>()), CommandLine(Arguments), Extraction(*GCFFile, ConsoleLines),
       Desktop(Desktop), Files(Files)
 {
     InitializeComponent();
@@ -136,7 +136,7 @@ void CLarkspur::CLarkspur_Load()
     LoadConfigFile(Files.sConfigFile);
     RestoreForm();
     CreateTempDirectory();
-    ProcessCommandLine(sCommandLine);
+    ProcessCommandLine(CommandLine);
 }
 
 void CLarkspur::CLarkspur_Closing()
@@ -155,9 +155,9 @@ void CLarkspur::CLarkspur_Closing()
     QCoreApplication::quit();
 }
 
-void CLarkspur::ProcessCommandLine(const QString &sCommandLine)
+void CLarkspur::ProcessCommandLine(const QStringList &Arguments)
 {
-    const QString sPath = AbsoluteArchivePath(PathFromCommandLine(sCommandLine), QDir::currentPath());
+    const QString sPath = AbsoluteArchivePath(PathFromArguments(Arguments), QDir::currentPath());
     if (!sPath.isEmpty() && QFileInfo(sPath).isFile())
         OpenGCFFile(sPath);
 }

@@ -64,10 +64,10 @@ class CLarkspur : public QMainWindow
     Q_OBJECT
 
 public:
-    // sCommandLine is the program's command line after its own name. Files
-    // names the settings file, the log and where the window's private
-    // temporary folder goes (CProgramFiles::Locate).
-    CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProgramFiles &Files);
+    // Arguments are the program's arguments after its own name. Files names
+    // the settings file, the log and where the window's private temporary
+    // folder goes (CProgramFiles::Locate).
+    CLarkspur(const QStringList &Arguments, IDesktop &Desktop, const SProgramFiles &Files);
     ~CLarkspur() override;
 
     // Where a refused archive's dump.txt goes: the current folder unless
@@ -128,7 +128,7 @@ private:
     // --- window/CLarkspur.cpp: life of the window, the open archive ---------
     void CLarkspur_Load();
     void CLarkspur_Closing();
-    void ProcessCommandLine(const QString &sCommandLine);
+    void ProcessCommandLine(const QStringList &Arguments);
     bool OpenGCFFile(const QString &sFileName);
     void CloseGCFFile();
     void btnOpen_Click();
@@ -263,7 +263,7 @@ private:
     QString sExtractDirectory;
     // The window's private temporary folder, ending in "/"; "" until made.
     QString sTempDirectory;
-    QString sCommandLine;
+    QStringList CommandLine;
     CConsoleLines ConsoleLines{*this};
     // bExtracting and uiCount live in the engine, uiTotal in the Extract
     // command, which sets the engine's run state.

@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     Larkspur::QtDesktop Desktop;
-    Larkspur::CLarkspur Window(Larkspur::RebuildCommandLine(QCoreApplication::arguments().mid(1)), Desktop,
+    Larkspur::CLarkspur Window(QCoreApplication::arguments().mid(1), Desktop,
                                Larkspur::CProgramFiles::Locate(QCoreApplication::applicationDirPath(),
                                                                QProcessEnvironment::systemEnvironment()));
     Window.show();
