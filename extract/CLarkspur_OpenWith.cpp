@@ -33,25 +33,38 @@ bool CLarkspur::CreateTempDirectory()
 {
     if (!sTempDirectory.isEmpty() && CProgramFiles::IsPrivateDirectory(sTempDirectory))
         return true;
-    const QString sMade = CProgramFiles::MakePrivateTempDirectory(Files.TempParents);
-    if (sMade.isEmpty())
+    STempDirectory Made = CProgramFiles::MakePrivateTempDirectory(Files.TempParents);
+    if (Made.sPath.isEmpty())
     {
         WriteLine(QStringLiteral("Faild to create directory ") + CProgramFiles::TempDirectoryTemplate(Files.TempParents) +
                       QLatin1Char('.'),
                   ELineColor::Red);
         return false;
     }
-    sTempDirectory = sMade;
+    sTempDirectory = Made.sPath;
+    TempLock = std::move(Made.Lock);
     WriteLine(QStringLiteral("Created ") + sTempDirectory + QLatin1Char('.'), ELineColor::Gray);
     return true;
 }
 
 void CLarkspur::DeleteTempDirectory()
 {
+    // The lock goes first: a window starting meanwhile leaves a folder
+    // without one alone, and its removal is no line of the log.
+    TempLock.reset();
     // Only the folder this window made: whatever now stands under its name
     // (a cleaner removed it, someone else made a new one) is left alone.
     if (!sTempDirectory.isEmpty() && CProgramFiles::IsPrivateDirectory(sTempDirectory))
         DeleteDirectory(sTempDirectory);
+}
+
+void CLarkspur::DeleteAbandonedTempDirectories()
+{
+    for (STempDirectory &Abandoned : CProgramFiles::TakeAbandonedTempDirectories(Files.TempParents))
+    {
+        Abandoned.Lock.reset();
+        DeleteDirectory(Abandoned.sPath);
+    }
 }
 
 std::optional<QByteArray> CLarkspur::ExtractToTemp(uint32_t uiDirectoryIndex)

@@ -2,10 +2,12 @@
 #include "settings/CConfigFile.h"
 
 #include "settings/CProgramFiles.h"
+#include "settings/CRecentFiles.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -246,11 +248,34 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QStri
     for (const QString &sLine : Lines)
         Bytes += sLine.toUtf8() + "\r\n";
     QString sError;
-    if (CProgramFiles::WriteRegularFile(sPath, Bytes, sError))
+    if (CProgramFiles::SaveRegularFile(sPath, Bytes, sError))
         return true;
     if (lpError)
         *lpError = sError;
     return false;
+}
+
+bool CConfigFile::WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent,
+                              QString *lpError)
+{
+    QString sError;
+    if (!CProgramFiles::MakeParentFolder(sPath, sError))
+    {
+        if (lpError)
+            *lpError = sError;
+        return false;
+    }
+    // Held only for the read and the write: a lock left behind by a process
+    // that has ended is taken over at once, one left on another host after
+    // a while. A lock that cannot be had (a read-only folder, a holder that
+    // hangs) does not keep the settings from being written.
+    QLockFile Lock(sPath + QStringLiteral(".lock"));
+    Lock.setStaleLockTime(SETTINGS_LOCK_STALE_MS);
+    Lock.tryLock(SETTINGS_LOCK_WAIT_MS);
+    // Where the file cannot be read now, this window's own list stands.
+    SConfigValues Stored;
+    Values.RecentFiles = Load(sPath, Stored) ? Recent.MergedWith(Stored.RecentFiles) : Recent.Files();
+    return Write(sPath, Values, lpError);
 }
 
 }  // namespace Larkspur

@@ -135,6 +135,7 @@ void CLarkspur::CLarkspur_Load()
     BackupForm();
     LoadConfigFile(Files.sConfigFile);
     RestoreForm();
+    DeleteAbandonedTempDirectories();
     CreateTempDirectory();
     ProcessCommandLine(CommandLine);
 }

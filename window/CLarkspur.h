@@ -227,6 +227,9 @@ private:
     // Removes the temporary folder with everything in it, if it is still
     // the one this window made.
     void DeleteTempDirectory();
+    // Removes the temporary folders that windows no longer running left
+    // behind, each removal on the console.
+    void DeleteAbandonedTempDirectories();
     // Extracts the item into the temporary folder and gives the extracted
     // path, or nothing when the item could not be written.
     std::optional<QByteArray> ExtractToTemp(uint32_t uiDirectoryIndex);
@@ -263,6 +266,7 @@ private:
     QString sExtractDirectory;
     // The window's private temporary folder, ending in "/"; "" until made.
     QString sTempDirectory;
+    std::unique_ptr<QLockFile> TempLock;  // marks sTempDirectory as this process's
     QStringList CommandLine;
     CConsoleLines ConsoleLines{*this};
     // bExtracting and uiCount live in the engine, uiTotal in the Extract

@@ -99,7 +99,8 @@ std::optional<QString> InformationText(const QStringList &Arguments)
         "\n"
         "Settings: $XDG_CONFIG_HOME/larkspur/larkspur.cfg (default ~/.config/larkspur/)\n"
         "Log:      $XDG_STATE_HOME/larkspur/larkspur.log (default ~/.local/state/larkspur/)\n"
-        "A larkspur.cfg beside the executable keeps both there instead (a portable copy).\n"
+        "Temp:     $XDG_CACHE_HOME/larkspur/larkspur-XXXXXX/ (default ~/.cache/larkspur/)\n"
+        "A larkspur.cfg beside the executable keeps settings and log there instead (a portable copy).\n"
         "The same engine on the command line: larkspur-cli --help\n");
 }
 

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QProcessEnvironment>
 
 #include <cstdio>
 
@@ -36,8 +35,7 @@ int main(int argc, char **argv)
 
     Larkspur::QtDesktop Desktop;
     Larkspur::CLarkspur Window(QCoreApplication::arguments().mid(1), Desktop,
-                               Larkspur::CProgramFiles::Locate(QCoreApplication::applicationDirPath(),
-                                                               QProcessEnvironment::systemEnvironment()));
+                               Larkspur::CProgramFiles::Locate(QCoreApplication::applicationDirPath()));
     Window.show();
     QApplication::exec();
     return 0;
