@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
+#include <QTimer>
 
 #include <memory>
 #include <utility>
@@ -73,6 +74,8 @@ void QtDesktop::OpenUrl(const QUrl &Url, std::function<void()> OnFailure)
     // window is not held while it (or the program it waits for) runs.
     auto *lpRun = new QProcess(&OpenServiceRuns);
     auto Fail = std::make_shared<std::function<void()>>(std::move(OnFailure));
+    // Past the window, an exit status belongs to the program opened.
+    QTimer::singleShot(iFailureWindowMs, lpRun, [Fail] { *Fail = nullptr; });
     const auto Report = [Fail] {
         if (*Fail)
             std::exchange(*Fail, nullptr)();

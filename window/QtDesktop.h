@@ -16,7 +16,10 @@ namespace Larkspur
 class QtDesktop final : public IDesktop
 {
 public:
-    QtDesktop() = default;
+    // An open service that fails within iFailureWindowMs failed to find a
+    // program; an exit after that is the opened program's own (xdg-open
+    // waits for a program run in a terminal) and is not reported.
+    explicit QtDesktop(int iFailureWindowMs = 5000) : iFailureWindowMs(iFailureWindowMs) {}
     ~QtDesktop() override;
 
     void ShowErrorBox(QWidget *lpOwner, const QString &sText) override;
@@ -27,6 +30,7 @@ public:
     int ExecDialog(QDialog &Dialog) override;
 
 private:
+    const int iFailureWindowMs;
     // Made on first use and kept, so that the next use opens where the last
     // one ended.
     QPointer<QFileDialog> dlgOpenGCFFile;
