@@ -40,4 +40,5 @@ public:
         }
         return QDialog::Rejected;
     }
+    std::optional<uint64_t> FreeBytes(const QString &) override { return std::nullopt; }
 };

@@ -230,6 +230,8 @@ private:
     // Removes the temporary folders that windows no longer running left
     // behind, each removal on the console.
     void DeleteAbandonedTempDirectories();
+    // Removes what an extraction into the temporary folder left at sPath.
+    void RemoveFromTemp(const QByteArray &sPath);
     // Extracts the item into the temporary folder and gives the extracted
     // path, or nothing when the item could not be written.
     std::optional<QByteArray> ExtractToTemp(uint32_t uiDirectoryIndex);

@@ -5,11 +5,14 @@
 
 #include <QDialog>
 #include <QDrag>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QTimer>
+
+#include <sys/statvfs.h>
 
 #include <memory>
 #include <utility>
@@ -110,6 +113,14 @@ void QtDesktop::StartDrag(QWidget *lpSource, QMimeData *lpData, Qt::DropActions 
 int QtDesktop::ExecDialog(QDialog &Dialog)
 {
     return Dialog.exec();
+}
+
+std::optional<uint64_t> QtDesktop::FreeBytes(const QString &sFolder)
+{
+    struct statvfs Disk;
+    if (::statvfs(QFile::encodeName(sFolder).constData(), &Disk) != 0)
+        return std::nullopt;
+    return uint64_t(Disk.f_bavail) * Disk.f_frsize;
 }
 
 }  // namespace Larkspur

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The desktop as Qt provides it: QMessageBox, QFileDialog, QDrag, and the
-// desktop's open service (xdg-open) run through QProcess.
+// The desktop as Qt provides it: QMessageBox, QFileDialog, QDrag, the
+// desktop's open service (xdg-open) run through QProcess, and statvfs.
 
 #include "window/IDesktop.h"
 
@@ -28,6 +28,7 @@ public:
     void OpenUrl(const QUrl &Url, std::function<void()> OnFailure) override;
     void StartDrag(QWidget *lpSource, QMimeData *lpData, Qt::DropActions eActions) override;
     int ExecDialog(QDialog &Dialog) override;
+    std::optional<uint64_t> FreeBytes(const QString &sFolder) override;
 
 private:
     const int iFailureWindowMs;
