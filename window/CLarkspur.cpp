@@ -15,6 +15,7 @@
 #include "window/ShownText.h"
 #include "window/Utils.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QStatusBar>
 
@@ -154,6 +156,24 @@ void CLarkspur::CLarkspur_Closing()
         ReportNotWritten(QStringLiteral("log"), Files.sLogFile, sError);
 
     QCoreApplication::quit();
+}
+
+void CLarkspur::CloseAsExit()
+{
+    // A context menu's choice is not made for the user: it just goes.
+    while (QWidget *lpPopup = QApplication::activePopupWidget())
+    {
+        lpPopup->close();
+        if (QApplication::activePopupWidget() == lpPopup)
+            break;
+    }
+    const QPointer<CLarkspur> Window(this);
+    if (Desktop.CancelModal([Window] {
+            if (Window)
+                Window->CloseAsExit();
+        }))
+        return;
+    close();
 }
 
 void CLarkspur::ProcessCommandLine(const QStringList &Arguments)

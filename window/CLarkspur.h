@@ -70,6 +70,13 @@ public:
     CLarkspur(const QStringList &Arguments, IDesktop &Desktop, const SProgramFiles &Files);
     ~CLarkspur() override;
 
+    // Closes the window as File > Exit does, when the program is asked to
+    // end from outside (a signal, the session's end): a context menu, a
+    // modal dialog or a drag is cancelled first and the window closes once
+    // it has returned; a running Extract command is aborted and the window
+    // closes at its end.
+    void CloseAsExit();
+
     // Where a refused archive's dump.txt goes: the current folder unless
     // another is given (tests keep it in a temporary folder).
     void SetDumpFolder(const QString &sFolder);

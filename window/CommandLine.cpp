@@ -101,6 +101,7 @@ std::optional<QString> InformationText(const QStringList &Arguments)
         "Log:      $XDG_STATE_HOME/larkspur/larkspur.log (default ~/.local/state/larkspur/)\n"
         "Temp:     $XDG_CACHE_HOME/larkspur/larkspur-XXXXXX/ (default ~/.cache/larkspur/)\n"
         "A larkspur.cfg beside the executable keeps settings and log there instead (a portable copy).\n"
+        "SIGTERM, SIGHUP, SIGINT and the session's end close the window as File > Exit does.\n"
         "The same engine on the command line: larkspur-cli --help\n");
 }
 

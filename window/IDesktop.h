@@ -53,6 +53,12 @@ public:
     // Shows a dialog of the program modally and returns its result.
     virtual int ExecDialog(QDialog &Dialog) = 0;
 
+    // Cancels what runs modally through this desktop (dialogs, boxes, a
+    // drag), as Cancel or Escape would, and runs AfterModal from the event
+    // loop once the outermost of them has returned to its caller. False,
+    // and AfterModal never runs, when nothing modal runs.
+    virtual bool CancelModal(std::function<void()> AfterModal) = 0;
+
     // The bytes that this user may still write on the disk that holds
     // sFolder; none when that cannot be told.
     virtual std::optional<uint64_t> FreeBytes(const QString &sFolder) = 0;

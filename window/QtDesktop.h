@@ -28,10 +28,27 @@ public:
     void OpenUrl(const QUrl &Url, std::function<void()> OnFailure) override;
     void StartDrag(QWidget *lpSource, QMimeData *lpData, Qt::DropActions eActions) override;
     int ExecDialog(QDialog &Dialog) override;
+    bool CancelModal(std::function<void()> AfterModal) override;
     std::optional<uint64_t> FreeBytes(const QString &sFolder) override;
 
 private:
+    // Counts the modal runs under way, and hands the one waiting for them
+    // all to end to the event loop when the outermost has returned.
+    class CModalRun
+    {
+    public:
+        explicit CModalRun(QtDesktop &Desktop) : Desktop(Desktop) { ++Desktop.iModalRuns; }
+        ~CModalRun();
+        CModalRun(const CModalRun &) = delete;
+        CModalRun &operator=(const CModalRun &) = delete;
+
+    private:
+        QtDesktop &Desktop;
+    };
+
     const int iFailureWindowMs;
+    int iModalRuns = 0;
+    std::function<void()> AfterModal;
     // Made on first use and kept, so that the next use opens where the last
     // one ended.
     QPointer<QFileDialog> dlgOpenGCFFile;

@@ -35,6 +35,7 @@ public:
     bool bOpenUrlAnswersLater = false;       // a failure waits in LateFailures
     std::function<int(QDialog &)> OnDialog;  // default: reject at once
     std::function<void()> OnBrowseForFolder; // runs before the folder is given
+    bool bModalRuns = false;                 // as if a dialog were up: CancelModal takes AfterModal
     uint64_t uiFreeBytes = UINT64_MAX;
 
     // Records.
@@ -45,6 +46,7 @@ public:
     std::vector<std::function<void()>> LateFailures;
     std::vector<SDrag> Drags;
     int iDialogs = 0;
+    std::function<void()> AfterModal;  // what CancelModal was given
     QStringList FreeSpaceFolders;
 
     void ShowErrorBox(QWidget *, const QString &sText) override { ErrorBoxes.append(sText); }
@@ -85,6 +87,13 @@ public:
     {
         ++iDialogs;
         return OnDialog ? OnDialog(Dialog) : int(QDialog::Rejected);
+    }
+
+    bool CancelModal(std::function<void()> Then) override
+    {
+        if (bModalRuns)
+            AfterModal = std::move(Then);
+        return bModalRuns;
     }
 
     std::optional<uint64_t> FreeBytes(const QString &sFolder) override
