@@ -40,4 +40,6 @@ public:
         }
         return QDialog::Rejected;
     }
+    bool CancelModal(std::function<void()>) override { return false; }
+    std::optional<uint64_t> FreeBytes(const QString &) override { return std::nullopt; }
 };

@@ -99,7 +99,7 @@ int MillionTreeRss(const QString &sArchive)
     QTemporaryDir Folder;
     CBenchDesktop Desktop;
     const long iBaseline = StatusKiB("VmRSS");
-    CLarkspur Window(QString(), Desktop, BenchFiles(Folder));
+    CLarkspur Window(QStringList(), Desktop, BenchFiles(Folder));
     Window.show();
     QCoreApplication::processEvents();
     Desktop.sOpenFileName = sArchive;
@@ -139,7 +139,7 @@ int BenchMillionTree(int iRounds, const QString &sSelf)
     std::sscanf(Child.readAllStandardOutput().constData(), "%ld %ld %ld", &iPeakKiB, &iRssKiB, &iBaselineKiB);
 
     CBenchDesktop Desktop;
-    CLarkspur Window(QString(), Desktop, BenchFiles(Folder));
+    CLarkspur Window(QStringList(), Desktop, BenchFiles(Folder));
     Window.show();
     QAction *lpOpen = Window.findChild<QAction *>(QStringLiteral("btnOpen"));
     QAction *lpFind = Window.findChild<QAction *>(QStringLiteral("btnFind"));

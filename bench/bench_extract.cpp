@@ -104,7 +104,7 @@ public:
         const Larkspur::SProgramFiles Files{QString::fromStdString(sWork + "/larkspur.cfg"),
                                   QString::fromStdString(sWork + "/larkspur.log"),
                                   {QString::fromStdString(sWork)}};
-        Window = std::make_unique<Larkspur::CLarkspur>(QString(), Desktop, Files);
+        Window = std::make_unique<Larkspur::CLarkspur>(QStringList(), Desktop, Files);
         Window->show();
         QCoreApplication::processEvents();
         sEmpty = sWork + "/empty.gcf";

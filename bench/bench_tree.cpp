@@ -269,7 +269,7 @@ int main(int argc, char **argv)
     CBenchDesktop Desktop;
     const SProgramFiles Files{Folder.filePath(QStringLiteral("larkspur.cfg")),
                               Folder.filePath(QStringLiteral("larkspur.log")), {Folder.path()}};
-    Larkspur::CLarkspur Window(QString(), Desktop, Files);
+    Larkspur::CLarkspur Window(QStringList(), Desktop, Files);
     Window.show();
     QAction *lpOpen = Window.findChild<QAction *>(QStringLiteral("btnOpen"));
     QAction *lpFind = Window.findChild<QAction *>(QStringLiteral("btnFind"));

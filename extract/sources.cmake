@@ -7,6 +7,7 @@ list(APPEND LOGIC_SOURCES
   extract/CExtraction_Delete.cpp
   extract/COutputFile.cpp
   extract/CReadAhead.cpp
+  extract/TempSpace.cpp
 )
 list(APPEND GUI_SOURCES
   extract/CAbort.cpp

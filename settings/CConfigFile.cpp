@@ -2,13 +2,16 @@
 #include "settings/CConfigFile.h"
 
 #include "settings/CProgramFiles.h"
+#include "settings/CRecentFiles.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <charconv>
 
 namespace Larkspur
 {
@@ -62,30 +65,18 @@ bool CConfigFile::ProcessLine(const QString &sLine, QString &sArg, QString &sVal
 
 bool CConfigFile::ParseInt32(const QString &sText, int32_t &iValue)
 {
-    qsizetype i = 0;
-    bool bNegative = false;
-    if (i < sText.size() && (sText[i] == QLatin1Char('+') || sText[i] == QLatin1Char('-')))
-    {
-        bNegative = sText[i] == QLatin1Char('-');
-        ++i;
-    }
-    if (i == sText.size())
+    // from_chars takes a "-" but no "+", and only ASCII digits; a "+" is
+    // dropped here when a digit follows it, so that "+-1" stays refused.
+    const QByteArray Text = sText.toLatin1();
+    const char *lpFirst = Text.constData();
+    const char *lpLast = lpFirst + Text.size();
+    if (lpFirst != lpLast && *lpFirst == '+' && lpLast - lpFirst > 1 && lpFirst[1] >= '0' && lpFirst[1] <= '9')
+        ++lpFirst;
+    int32_t iParsed = 0;
+    const auto [lpEnd, eError] = std::from_chars(lpFirst, lpLast, iParsed);
+    if (eError != std::errc() || lpEnd != lpLast)
         return false;
-
-    // The magnitude is capped just past the range, so that any number of
-    // digits (leading zeros included) can be taken without overflow.
-    const int64_t iLimit = bNegative ? 2147483648LL : 2147483647LL;
-    int64_t iMagnitude = 0;
-    for (; i < sText.size(); ++i)
-    {
-        const char16_t c = sText[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-        iMagnitude = iMagnitude * 10 + (c - u'0');
-        if (iMagnitude > iLimit)
-            return false;
-    }
-    iValue = static_cast<int32_t>(bNegative ? -iMagnitude : iMagnitude);
+    iValue = iParsed;
     return true;
 }
 
@@ -257,11 +248,34 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QStri
     for (const QString &sLine : Lines)
         Bytes += sLine.toUtf8() + "\r\n";
     QString sError;
-    if (CProgramFiles::WriteRegularFile(sPath, Bytes, sError))
+    if (CProgramFiles::SaveRegularFile(sPath, Bytes, sError))
         return true;
     if (lpError)
         *lpError = sError;
     return false;
+}
+
+bool CConfigFile::WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent,
+                              QString *lpError)
+{
+    QString sError;
+    if (!CProgramFiles::MakeParentFolder(sPath, sError))
+    {
+        if (lpError)
+            *lpError = sError;
+        return false;
+    }
+    // Held only for the read and the write: a lock left behind by a process
+    // that has ended is taken over at once, one left on another host after
+    // a while. A lock that cannot be had (a read-only folder, a holder that
+    // hangs) does not keep the settings from being written.
+    QLockFile Lock(sPath + QStringLiteral(".lock"));
+    Lock.setStaleLockTime(SETTINGS_LOCK_STALE_MS);
+    Lock.tryLock(SETTINGS_LOCK_WAIT_MS);
+    // Where the file cannot be read now, this window's own list stands.
+    SConfigValues Stored;
+    Values.RecentFiles = Load(sPath, Stored) ? Recent.MergedWith(Stored.RecentFiles) : Recent.Files();
+    return Write(sPath, Values, lpError);
 }
 
 }  // namespace Larkspur

@@ -19,6 +19,8 @@
 namespace Larkspur
 {
 
+class CRecentFiles;
+
 // The three list view modes, as the View menu's radio items offer them.
 enum class EListView
 {
@@ -63,12 +65,23 @@ public:
     // untouched.
     static bool Load(const QString &sPath, SConfigValues &Values);
 
-    // Creates or truncates the file and writes every line with CR LF ends;
-    // a value holding a line break is left out. False when the file cannot
-    // be created, is no regular file, or a write fails, with the reason in
-    // *lpError when given; the lines written before the failure stay in the
-    // file.
+    // Replaces the file with every line, CR LF ends; a value holding a line
+    // break is left out. The new file is written beside the old one and
+    // renamed over it, so a failure leaves the old file whole. False when
+    // the file cannot be written or is no regular file, with the reason in
+    // *lpError when given.
     static bool Write(const QString &sPath, const SConfigValues &Values, QString *lpError = nullptr);
+
+    // What a window does at closing: makes the file's folder when it is
+    // missing, then, under a lock beside the file (sPath + ".lock"), reads
+    // the file as it stands now and writes Values with the recent list
+    // merged: the archives the window opened put in front of what the file
+    // holds (CRecentFiles::MergedWith). Windows closing at the same moment
+    // therefore each keep the other's archives.
+    static bool WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent,
+                            QString *lpError = nullptr);
+    static constexpr int SETTINGS_LOCK_WAIT_MS = 10000;
+    static constexpr int SETTINGS_LOCK_STALE_MS = 10000;
 
     // Only this much of the file is read.
     static constexpr qint64 MAX_FILE_BYTES = 1 << 20;

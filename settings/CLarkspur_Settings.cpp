@@ -4,7 +4,6 @@
 #include "window/CLarkspur.h"
 
 #include "settings/CConfigFile.h"
-#include "settings/CProgramFiles.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -57,19 +56,9 @@ bool CLarkspur::WriteConfigFile(const QString &sConfigFile, QString *lpError)
     FormPlacement.Store(Values);
     Values.bPreview = btnPreview->isChecked();
     // Another window of the same settings file may have closed since this
-    // one read it: its recent archives are kept beside this one's. (Where
-    // the file cannot be read now, this window's own list stands.)
-    SConfigValues Stored;
-    Values.RecentFiles = CConfigFile::Load(sConfigFile, Stored) ? RecentFiles.MergedWith(Stored.RecentFiles)
-                                                                 : RecentFiles.Files();
-    QString sError;
-    if (!CProgramFiles::MakeParentFolder(sConfigFile, sError))
-    {
-        if (lpError)
-            *lpError = sError;
-        return false;
-    }
-    return CConfigFile::Write(sConfigFile, Values, lpError);
+    // one read it, or close at this very moment: its recent archives are
+    // kept beside this one's.
+    return CConfigFile::WriteMerged(sConfigFile, Values, RecentFiles, lpError);
 }
 
 void CLarkspur::AddRecentFile(const QString &sFile)

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -21,108 +23,47 @@ namespace Larkspur
 namespace
 {
 
-// An XDG folder variable's value, or "" when it is unset, empty or relative.
-QString AbsoluteFolder(const QProcessEnvironment &Environment, const char *szName)
-{
-    const QString sValue = Environment.value(QLatin1String(szName));
-    return QDir::isAbsolutePath(sValue) ? QDir::cleanPath(sValue) : QString();
-}
-
-QString HomeFolder(const QProcessEnvironment &Environment)
-{
-    const QString sHome = AbsoluteFolder(Environment, "HOME");
-    if (!sHome.isEmpty())
-        return sHome;
-    // Without HOME (a service, a stripped environment) the account knows it.
-    if (const passwd *lpAccount = ::getpwuid(::getuid()); lpAccount && lpAccount->pw_dir)
-        return QFile::decodeName(lpAccount->pw_dir);
-    return QStringLiteral("/");
-}
-
-QString UserFolder(const QProcessEnvironment &Environment, const char *szVariable, const char *szDefault)
-{
-    const QString sFolder = AbsoluteFolder(Environment, szVariable);
-    if (!sFolder.isEmpty())
-        return sFolder;
-    return HomeFolder(Environment) + QLatin1Char('/') + QLatin1String(szDefault);
-}
-
 QString ErrnoText(int iError)
 {
     return QString::fromLocal8Bit(std::strerror(iError));
 }
 
-}  // namespace
-
-SProgramFiles CProgramFiles::Locate(const QString &sProgramFolder, const QProcessEnvironment &Environment)
+// The XDG rules count a relative folder as unset. Qt 6.4's QStandardPaths
+// takes one as it stands, and builds on "/" when HOME is missing.
+void FollowXdgRules()
 {
-    SProgramFiles Files;
-    const QString sBeside = sProgramFolder + QLatin1Char('/');
-    if (QFileInfo(sBeside + QLatin1String(CONFIG_FILE_NAME)).isFile())
+    for (const char *szVariable : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
     {
-        Files.sConfigFile = sBeside + QLatin1String(CONFIG_FILE_NAME);
-        Files.sLogFile = sBeside + QLatin1String(LOG_FILE_NAME);
+        if (qEnvironmentVariableIsSet(szVariable) && !QDir::isAbsolutePath(qEnvironmentVariable(szVariable)))
+            qunsetenv(szVariable);
     }
-    else
-    {
-        // Qt 6.4 has no state location of its own, so both follow one rule here.
-        Files.sConfigFile = UserFolder(Environment, "XDG_CONFIG_HOME", ".config") + QStringLiteral("/larkspur/") +
-                            QLatin1String(CONFIG_FILE_NAME);
-        Files.sLogFile = UserFolder(Environment, "XDG_STATE_HOME", ".local/state") + QStringLiteral("/larkspur/") +
-                         QLatin1String(LOG_FILE_NAME);
-    }
-
-    // A runtime folder that is not this user's (a su or sudo that kept the
-    // variable) refuses the folder, and the next place is tried.
-    for (const char *szVariable : {"XDG_RUNTIME_DIR", "TMPDIR"})
-    {
-        const QString sFolder = AbsoluteFolder(Environment, szVariable);
-        if (!sFolder.isEmpty() && !Files.TempParents.contains(sFolder))
-            Files.TempParents.append(sFolder);
-    }
-    if (!Files.TempParents.contains(QStringLiteral("/tmp")))
-        Files.TempParents.append(QStringLiteral("/tmp"));
-    return Files;
+    if (QDir::isAbsolutePath(qEnvironmentVariable("HOME")))
+        return;
+    // Without HOME (a service, a stripped environment) the account knows it.
+    if (const passwd *lpAccount = ::getpwuid(::getuid()); lpAccount && lpAccount->pw_dir && *lpAccount->pw_dir == '/')
+        qputenv("HOME", lpAccount->pw_dir);
 }
 
-QString CProgramFiles::MakePrivateTempDirectory(const QStringList &Parents)
+QString UserFolder(QStandardPaths::StandardLocation eLocation)
 {
-    for (const QString &sParent : Parents)
-    {
-        QByteArray Template = QFile::encodeName(sParent + QLatin1Char('/') + QLatin1String(TEMP_NAME_TEMPLATE));
-        // mkdtemp makes the folder with mode 0700 under a name no one had.
-        if (::mkdtemp(Template.data()))
-            return QFile::decodeName(Template) + QLatin1Char('/');
-    }
-    return QString();
+    return QDir::cleanPath(QStandardPaths::writableLocation(eLocation));
 }
 
-QString CProgramFiles::TempDirectoryTemplate(const QStringList &Parents)
+// Qt 6.4 has no state location of its own.
+QString StateFolder()
 {
-    const QString sParent = Parents.isEmpty() ? QStringLiteral("/tmp") : Parents.first();
-    return sParent + QLatin1Char('/') + QLatin1String(TEMP_NAME_TEMPLATE) + QLatin1Char('/');
+    const QString sState = qEnvironmentVariable("XDG_STATE_HOME");
+    return sState.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/state") : QDir::cleanPath(sState);
 }
 
-bool CProgramFiles::IsPrivateDirectory(const QString &sDirectory)
+// Makes sFolder with its missing parents, one by one from the top, so that
+// each new one is closed to other users as the XDG rules ask.
+bool MakeFolder(const QString &sFolder, QString &sError)
 {
-    struct stat Stat;
-    QString sPath = sDirectory;
-    while (sPath.size() > 1 && sPath.endsWith(QLatin1Char('/')))
-        sPath.chop(1);
-    if (::lstat(QFile::encodeName(sPath).constData(), &Stat) != 0)
-        return false;
-    return S_ISDIR(Stat.st_mode) && Stat.st_uid == ::geteuid() && (Stat.st_mode & (S_IRWXG | S_IRWXO)) == 0;
-}
-
-bool CProgramFiles::MakeParentFolder(const QString &sPath, QString &sError)
-{
-    const QString sFolder = QFileInfo(sPath).absolutePath();
-    // The folders are made one by one from the top, so that each new one is
-    // closed to other users as the XDG rules ask.
     std::vector<QString> Missing;
     for (QString sStep = sFolder; !QFileInfo(sStep).isDir(); sStep = QFileInfo(sStep).path())
     {
-        if (sStep == QLatin1String("/") || sStep.isEmpty())
+        if (sStep == QLatin1String("/") || sStep.isEmpty() || sStep == QLatin1String("."))
             break;
         Missing.push_back(sStep);
     }
@@ -142,55 +83,131 @@ bool CProgramFiles::MakeParentFolder(const QString &sPath, QString &sError)
     return true;
 }
 
-bool CProgramFiles::WriteFile(const QString &sPath, const QByteArray &Contents, QString &sError)
+std::unique_ptr<QLockFile> TempLock(const QString &sDirectory)
 {
-    return MakeParentFolder(sPath, sError) && WriteRegularFile(sPath, Contents, sError);
+    auto Lock = std::make_unique<QLockFile>(sDirectory + QLatin1String(CProgramFiles::TEMP_LOCK_NAME));
+    // Only an ended owner makes the lock stale, never its age: a window may
+    // run for weeks.
+    Lock->setStaleLockTime(0);
+    return Lock;
 }
 
-bool CProgramFiles::WriteRegularFile(const QString &sPath, const QByteArray &Contents, QString &sError)
+}  // namespace
+
+SProgramFiles CProgramFiles::Locate(const QString &sProgramFolder)
 {
-    // No O_TRUNC: the file is emptied only once it is known to be a regular
-    // file. O_NONBLOCK keeps a FIFO without a reader from hanging the open.
-    const int iFile =
-        ::open(QFile::encodeName(sPath).constData(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
-    if (iFile < 0)
+    FollowXdgRules();
+    SProgramFiles Files;
+    const QString sBeside = sProgramFolder + QLatin1Char('/');
+    if (QFileInfo(sBeside + QLatin1String(CONFIG_FILE_NAME)).isFile())
     {
-        sError = ErrnoText(errno);
-        return false;
+        Files.sConfigFile = sBeside + QLatin1String(CONFIG_FILE_NAME);
+        Files.sLogFile = sBeside + QLatin1String(LOG_FILE_NAME);
     }
-    struct stat Stat;
-    if (::fstat(iFile, &Stat) != 0 || !S_ISREG(Stat.st_mode))
+    else
     {
-        ::close(iFile);
+        Files.sConfigFile = UserFolder(QStandardPaths::GenericConfigLocation) + QStringLiteral("/larkspur/") +
+                            QLatin1String(CONFIG_FILE_NAME);
+        Files.sLogFile = StateFolder() + QStringLiteral("/larkspur/") + QLatin1String(LOG_FILE_NAME);
+    }
+
+    // The cache folder is on disk; where it cannot be made (a read-only
+    // home), the system's temporary folder serves.
+    Files.TempParents.append(UserFolder(QStandardPaths::GenericCacheLocation) + QStringLiteral("/larkspur"));
+    for (const QString &sFolder : {QDir::tempPath(), QStringLiteral("/tmp")})
+    {
+        if (QDir::isAbsolutePath(sFolder) && !Files.TempParents.contains(sFolder))
+            Files.TempParents.append(sFolder);
+    }
+    return Files;
+}
+
+STempDirectory CProgramFiles::MakePrivateTempDirectory(const QStringList &Parents)
+{
+    for (const QString &sParent : Parents)
+    {
+        QString sError;
+        if (!MakeFolder(sParent, sError))
+            continue;
+        QByteArray Template = QFile::encodeName(sParent + QLatin1Char('/') + QLatin1String(TEMP_NAME_TEMPLATE));
+        // mkdtemp makes the folder with mode 0700 under a name no one had.
+        if (!::mkdtemp(Template.data()))
+            continue;
+        STempDirectory Made{QFile::decodeName(Template) + QLatin1Char('/'), nullptr};
+        Made.Lock = TempLock(Made.sPath);
+        // Without its lock the folder still serves; only a later start
+        // cannot tell whether its window still runs, and leaves it.
+        if (!Made.Lock->tryLock(0))
+            Made.Lock.reset();
+        return Made;
+    }
+    return {};
+}
+
+QString CProgramFiles::TempDirectoryTemplate(const QStringList &Parents)
+{
+    const QString sParent = Parents.isEmpty() ? QStringLiteral("/tmp") : Parents.first();
+    return sParent + QLatin1Char('/') + QLatin1String(TEMP_NAME_TEMPLATE) + QLatin1Char('/');
+}
+
+std::vector<STempDirectory> CProgramFiles::TakeAbandonedTempDirectories(const QStringList &Parents)
+{
+    std::vector<STempDirectory> Abandoned;
+    for (const QString &sParent : Parents)
+    {
+        const QDir Parent(sParent);
+        for (const QString &sName : Parent.entryList({QStringLiteral("larkspur-??????")}, QDir::Dirs))
+        {
+            const QString sPath = Parent.filePath(sName) + QLatin1Char('/');
+            if (!IsPrivateDirectory(sPath) || !QFileInfo::exists(sPath + QLatin1String(TEMP_LOCK_NAME)))
+                continue;
+            // Taken only when its owner has ended: a running window's lock,
+            // this process's own included, holds.
+            std::unique_ptr<QLockFile> Lock = TempLock(sPath);
+            if (Lock->tryLock(0))
+                Abandoned.push_back({sPath, std::move(Lock)});
+        }
+    }
+    return Abandoned;
+}
+
+bool CProgramFiles::IsPrivateDirectory(const QString &sDirectory)
+{
+    struct stat Stat;
+    QString sPath = sDirectory;
+    while (sPath.size() > 1 && sPath.endsWith(QLatin1Char('/')))
+        sPath.chop(1);
+    if (::lstat(QFile::encodeName(sPath).constData(), &Stat) != 0)
+        return false;
+    return S_ISDIR(Stat.st_mode) && Stat.st_uid == ::geteuid() && (Stat.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+bool CProgramFiles::MakeParentFolder(const QString &sPath, QString &sError)
+{
+    return MakeFolder(QFileInfo(sPath).absolutePath(), sError);
+}
+
+bool CProgramFiles::WriteFile(const QString &sPath, const QByteArray &Contents, QString &sError)
+{
+    return MakeParentFolder(sPath, sError) && SaveRegularFile(sPath, Contents, sError);
+}
+
+bool CProgramFiles::SaveRegularFile(const QString &sPath, const QByteArray &Contents, QString &sError)
+{
+    // Renaming over a device or a FIFO would replace it (as root, even
+    // /dev/null): only a regular file, or nothing yet, is replaced.
+    struct stat Stat;
+    if (::stat(QFile::encodeName(sPath).constData(), &Stat) == 0 && !S_ISREG(Stat.st_mode))
+    {
         sError = QStringLiteral("not a regular file");
         return false;
     }
-    if (::ftruncate(iFile, 0) != 0)
+    // QSaveFile follows a link to the file it names, writes beside it, and
+    // flushes the new file to disk before it renames it over the old one.
+    QSaveFile File(sPath);
+    if (!File.open(QIODevice::WriteOnly) || File.write(Contents) != Contents.size() || !File.commit())
     {
-        sError = ErrnoText(errno);
-        ::close(iFile);
-        return false;
-    }
-    const char *lpNext = Contents.constData();
-    qsizetype iLeft = Contents.size();
-    while (iLeft > 0)
-    {
-        const ssize_t iWritten = ::write(iFile, lpNext, size_t(iLeft));
-        if (iWritten < 0 && errno == EINTR)
-            continue;
-        if (iWritten <= 0)
-        {
-            sError = ErrnoText(iWritten < 0 ? errno : EIO);
-            ::close(iFile);
-            return false;
-        }
-        lpNext += iWritten;
-        iLeft -= iWritten;
-    }
-    // A failed close can be the first report of a failed write.
-    if (::close(iFile) != 0)
-    {
-        sError = ErrnoText(errno);
+        sError = File.errorString();
         return false;
     }
     return true;

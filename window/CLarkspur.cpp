@@ -15,6 +15,7 @@
 #include "window/ShownText.h"
 #include "window/Utils.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QStatusBar>
 
@@ -40,8 +42,8 @@ void ReportNotWritten(const QString &sWhat, const QString &sPath, const QString 
 
 }  // namespace
 
-CLarkspur::CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProgramFiles &Files)
-    : GCFFile(std::make_unique<CGCF>()), sCommandLine(sCommandLine), Extraction(*GCFFile, ConsoleLines),
+CLarkspur::CLarkspur(const QStringList &Arguments, IDesktop &Desktop, const SProgramFiles &Files)
+    : GCFFile(std::make_unique<CGCF>()), CommandLine(Arguments), Extraction(*GCFFile, ConsoleLines),
       Desktop(Desktop), Files(Files)
 {
     InitializeComponent();
@@ -135,8 +137,9 @@ void CLarkspur::CLarkspur_Load()
     BackupForm();
     LoadConfigFile(Files.sConfigFile);
     RestoreForm();
+    DeleteAbandonedTempDirectories();
     CreateTempDirectory();
-    ProcessCommandLine(sCommandLine);
+    ProcessCommandLine(CommandLine);
 }
 
 void CLarkspur::CLarkspur_Closing()
@@ -155,9 +158,27 @@ void CLarkspur::CLarkspur_Closing()
     QCoreApplication::quit();
 }
 
-void CLarkspur::ProcessCommandLine(const QString &sCommandLine)
+void CLarkspur::CloseAsExit()
 {
-    const QString sPath = AbsoluteArchivePath(PathFromCommandLine(sCommandLine), QDir::currentPath());
+    // A context menu's choice is not made for the user: it just goes.
+    while (QWidget *lpPopup = QApplication::activePopupWidget())
+    {
+        lpPopup->close();
+        if (QApplication::activePopupWidget() == lpPopup)
+            break;
+    }
+    const QPointer<CLarkspur> Window(this);
+    if (Desktop.CancelModal([Window] {
+            if (Window)
+                Window->CloseAsExit();
+        }))
+        return;
+    close();
+}
+
+void CLarkspur::ProcessCommandLine(const QStringList &Arguments)
+{
+    const QString sPath = AbsoluteArchivePath(PathFromArguments(Arguments), QDir::currentPath());
     if (!sPath.isEmpty() && QFileInfo(sPath).isFile())
         OpenGCFFile(sPath);
 }

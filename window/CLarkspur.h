@@ -64,11 +64,18 @@ class CLarkspur : public QMainWindow
     Q_OBJECT
 
 public:
-    // sCommandLine is the program's command line after its own name. Files
-    // names the settings file, the log and where the window's private
-    // temporary folder goes (CProgramFiles::Locate).
-    CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProgramFiles &Files);
+    // Arguments are the program's arguments after its own name. Files names
+    // the settings file, the log and where the window's private temporary
+    // folder goes (CProgramFiles::Locate).
+    CLarkspur(const QStringList &Arguments, IDesktop &Desktop, const SProgramFiles &Files);
     ~CLarkspur() override;
+
+    // Closes the window as File > Exit does, when the program is asked to
+    // end from outside (a signal, the session's end): a context menu, a
+    // modal dialog or a drag is cancelled first and the window closes once
+    // it has returned; a running Extract command is aborted and the window
+    // closes at its end.
+    void CloseAsExit();
 
     // Where a refused archive's dump.txt goes: the current folder unless
     // another is given (tests keep it in a temporary folder).
@@ -128,7 +135,7 @@ private:
     // --- window/CLarkspur.cpp: life of the window, the open archive ---------
     void CLarkspur_Load();
     void CLarkspur_Closing();
-    void ProcessCommandLine(const QString &sCommandLine);
+    void ProcessCommandLine(const QStringList &Arguments);
     bool OpenGCFFile(const QString &sFileName);
     void CloseGCFFile();
     void btnOpen_Click();
@@ -227,6 +234,11 @@ private:
     // Removes the temporary folder with everything in it, if it is still
     // the one this window made.
     void DeleteTempDirectory();
+    // Removes the temporary folders that windows no longer running left
+    // behind, each removal on the console.
+    void DeleteAbandonedTempDirectories();
+    // Removes what an extraction into the temporary folder left at sPath.
+    void RemoveFromTemp(const QByteArray &sPath);
     // Extracts the item into the temporary folder and gives the extracted
     // path, or nothing when the item could not be written.
     std::optional<QByteArray> ExtractToTemp(uint32_t uiDirectoryIndex);
@@ -263,7 +275,8 @@ private:
     QString sExtractDirectory;
     // The window's private temporary folder, ending in "/"; "" until made.
     QString sTempDirectory;
-    QString sCommandLine;
+    std::unique_ptr<QLockFile> TempLock;  // marks sTempDirectory as this process's
+    QStringList CommandLine;
     CConsoleLines ConsoleLines{*this};
     // bExtracting and uiCount live in the engine, uiTotal in the Extract
     // command, which sets the engine's run state.

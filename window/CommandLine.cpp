@@ -37,6 +37,15 @@ QString RebuildCommandLine(const QStringList &Arguments)
     return Quoted.join(QLatin1Char(' '));
 }
 
+QString PathFromArguments(const QStringList &Arguments)
+{
+    const QStringList Operands =
+        !Arguments.isEmpty() && Arguments.first() == QLatin1String("--") ? Arguments.mid(1) : Arguments;
+    if (Operands.size() == 1)
+        return Operands.first();
+    return PathFromCommandLine(RebuildCommandLine(Operands));
+}
+
 QString PathFromCommandLine(const QString &sCommandLine)
 {
     const QString sLine = sCommandLine.trimmed();
@@ -80,16 +89,19 @@ std::optional<QString> InformationText(const QStringList &Arguments)
     if (sFirst != QLatin1String("--help") && sFirst != QLatin1String("-h"))
         return std::nullopt;
     return QStringLiteral(
-        "Usage: larkspur [ARCHIVE]\n"
+        "Usage: larkspur [--] [ARCHIVE]\n"
         "Browses and extracts GCF game-cache archives in a window.\n"
         "\n"
-        "  ARCHIVE      the GCF file to open (a path holding blanks is one argument)\n"
+        "  ARCHIVE      the GCF file to open, as one argument (quote a path holding blanks)\n"
+        "  --           ends the options: an ARCHIVE after it may begin with \"-\"\n"
         "  -h, --help   show this help and exit\n"
         "  --version    show the version and exit\n"
         "\n"
         "Settings: $XDG_CONFIG_HOME/larkspur/larkspur.cfg (default ~/.config/larkspur/)\n"
         "Log:      $XDG_STATE_HOME/larkspur/larkspur.log (default ~/.local/state/larkspur/)\n"
-        "A larkspur.cfg beside the executable keeps both there instead (a portable copy).\n"
+        "Temp:     $XDG_CACHE_HOME/larkspur/larkspur-XXXXXX/ (default ~/.cache/larkspur/)\n"
+        "A larkspur.cfg beside the executable keeps settings and log there instead (a portable copy).\n"
+        "SIGTERM, SIGHUP, SIGINT and the session's end close the window as File > Exit does.\n"
         "The same engine on the command line: larkspur-cli --help\n");
 }
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The command line as the program receives it and the archive path cut out of
-// it. Linux hands the program an argument vector, not one line of text, so the
-// line is rebuilt the way the Windows shell would have passed it: an argument
-// holding white space is put in double quotes, and the arguments are joined by
-// one blank. The path is then cut out of that line by one rule, whatever
-// platform the program runs on.
+// The command line as the program receives it and the archive path taken from
+// it. Linux hands the program an argument vector, not one line of text: one
+// argument (what a file manager's "Open with" passes, or a shell's quoted
+// path) is the path exactly as given, whatever quotes or blanks it holds.
+// Several arguments are joined into the line the Windows shell would have
+// passed (an argument holding white space put in double quotes, the
+// arguments joined by one blank), and the path is cut out of that line.
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,12 @@ namespace Larkspur
 
 // The arguments after the program's own name, joined into one line.
 QString RebuildCommandLine(const QStringList &Arguments);
+
+// The archive path that the arguments after the program's own name give: a
+// leading "--" ends the options and is dropped ("larkspur -- -odd.gcf"); then
+// no argument gives "", one gives itself unchanged, and several are joined
+// (RebuildCommandLine) and cut (PathFromCommandLine).
+QString PathFromArguments(const QStringList &Arguments);
 
 // The path of the archive to open at start, or "" when the line names none:
 // - white space around the line is ignored;

@@ -2,14 +2,16 @@
 #pragma once
 // What the window asks of the desktop: message boxes, the open-file dialog,
 // the folder picker, opening a document or an address with its associated
-// program, and dragging a file out to another program. The window reaches
-// these only through this interface, so tests can answer them with a
-// recording fake instead of a modal window or another program.
+// program, dragging a file out to another program, and the free space of a
+// folder's disk. The window reaches these only through this interface, so
+// tests can answer them with a recording fake instead of a modal window,
+// another program or a full disk.
 
 #include <QString>
 #include <QUrl>
 #include <Qt>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -50,6 +52,16 @@ public:
 
     // Shows a dialog of the program modally and returns its result.
     virtual int ExecDialog(QDialog &Dialog) = 0;
+
+    // Cancels what runs modally through this desktop (dialogs, boxes, a
+    // drag), as Cancel or Escape would, and runs AfterModal from the event
+    // loop once the outermost of them has returned to its caller. False,
+    // and AfterModal never runs, when nothing modal runs.
+    virtual bool CancelModal(std::function<void()> AfterModal) = 0;
+
+    // The bytes that this user may still write on the disk that holds
+    // sFolder; none when that cannot be told.
+    virtual std::optional<uint64_t> FreeBytes(const QString &sFolder) = 0;
 };
 
 // A file URL holding exactly the bytes of sLocalPath: names that are not

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The program's entry: answers --help and --version, or builds the file-type
 // table, makes the main window with the command line and the user's program
-// files, and runs the event loop until the window closes.
+// files, and runs the event loop until the window closes, by the user's hand
+// or asked from outside (a signal, the session's end).
 
 #include "settings/CProgramFiles.h"
+#include "window/CEndRequests.h"
 #include "window/CLarkspur.h"
 #include "window/CommandLine.h"
 #include "window/Images.h"
@@ -12,7 +14,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QProcessEnvironment>
 
 #include <cstdio>
 
@@ -35,9 +36,10 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     Larkspur::QtDesktop Desktop;
-    Larkspur::CLarkspur Window(Larkspur::RebuildCommandLine(QCoreApplication::arguments().mid(1)), Desktop,
-                               Larkspur::CProgramFiles::Locate(QCoreApplication::applicationDirPath(),
-                                                               QProcessEnvironment::systemEnvironment()));
+    Larkspur::CLarkspur Window(QCoreApplication::arguments().mid(1), Desktop,
+                               Larkspur::CProgramFiles::Locate(QCoreApplication::applicationDirPath()));
+    Larkspur::CEndRequests EndRequests;
+    QObject::connect(&EndRequests, &Larkspur::CEndRequests::EndRequested, &Window, &Larkspur::CLarkspur::CloseAsExit);
     Window.show();
     QApplication::exec();
     return 0;

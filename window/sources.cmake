@@ -15,6 +15,7 @@ list(APPEND LOGIC_SOURCES
   window/WindowTexts.cpp
 )
 list(APPEND GUI_SOURCES
+  window/CEndRequests.cpp
   window/CLarkspur.cpp
   window/CLarkspur_Keyboard.cpp
   window/CLarkspur_Layout.cpp

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Qt desktop's open service: xdg-open runs without holding the window,
-// and its failure (a non-zero exit, or no xdg-open at all) is reported.
+// and its failure (a non-zero exit within the first seconds, or no xdg-open
+// at all) is reported.
 #include "window/QtDesktop.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace
 {
@@ -68,6 +71,22 @@ TEST_F(DesktopOpenServiceTest, TheCallerGoesOnWhileTheServiceRuns)
     ASSERT_TRUE(Go.open(QIODevice::WriteOnly));
     Go.close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return iFailures == 1; }, 20000));
+}
+
+TEST_F(DesktopOpenServiceTest, AnExitPastTheWindowBelongsToTheOpenedProgram)
+{
+    // xdg-open waits for a program run in a terminal, whose exit status it
+    // passes on: past the window, no failure can be reported any more.
+    FakeOpenService("go=\"${0%/*}/go\"; i=0; while [ ! -e \"$go\" ] && [ $i -lt 300 ]; do "
+                    "/bin/sleep 0.1; i=$((i+1)); done; exit 3");
+    Larkspur::QtDesktop Quick(0);
+    auto Watched = std::make_shared<int>();
+    const std::weak_ptr<int> Watch = Watched;
+    Quick.OpenUrl(QUrl::fromLocalFile("/tmp/f.txt"), [this, Watched] { ++iFailures; });
+    Watched.reset();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Watch.expired(); }));  // the report is let go
+    QFile Go(Marker("go"));
+    ASSERT_TRUE(Go.open(QIODevice::WriteOnly));
 }
 
 TEST_F(DesktopOpenServiceTest, NoOpenServiceIsAFailure)

@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -34,6 +35,8 @@ public:
     bool bOpenUrlAnswersLater = false;       // a failure waits in LateFailures
     std::function<int(QDialog &)> OnDialog;  // default: reject at once
     std::function<void()> OnBrowseForFolder; // runs before the folder is given
+    bool bModalRuns = false;                 // as if a dialog were up: CancelModal takes AfterModal
+    uint64_t uiFreeBytes = UINT64_MAX;
 
     // Records.
     QStringList ErrorBoxes;
@@ -43,6 +46,8 @@ public:
     std::vector<std::function<void()>> LateFailures;
     std::vector<SDrag> Drags;
     int iDialogs = 0;
+    std::function<void()> AfterModal;  // what CancelModal was given
+    QStringList FreeSpaceFolders;
 
     void ShowErrorBox(QWidget *, const QString &sText) override { ErrorBoxes.append(sText); }
 
@@ -82,5 +87,18 @@ public:
     {
         ++iDialogs;
         return OnDialog ? OnDialog(Dialog) : int(QDialog::Rejected);
+    }
+
+    bool CancelModal(std::function<void()> Then) override
+    {
+        if (bModalRuns)
+            AfterModal = std::move(Then);
+        return bModalRuns;
+    }
+
+    std::optional<uint64_t> FreeBytes(const QString &sFolder) override
+    {
+        FreeSpaceFolders.append(sFolder);
+        return uiFreeBytes;
     }
 };

@@ -92,11 +92,16 @@ protected:
     void SetUp() override { ASSERT_TRUE(QDir(ProgramFolder.path()).mkdir(QStringLiteral("tmp"))); }
     void TearDown() override { Window.reset(); }
 
-    // Makes and shows the window; its load runs then. A refused archive's
-    // dump goes to sDumpFolder, the work folder unless given.
-    void Start(const QString &sCommandLine = QString(), const QString &sDumpFolder = QString())
+    // Makes and shows the window, with sArchive as its one argument (or
+    // none); its load runs then. A refused archive's dump goes to
+    // sDumpFolder, the work folder unless given.
+    void Start(const QString &sArchive = QString(), const QString &sDumpFolder = QString())
     {
-        Window = std::make_unique<Larkspur::CLarkspur>(sCommandLine, Desktop, Files());
+        Start(sArchive.isEmpty() ? QStringList() : QStringList{sArchive}, sDumpFolder);
+    }
+    void Start(const QStringList &Arguments, const QString &sDumpFolder = QString())
+    {
+        Window = std::make_unique<Larkspur::CLarkspur>(Arguments, Desktop, Files());
         Window->SetDumpFolder(sDumpFolder.isEmpty() ? WorkFolder.path() : sDumpFolder);
         Window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));

@@ -3,6 +3,7 @@
 
 #include "WindowFixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,11 +22,14 @@ protected:
         WindowTest::SetUp();
         SItem NoData = SItem::File("nodata.txt", "");
         NoData.bNoData = true;
+        SItem Short = SItem::File("short.txt", "ee");  // recorded as 5 bytes
+        Short.bOverrideItemSize = true;
+        Short.uiItemSize = 5;
         Start();
         sTemp = TempDirectory();
         Open(WriteArchive("open.gcf", SItem::Folder("r", {SItem::File("b.txt", "bytes of b"),
                                                           SItem::Folder("f", {SItem::File("c.txt", "c")}), NoData,
-                                                          SItem::File("d.txt", "d")})));
+                                                          SItem::File("d.txt", "d"), Short})));
     }
 
     void Drag(QWidget *lpViewport, Qt::MouseButton eButton, QPoint From)
@@ -93,6 +97,15 @@ TEST_F(WindowOpenWithTest, FileWithoutDataOpensNothing)
     EXPECT_TRUE(Desktop.ErrorBoxes.isEmpty());
 }
 
+TEST_F(WindowOpenWithTest, AFileWhoseSizeDiffersFromItsDataIsStillOpened)
+{
+    Tree()->setCurrentItem(Node("root/short.txt"));
+    Action("btnExecuteGCFTreeItem")->trigger();
+    EXPECT_EQ(ConsoleLines().last(), "Error writing " + sTemp + "/short.txt (2 B / 5 B written).");
+    ASSERT_EQ(Desktop.OpenedUrls.size(), 1u);
+    EXPECT_EQ(Desktop.OpenedUrls[0].toLocalFile(), sTemp + "/short.txt");
+}
+
 TEST_F(WindowOpenWithTest, RightButtonDragDoesNothing)
 {
     const QStringList Before = ConsoleLines();
@@ -131,6 +144,37 @@ TEST_F(WindowOpenWithTest, TreeDragExtractsBeforeItStarts)
     QFile Extracted(sTemp + "/d.txt");
     ASSERT_TRUE(Extracted.open(QIODevice::ReadOnly));
     EXPECT_EQ(Extracted.readAll(), "d");
+}
+
+TEST_F(WindowOpenWithTest, WhatDoesNotFitTheTemporaryFolderIsNeitherWrittenNorOpened)
+{
+    Desktop.uiFreeBytes = 9;  // b.txt holds 10 bytes, the folder f 1
+    const QStringList Before = ConsoleLines();
+    Tree()->setCurrentItem(Node("root/b.txt"));
+    Action("btnExecuteGCFTreeItem")->trigger();
+    Drag(CurrentList()->viewport(), Qt::LeftButton, RowCentre(0));
+    const QString sBox = "Not enough free space in " + sTemp + " for b.txt: 10 B needed, 9 B free.";
+    EXPECT_EQ(Desktop.ErrorBoxes, (QStringList{sBox, sBox}));
+    EXPECT_EQ(Desktop.FreeSpaceFolders, (QStringList{sTemp, sTemp}));
+    EXPECT_TRUE(Desktop.OpenedUrls.empty());
+    EXPECT_TRUE(Desktop.Drags.empty());
+    EXPECT_EQ(ConsoleLines(), Before);
+    EXPECT_TRUE(QDir(sTemp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
+
+    Node("root")->setExpanded(true);
+    Drag(Tree()->viewport(), Qt::LeftButton, NodeCentre(Node("root/f")));  // 1 byte fits
+    EXPECT_EQ(Desktop.Drags.size(), 1u);
+}
+
+TEST_F(WindowOpenWithTest, AFolderWithAFileThatFailedIsNotDraggedAndItsCopyIsRemoved)
+{
+    Drag(Tree()->viewport(), Qt::LeftButton, NodeCentre(Node("root")));
+    EXPECT_TRUE(Desktop.Drags.empty());
+    const QStringList Lines = ConsoleLines();
+    EXPECT_TRUE(Lines.contains("Error writing nodata.txt (no physical data to write)."));
+    EXPECT_TRUE(Lines.contains("Deleted " + sTemp + "/root/b.txt."));
+    EXPECT_EQ(Lines.last(), "Deleted " + sTemp + "/root.");
+    EXPECT_TRUE(QDir(sTemp).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot));
 }
 
 TEST(LocalFileUrlTest, KeepsNameBytesThatAreNotUtf8)

@@ -92,7 +92,7 @@ TEST_F(WindowSettingsTest, TwoWindowsOfOneSettingsFileKeepEachOthersRecentArchiv
     const QString sFirst = WriteArchive("first.gcf", GcfBuilder::SampleTree());
     const QString sSecond = WriteArchive("second.gcf", MixedTree());
     Start(sFirst);
-    auto Other = std::make_unique<Larkspur::CLarkspur>(sSecond, Desktop, Files());
+    auto Other = std::make_unique<Larkspur::CLarkspur>(QStringList{sSecond}, Desktop, Files());
     Other->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Other.get()));
     Other->close();

@@ -13,6 +13,7 @@
 
 using Larkspur::AbsoluteArchivePath;
 using Larkspur::InformationText;
+using Larkspur::PathFromArguments;
 using Larkspur::PathFromCommandLine;
 using Larkspur::RebuildCommandLine;
 
@@ -55,12 +56,31 @@ TEST(CommandLineTest, RebuiltLineQuotesArgumentsWithWhiteSpace)
 
 TEST(CommandLineTest, AnArgumentComesBackWhole)
 {
-    // What the shell split into arguments is what the window opens.
+    // What the shell split into arguments is what the window opens; a single
+    // argument whatever it holds, the first of several unless it holds a quote.
     for (const char *szPath : {"/games/a.gcf", "/games/my cache.gcf", "/g/ü x.gcf", "  lead.gcf"})
     {
         const QString sPath = QString::fromUtf8(szPath);
-        EXPECT_EQ(PathFromCommandLine(RebuildCommandLine({sPath, "--other"})), sPath) << szPath;
+        EXPECT_EQ(PathFromArguments({sPath, "--other"}), sPath) << szPath;
     }
+    const struct
+    {
+        QStringList Arguments;
+        const char *szPath;
+    } Cases[] = {
+        {{}, ""},
+        {{"a \"b\" c.gcf"}, "a \"b\" c.gcf"},
+        {{"\"quoted.gcf\""}, "\"quoted.gcf\""},
+        {{" x.gcf "}, " x.gcf "},
+        {{"--"}, ""},
+        {{"--", "-odd.gcf"}, "-odd.gcf"},
+        {{"--", "a b.gcf", "x"}, "a b.gcf"},
+        {{"-odd.gcf", "--"}, "-odd.gcf"},
+        {{"\"a b.gcf", "x"}, ""},  // rejoined as ""a b.gcf" x: the quotes enclose nothing
+    };
+    for (const auto &Case : Cases)
+        EXPECT_EQ(PathFromArguments(Case.Arguments).toStdString(), Case.szPath)
+            << Case.Arguments.join('|').toStdString();
 }
 
 TEST(CommandLineTest, RelativePathIsMadeAbsoluteFromTheCurrentFolder)
@@ -100,7 +120,7 @@ TEST(CommandLineTest, HelpAndVersionAnswerOnlyAsTheFirstArgument)
     {
         const std::optional<QString> sHelp = InformationText({szHelp});
         ASSERT_TRUE(sHelp.has_value()) << szHelp;
-        EXPECT_TRUE(sHelp->startsWith("Usage: larkspur [ARCHIVE]\n"));
+        EXPECT_TRUE(sHelp->startsWith("Usage: larkspur [--] [ARCHIVE]\n"));
     }
     for (const QStringList &Arguments : {QStringList{}, QStringList{"a.gcf", "--help"}, QStringList{"--helpful.gcf"}})
         EXPECT_FALSE(InformationText(Arguments).has_value()) << Arguments.join(' ').toStdString();

@@ -6,11 +6,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <ostream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Larkspur;
 
@@ -46,7 +50,8 @@ TEST(SettingsParseInt32, AcceptsOnlySignedDecimalInRange)
     const std::pair<const char *, std::optional<int32_t>> Cases[] = {
         {"0", 0}, {"-1200", -1200}, {"+5", 5}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
         {"000000000000000000042", 42}, {"2147483648", {}}, {"-2147483649", {}}, {"99999999999999999999", {}},
-        {"", {}}, {"-", {}}, {"1.5", {}}, {"wide", {}}, {" 1", {}}, {"--1", {}}, {"\u0663", {}}};
+        {"", {}}, {"-", {}}, {"1.5", {}}, {"wide", {}}, {" 1", {}}, {"1 ", {}}, {"--1", {}}, {"+-1", {}}, {"+", {}},
+        {"\u0663", {}}};
     for (const auto &[szText, Expected] : Cases)
     {
         int32_t iValue = 77;
@@ -178,6 +183,46 @@ TEST_F(SettingsFile, EveryRecentLineCountsAndTheListKeepsTheLastEight)
                            "/g/a4.gcf", "/g/a3.gcf"}));
 }
 
+// Two windows of one settings file closing at the same moment (a logout
+// closes every window at once), twenty times over: each has opened four
+// archives, and the file keeps all eight.
+TEST_F(SettingsFile, WindowsClosingTogetherKeepEachOthersRecentArchives)
+{
+    for (int iRound = 0; iRound < 20; ++iRound)
+    {
+        QFile::remove(Path());
+        int Start[2];
+        ASSERT_EQ(::pipe(Start), 0);
+        pid_t Windows[2];
+        for (int iWindow = 0; iWindow < 2; ++iWindow)
+        {
+            std::fflush(nullptr);
+            Windows[iWindow] = ::fork();
+            if (Windows[iWindow] == 0)
+            {
+                ::close(Start[1]);
+                CRecentFiles Recent;
+                for (int i = 0; i < 4; ++i)
+                    Recent.Add(QStringLiteral("/w%1/a%2.gcf").arg(iWindow).arg(i));
+                char cGo;
+                [[maybe_unused]] const ssize_t iRead = ::read(Start[0], &cGo, 1);  // both go when it closes
+                ::_exit(CConfigFile::WriteMerged(Path(), SConfigValues(), Recent) ? 0 : 1);
+            }
+        }
+        ::close(Start[0]);
+        ::close(Start[1]);
+        for (const pid_t iWindow : Windows)
+        {
+            int iStatus = -1;
+            ASSERT_EQ(::waitpid(iWindow, &iStatus, 0), iWindow);
+            EXPECT_TRUE(WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 0);
+        }
+        SConfigValues Read;
+        ASSERT_TRUE(CConfigFile::Load(Path(), Read));
+        EXPECT_EQ(Read.RecentFiles.size(), 8) << "round " << iRound;
+    }
+}
+
 TEST_F(SettingsFile, ReportsFilesThatCannotBeReadOrWritten)
 {
     SConfigValues Values;
@@ -186,8 +231,9 @@ TEST_F(SettingsFile, ReportsFilesThatCannotBeReadOrWritten)
     EXPECT_FALSE(CConfigFile::Load(Folder.path(), Values));
     EXPECT_EQ(Values.sSearchWord, QStringLiteral("kept"));
     EXPECT_FALSE(CConfigFile::Write(Path("no/such/folder/larkspur.cfg"), Values));
-    // Opens, then fails the writes: a full disk.
+    // A device is never replaced, not even by root.
     EXPECT_FALSE(QFile::exists(QStringLiteral("/dev/full")) && CConfigFile::Write(QStringLiteral("/dev/full"), Values));
+    EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile());
 }
 
 // What a crafted file or path could do: line breaks never reach the file,
