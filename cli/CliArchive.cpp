@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/CliArchive.h"
 
+#include "archive/ArchiveNames.h"
 #include "archive/CGCF.h"
 #include "window/ShownText.h"
 
@@ -72,7 +73,7 @@ bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex)
     const std::vector<std::string_view> Parts = SplitLocation(sItem);
     // "root/maps/" names the folder maps even where a file maps comes first.
     const bool bFolderWanted = !sItem.empty() && IsSeparator(sItem.back());
-    if (Parts.empty() || Parts.front() != "root" || !GCFFile.IsValidDirectoryIndex(0))
+    if (Parts.empty() || Parts.front() != ROOT_NAME || !GCFFile.IsValidDirectoryIndex(0))
         return false;
 
     uint32_t uiCurrent = 0;

@@ -102,7 +102,7 @@ public:
             const char *szRefusal = nullptr;
             if (!CExtraction::IsSafeItemName(sName))
                 szRefusal = "unsafe name";
-            else if (sName.size() > CMountTree::MAX_NAME_BYTES)  // no file system takes it
+            else if (sName.size() > MAX_FILE_NAME_BYTES)  // no file system takes it
                 szRefusal = MountLeftOutReason(EMountLeftOut::NameTooLong);
             else if (!(lpFolder ? lpFolder->Names.insert(sName).second : Scope.TakeTopName(sName)))
                 szRefusal = "a second item of this name in the folder";
@@ -268,7 +268,7 @@ int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const
     for (uint64_t uiOffset = 0; uiOffset < Data.GetSize() && !bCutShort && InterruptSignal() == 0;)
     {
         size_t uiRead = 0;
-        bCutShort = !Data.Read(GCFFile, uiOffset, Buffer.get(), CHUNK_BYTES, uiRead);
+        bCutShort = !Data.Read(uiOffset, Buffer.get(), CHUNK_BYTES, uiRead);
         Context.Output.WriteOut(std::string_view(Buffer.get(), uiRead));
         if (uiRead == 0)
             break;

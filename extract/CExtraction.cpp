@@ -429,7 +429,7 @@ bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std:
         return false;
     }
 
-    COutputFile File(GCFFile.GetPositions().lpBase, GCFFile.GetFileDescriptor());
+    COutputFile File;
     switch (File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
     {
     case EOpenOutput::Opened:
@@ -445,7 +445,7 @@ bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std:
     bool bWritten = true;
     for (const SDataRun &Run : Data.GetRuns())
     {
-        if (!File.Append(Run.uiFileOffset, Run.uiLength))
+        if (!File.Append(Run))
         {
             bWritten = false;
             break;

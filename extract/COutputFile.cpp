@@ -10,11 +10,6 @@
 namespace Larkspur
 {
 
-COutputFile::COutputFile(const uint8_t *lpBase, int iArchiveDescriptor)
-    : lpBase(lpBase), iArchiveDescriptor(iArchiveDescriptor)
-{
-}
-
 COutputFile::~COutputFile()
 {
     if (iDescriptor >= 0)
@@ -54,65 +49,41 @@ EOpenOutput COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_t 
     return EOpenOutput::Opened;
 }
 
-bool COutputFile::Append(uint64_t uiOffset, uint64_t uiLength)
+bool COutputFile::Append(const SDataRun &Run)
 {
-    if (uiLength == 0)
+    if (Run.uiLength == 0)
         return true;
-    if (uiLength >= COPY_RUN_BYTES && iArchiveDescriptor >= 0 && bCopyInKernel)
+    const CDataSource &Source = *Run.lpSource;
+    if (Run.uiLength >= COPY_RUN_BYTES && bCopyInKernel)
     {
         if (!Flush())
             return false;
-        if (CopyRun(uiOffset, uiLength))
+        switch (Source.CopyToFile(Run.uiFileOffset, Run.uiLength, iDescriptor))
+        {
+        case EKernelCopy::Copied:
             return true;
-        // Unless the file systems cannot copy between them (the run is then
-        // written from the mapping, as every later one), the file failed.
-        if (bCopyInKernel)
+        case EKernelCopy::SourceShort:
+            bSourceUnreadable = true;
             return false;
-    }
-    const uint8_t *lpStep = lpBase + uiOffset;
-    if (uiPendingRuns > 0)
-    {
-        iovec &Last = Pending[uiPendingRuns - 1];
-        if (static_cast<const uint8_t *>(Last.iov_base) + Last.iov_len == lpStep)
-        {
-            Last.iov_len += uiLength;
-            uiPendingBytes += uiLength;
-            return uiPendingBytes < FLUSH_BYTES || Flush();
-        }
-        if (uiPendingRuns == MAX_PENDING_RUNS && !Flush())
+        case EKernelCopy::Failed:
             return false;
-    }
-    Pending[uiPendingRuns++] = iovec{const_cast<uint8_t *>(lpStep), static_cast<size_t>(uiLength)};
-    uiPendingBytes += uiLength;
-    return uiPendingBytes < FLUSH_BYTES || Flush();
-}
-
-bool COutputFile::CopyRun(uint64_t uiOffset, uint64_t uiLength)
-{
-    uint64_t uiCopied = 0;
-    loff_t iSource = static_cast<loff_t>(uiOffset);
-    while (uiCopied < uiLength)
-    {
-        const ssize_t iCopied = ::copy_file_range(iArchiveDescriptor, &iSource, iDescriptor, nullptr,
-                                                  static_cast<size_t>(uiLength - uiCopied), 0);
-        if (iCopied < 0 && errno == EINTR)
-            continue;
-        if (iCopied < 0 && uiCopied == 0 &&
-            (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF))
-        {
+        case EKernelCopy::Unsupported:
+            // This run is written from the mapping, as every later one.
             bCopyInKernel = false;
-            return false;
+            break;
         }
-        if (iCopied <= 0)
-        {
-            // The end of the archive's file before the run's end: it was cut
-            // short under us.
-            bSourceUnreadable = iCopied == 0;
-            return false;
-        }
-        uiCopied += static_cast<uint64_t>(iCopied);
     }
-    return true;
+    iovec View;
+    if (!Source.KernelView(Run.uiFileOffset, Run.uiLength, View))
+    {
+        bSourceUnreadable = true;
+        return false;
+    }
+    if (uiPendingRuns == MAX_PENDING_RUNS && !Flush())
+        return false;
+    Pending[uiPendingRuns++] = View;
+    uiPendingBytes += Run.uiLength;
+    return uiPendingBytes < FLUSH_BYTES || Flush();
 }
 
 bool COutputFile::Flush()

@@ -1,20 +1,21 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// One extracted file being written. Its bytes are copy steps that lie in the
-// mapped archive; steps that follow each other in the archive are merged into
-// runs. Long runs are copied by the kernel from the archive's file to the
-// target; short ones are gathered and handed to the kernel in few calls,
-// straight from the mapping (no copy in between). Every result is checked: a
-// short write goes on with the rest, a failed one fails the file, and so does
-// a failed close. Should the archive's file be cut short under the mapping,
-// the kernel reports the lost pages as a failed write (a bad address), or a
-// copy that meets the file's end early: SourceUnreadable tells that failure
-// from a failure of the target.
+// One extracted file being written. Its bytes are the runs of the item's data
+// (DataRuns.h), each read through its source. Long runs are copied by the
+// kernel from the source file to the target; short ones are gathered and
+// handed to the kernel in few calls, straight from the mapping (no copy in
+// between). Every result is checked: a short write goes on with the rest, a
+// failed one fails the file, and so does a failed close. Should a source be
+// cut short under its mapping, the kernel reports the lost pages as a failed
+// write (a bad address), or a copy that meets the file's end early:
+// SourceUnreadable tells that failure from a failure of the target.
 //
 // Measured on 230 MiB in 12,000 files (chains in order and scattered, in
 // page cache): gathered writes for every run and copies of runs of 64 KiB
 // and more were within a few percent of each other, and both well ahead of
 // a copy of every run (one 8 KiB block per call when scattered).
+
+#include "archive/DataRuns.h"
 
 #include <sys/uio.h>
 
@@ -37,11 +38,7 @@ enum class EOpenOutput
 class COutputFile
 {
 public:
-    // lpBase is the first byte of the mapped archive; copy steps are given as
-    // offsets from it.
-    // iArchiveDescriptor, when not -1, is the archive's file, read by long
-    // runs that the kernel copies file to file.
-    COutputFile(const uint8_t *lpBase, int iArchiveDescriptor);
+    COutputFile() = default;
     ~COutputFile();
     COutputFile(const COutputFile &) = delete;
     COutputFile &operator=(const COutputFile &) = delete;
@@ -57,10 +54,10 @@ public:
     // held in memory) is refused before anything is removed.
     EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode);
 
-    // Queues the uiLength bytes at lpBase + uiOffset after what was queued
-    // before. False when a write failed (the file then holds what was written
-    // before the failure).
-    bool Append(uint64_t uiOffset, uint64_t uiLength);
+    // Queues the run's bytes after what was queued before. False when a
+    // write failed (the file then holds what was written before the
+    // failure).
+    bool Append(const SDataRun &Run);
     // Writes everything queued. False when a write failed.
     bool Flush();
     // Flushes and closes; false when either failed. Closing a closed file is
@@ -74,16 +71,13 @@ public:
     static constexpr size_t MAX_PENDING_RUNS = 256;
     // ... or this many bytes before they are written.
     static constexpr uint64_t FLUSH_BYTES = 1u << 20;
-    // A run this long is copied by the kernel from the archive's file
+    // A run this long is copied by the kernel from its source file
     // (copy_file_range), page cache to page cache, without faulting the
     // mapping in; shorter runs are gathered from the mapping.
     static constexpr uint64_t COPY_RUN_BYTES = 64u << 10;
 
 private:
-    bool CopyRun(uint64_t uiOffset, uint64_t uiLength);
-
-    const uint8_t *lpBase;
-    int iArchiveDescriptor;
+    // Until the file systems turn out not to copy between them.
     bool bCopyInKernel = true;
     int iDescriptor = -1;
     iovec Pending[MAX_PENDING_RUNS];
