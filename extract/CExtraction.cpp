@@ -113,16 +113,23 @@ bool CExtraction::IsSafeItemName(std::string_view sName)
     return !sName.empty() && sName != "." && sName != ".." && sName.find_first_of("/\\") == std::string_view::npos;
 }
 
-void CExtraction::BeginCommand()
+void CExtraction::BeginCommand(IExtractionHook &Hook)
 {
+    uiCount = 0;
+    Abort = &Hook;
+    StartExtracting();
     Scope = std::make_unique<CCommandScope>(GCFFile);
     bInCommand = true;
+    ReadAhead.Start();
 }
 
 void CExtraction::EndCommand()
 {
+    StopExtracting();
     bInCommand = false;
     Scope.reset();
+    ReadAhead.Stop();
+    Abort = nullptr;
 }
 
 bool CExtraction::ContinueExtracting()

@@ -69,8 +69,6 @@ public:
     // True when the folder exists afterwards; reports "Created ..." or
     // "Faild to create directory ...".
     bool CreateDirectory(const std::string &sDirectory);
-    // Removes the folder and everything in it, reporting each removal.
-    void DeleteDirectory(const std::string &sDirectory);
 
     // The extracting flag: an abort clears it, and while a hook is set the
     // engine stops at its next check once it is clear. Starting also forgets
@@ -87,19 +85,24 @@ public:
     // be read from this archive.
     bool ArchiveCutShort() const { return bArchiveCutShort; }
 
+    // The run of one Extract command, from BeginCommand to EndCommand: Hook
+    // decides progress, event processing and abort; the files reached are
+    // counted from 0; the extracting flag is set; all items share one scope
+    // (CCommandScope), and the read-ahead of a cold archive runs.
+    void BeginCommand(IExtractionHook &Hook);
+    void EndCommand();
+
+    const CGCF &GetArchive() const { return GCFFile; }
+    // Where the engine writes its lines.
+    IConsole &GetConsole() const { return Console; }
+
     // False for a name that would not name one new entry inside the folder
     // it is written into: empty, ".", "..", or holding "/" or "\".
     static bool IsSafeItemName(std::string_view sName);
 
 private:
-    // The Extract command sets the run state below for the length of its run.
-    friend class CExtractCommand;
-
     struct SFolderLevel;
     struct SFolderWalk;
-    // The Extract command's run: one scope for all its items.
-    void BeginCommand();
-    void EndCommand();
     bool ContinueExtracting();
     bool ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryIndex);
     bool ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
@@ -116,7 +119,6 @@ private:
     // unsafe name or one taken before in the same folder.
     bool ClaimItem(SFolderLevel &Level, std::string_view sName);
     void MarkCutShort(std::string_view sPath);
-    void DeleteDirectoryAt(const std::string &sPath);
     void WriteRed(std::string_view sPath, std::string_view sReason);
 
     const CGCF &GCFFile;
