@@ -32,6 +32,7 @@ enum class EOpenOutput
     Failed,    // missing folder, no permission, a folder, a link, a FIFO, ...
     IsArchive, // the target is the archive being read: truncating it would
                // pull the mapped bytes out from under the reader
+    Exists,    // something stands at the name and existing files are kept
 };
 
 class COutputFile
@@ -54,8 +55,11 @@ public:
     // link, FIFO, device or folder at the name is refused and left alone,
     // so the open never blocks and never writes anywhere but that folder.
     // The archive's own file (same device and inode; both 0 for an archive
-    // held in memory) is refused before anything is removed.
-    EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode);
+    // held in memory) is refused before anything is removed. With
+    // bReplaceExisting false, whatever stands at the name is left alone
+    // (Exists).
+    EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode,
+                       bool bReplaceExisting = true);
 
     // Queues the uiLength bytes at lpBase + uiOffset after what was queued
     // before. False when a write failed (the file then holds what was written
@@ -69,6 +73,9 @@ public:
     // True when a write failed because the bytes to write could not be read
     // from the mapping (the archive's file was cut short).
     bool SourceUnreadable() const { return bSourceUnreadable; }
+    // The system's reason (an errno value) for the last failed open, write
+    // or close; 0 when it gave none.
+    int GetError() const { return iError; }
 
     // The copy steps are gathered up to this many separate runs ...
     static constexpr size_t MAX_PENDING_RUNS = 256;
@@ -81,6 +88,8 @@ public:
 
 private:
     bool CopyRun(uint64_t uiOffset, uint64_t uiLength);
+    // Keeps the reason and gives Failed.
+    EOpenOutput Fail(int iSystemError);
 
     const uint8_t *lpBase;
     int iArchiveDescriptor;
@@ -90,6 +99,7 @@ private:
     size_t uiPendingRuns = 0;
     uint64_t uiPendingBytes = 0;
     bool bSourceUnreadable = false;
+    int iError = 0;
 };
 
 }  // namespace Larkspur
