@@ -12,7 +12,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <ranges>
 #include <string>
 
 namespace Larkspur
@@ -45,13 +44,15 @@ std::string JsonLine(const QJsonObject &Object, bool bShown = false)
 QString DecodedLocation(std::string_view sLocation)
 {
     QString sDecoded;
-    for (const auto Part : std::views::split(sLocation, '/'))
+    for (size_t uiStart = 0;;)
     {
-        if (!sDecoded.isEmpty())
-            sDecoded += u'/';
-        sDecoded += Utils::DecodeName(std::string_view(Part.begin(), Part.end()));
+        const size_t uiEnd = sLocation.find('/', uiStart);
+        sDecoded += Utils::DecodeName(sLocation.substr(uiStart, uiEnd - uiStart));
+        if (uiEnd == std::string_view::npos)
+            return sDecoded;
+        sDecoded += u'/';
+        uiStart = uiEnd + 1;
     }
-    return sDecoded;
 }
 
 // One item's line of the listing in the form asked for; bTerminal when it
