@@ -8,6 +8,7 @@
 #include "extract/CAbort.h"
 #include "window/CommandLine.h"
 #include "window/ConsoleView.h"
+#include "window/FolderLocations.h"
 #include "window/GCFTreeNode.h"
 #include "window/IDesktop.h"
 #include "window/Images.h"
@@ -221,6 +222,7 @@ void CLarkspur::CloseGCFFile()
 
     lstGCFFile->setUpdatesEnabled(false);
     ListModel->Clear();
+    Locations.reset();
     ResetListArrangement();
     lstGCFFile->setUpdatesEnabled(true);
 

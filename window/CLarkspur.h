@@ -51,6 +51,7 @@ namespace Larkspur
 
 class CAbort;
 class CAbout;
+class CFolderLocations;
 class GCFConsole;
 class GCFDetailsView;
 class GCFListView;
@@ -280,6 +281,8 @@ private:
     // nodes in the tree's order.
     std::vector<GCFTreeNode *> NodesByIndex;
     std::vector<GCFTreeNode *> TreeNodes;
+    // Where search results lie, worked out at an archive's first search.
+    std::unique_ptr<CFolderLocations> Locations;
     GCFListModel *ListModel = nullptr;
     EPreviewSource ePreviewSource = EPreviewSource::List;
     std::optional<uint32_t> uiPreviewShown;  // the item the pane shows

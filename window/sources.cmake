@@ -4,6 +4,7 @@ list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp
   window/Contrast.cpp
   window/DropRules.cpp
+  window/FolderLocations.cpp
   window/ItemPreview.cpp
   window/ItemTexts.cpp
   window/KeyboardRules.cpp

@@ -257,23 +257,25 @@ TEST_F(WindowListTest, SearchResultsShowWhereEachItemIs)
         return Header()->sectionSize(3) == Larkspur::ColumnWidths(Details()->viewport()->width(), true).iLocation;
     }));
 
-    // Sorted results; the Location column does not sort.
+    // Sorted results, by location too: the folders' places in the tree.
     Find(".bsp");
     ClickHeader(1);
     EXPECT_EQ(Names(), (QStringList{"x.bsp", "y.bsp", "z.bsp"}));
-    ClickHeader(1);
-    EXPECT_EQ(Names(), (QStringList{"z.bsp", "y.bsp", "x.bsp"}));
     ClickHeader(3);
     EXPECT_EQ(Names(), (QStringList{"z.bsp", "y.bsp", "x.bsp"}));
-    EXPECT_EQ(Indicator(), std::make_pair(1, Qt::DescendingOrder));
-    EXPECT_EQ(ListModel()->index(2, 3).data().toString(), "\\root\\maps\\old");
+    EXPECT_EQ(Indicator(), std::make_pair(3, Qt::AscendingOrder));
+    ClickHeader(3);
+    EXPECT_EQ(Names(), (QStringList{"x.bsp", "y.bsp", "z.bsp"}));
+    EXPECT_EQ(ListModel()->index(0, 3).data().toString(), "\\root\\maps\\old");
 
-    // Going to the folder of the last result lists it, without locations.
-    SelectRows({2});
+    // Going to the folder of a result lists it, without locations, in the
+    // archive's order.
+    SelectRows({0});
     Action("btnGCFListViewItemGoToDirectory")->trigger();
     EXPECT_EQ(SelectedNodeText(), "old");
     EXPECT_EQ(ListRows(), QStringList{"x.bsp|1 B|Half-Life Level"});
     EXPECT_EQ(ListModel()->columnCount(), 3);
+    EXPECT_EQ(Indicator().first, -1);
 }
 
 TEST_F(WindowListTest, SearchCountsEveryMatchWhileTheFilterHidesSome)
