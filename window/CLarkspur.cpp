@@ -110,6 +110,11 @@ void CLarkspur::changeEvent(QEvent *lpEvent)
 
 bool CLarkspur::eventFilter(QObject *lpWatched, QEvent *lpEvent)
 {
+    if (lpWatched == btnFilter && lpEvent->type() == QEvent::Shortcut)
+    {
+        btnFilter_KeyDown();
+        return true;
+    }
     if (lpWatched == txtFilter && lpEvent->type() == QEvent::KeyPress)
     {
         const int iKey = static_cast<QKeyEvent *>(lpEvent)->key();

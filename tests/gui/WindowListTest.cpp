@@ -135,15 +135,48 @@ TEST_F(WindowListTest, HeaderClicksSortReverseAndReturnToTheArchivesOrder)
         {2, {"a|1 Item|Folder", "empty|0 Items|Folder", "a|23 B|File", "z.bsp|2.00 KB|Half-Life Level",
              "b.txt|12 B|Text File"}, {2, Qt::AscendingOrder}},
     };
-    for (const SStep &Step : Steps)
+    // View > Sort By does what the header does, and both show the order.
+    const char *const SortItems[] = {"btnSortByName", "btnSortBySize", "btnSortByType"};
+    for (const bool bMenu : {false, true})
     {
-        ClickHeader(Step.iColumn);
-        EXPECT_EQ(ListRows(), Step.Expected) << Step.iColumn;
-        if (Step.Indicator.first >= 0)
-            EXPECT_EQ(Indicator(), Step.Indicator) << Step.iColumn;
-        else
-            EXPECT_EQ(Indicator().first, -1);
+        for (const SStep &Step : Steps)
+        {
+            if (bMenu)
+                Action(SortItems[Step.iColumn])->trigger();
+            else
+                ClickHeader(Step.iColumn);
+            EXPECT_EQ(ListRows(), Step.Expected) << Step.iColumn << " " << bMenu;
+            if (Step.Indicator.first >= 0)
+                EXPECT_EQ(Indicator(), Step.Indicator) << Step.iColumn;
+            else
+                EXPECT_EQ(Indicator().first, -1);
+            const char *szChecked = Step.Indicator.first >= 0 ? SortItems[Step.Indicator.first] : "btnSortByArchiveOrder";
+            EXPECT_TRUE(Action(szChecked)->isChecked()) << szChecked;
+        }
+        Action("btnSortByArchiveOrder")->trigger();
+        EXPECT_EQ(Names(), ArchiveOrder);
+        EXPECT_EQ(Indicator().first, -1);
     }
+}
+
+TEST_F(WindowListTest, ViewMenuItemsHaveAccessKeysOfTheirOwn)
+{
+    for (const char *szMenu : {"btnView", "btnSortBy"})
+    {
+        QString sKeys;
+        for (const QAction *lpItem : Child<QMenu>(szMenu)->actions())
+        {
+            if (lpItem->isSeparator())
+                continue;
+            const qsizetype iAmpersand = lpItem->text().indexOf(QLatin1Char('&'));
+            ASSERT_GE(iAmpersand, 0) << lpItem->text().toStdString();
+            const QChar cKey = lpItem->text().at(iAmpersand + 1).toLower();
+            EXPECT_FALSE(sKeys.contains(cKey)) << lpItem->text().toStdString();
+            sKeys += cKey;
+        }
+    }
+    EXPECT_EQ(Child<QMenu>("btnSortBy")->title(), "&Sort By");
+    EXPECT_EQ(Action("btnSortByArchiveOrder")->text(), "&Archive Order");
 }
 
 TEST_F(WindowListTest, TheOrderStaysBetweenFoldersAndEveryArchiveOpensInItsOwnOrder)
@@ -190,7 +223,7 @@ TEST_F(WindowListTest, FilterBoxHidesRowsAsYouTypeAndEscapeClearsAndHidesIt)
 {
     Activate();
     EXPECT_FALSE(Filter()->isVisible());
-    EXPECT_EQ(Action("btnFilter")->text(), "Filter");
+    EXPECT_EQ(Action("btnFilter")->text(), "&Filter");
     QTest::keyClick(Tree(), Qt::Key_I, Qt::ControlModifier);
     ASSERT_TRUE(Filter()->isVisible());
     EXPECT_TRUE(Filter()->hasFocus());
@@ -215,11 +248,26 @@ TEST_F(WindowListTest, FilterBoxHidesRowsAsYouTypeAndEscapeClearsAndHidesIt)
     Tree()->setCurrentItem(Node("root"));
     EXPECT_EQ(Names(), (QStringList{"b.txt", "a", "a", "empty", "z.bsp"}));
 
-    // Ctrl+I again shows the box; once more hides and clears it.
+    // Ctrl+I again shows the box. From the list it goes back to the box
+    // and the text typed; only inside the box it hides and clears it.
     QTest::keyClick(CurrentList(), Qt::Key_I, Qt::ControlModifier);
     QTest::keyClicks(Filter(), "z");
     EXPECT_EQ(Names(), QStringList{"z.bsp"});
+    CurrentList()->setFocus();
+    QTest::keyClick(CurrentList(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_TRUE(Filter()->isVisible());
+    EXPECT_TRUE(Filter()->hasFocus());
+    EXPECT_EQ(Filter()->text(), "z");
     QTest::keyClick(Filter(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_FALSE(Filter()->isVisible());
+    EXPECT_EQ(Names().size(), 5);
+
+    // Escape in the list, with a filter set, clears it as it does in the box.
+    QTest::keyClick(CurrentList(), Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClicks(Filter(), "b");
+    EXPECT_EQ(Names(), (QStringList{"b.txt", "z.bsp"}));
+    CurrentList()->setFocus();
+    QTest::keyClick(CurrentList(), Qt::Key_Escape);
     EXPECT_FALSE(Filter()->isVisible());
     EXPECT_EQ(Names().size(), 5);
 }
@@ -264,6 +312,7 @@ TEST_F(WindowListTest, SearchResultsShowWhereEachItemIs)
     ClickHeader(3);
     EXPECT_EQ(Names(), (QStringList{"z.bsp", "y.bsp", "x.bsp"}));
     EXPECT_EQ(Indicator(), std::make_pair(3, Qt::AscendingOrder));
+    EXPECT_FALSE(Action("btnSortByArchiveOrder")->isChecked());
     ClickHeader(3);
     EXPECT_EQ(Names(), (QStringList{"x.bsp", "y.bsp", "z.bsp"}));
     EXPECT_EQ(ListModel()->index(0, 3).data().toString(), "\\root\\maps\\old");
@@ -276,6 +325,7 @@ TEST_F(WindowListTest, SearchResultsShowWhereEachItemIs)
     EXPECT_EQ(ListRows(), QStringList{"x.bsp|1 B|Half-Life Level"});
     EXPECT_EQ(ListModel()->columnCount(), 3);
     EXPECT_EQ(Indicator().first, -1);
+    EXPECT_TRUE(Action("btnSortByArchiveOrder")->isChecked());
 }
 
 TEST_F(WindowListTest, SearchCountsEveryMatchWhileTheFilterHidesSome)

@@ -114,7 +114,7 @@ TEST_F(WindowPreviewTest, TheViewMenuItemAndF3ShowAndHideThePane)
 {
     Start();
     QAction *btnPreview = Action("btnPreview");
-    EXPECT_EQ(btnPreview->text(), QStringLiteral("Preview"));
+    EXPECT_EQ(btnPreview->text(), QStringLiteral("&Preview"));
     EXPECT_EQ(btnPreview->shortcut(), QKeySequence(Qt::Key_F3));
     EXPECT_TRUE(btnPreview->isCheckable());
     EXPECT_FALSE(btnPreview->isChecked());
