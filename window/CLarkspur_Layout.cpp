@@ -241,6 +241,7 @@ void CLarkspur::InitializePanes()
     lstGCFFileIcons->setUniformItemSizes(true);
     lstGCFFileIcons->setMovement(QListView::Static);
     lstGCFFileIcons->setResizeMode(QListView::Adjust);
+    lstGCFFileIcons->setItemDelegate(new GCFListItemDelegate(lstGCFFileIcons));
     // Long names keep their extension in view.
     lstGCFFileIcons->setTextElideMode(Qt::ElideMiddle);
 

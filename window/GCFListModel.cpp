@@ -4,8 +4,24 @@
 #include "window/GCFTreeNode.h"
 #include "window/Images.h"
 
+#include <QTextDocument>
+
 namespace Larkspur
 {
+
+namespace
+{
+
+// A tooltip that looks like markup is shown as markup: such a name is
+// escaped and shown as it is written.
+QString NameToolTip(const QString &sName)
+{
+    if (!Qt::mightBeRichText(sName))
+        return sName;
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(sName.toHtmlEscaped());
+}
+
+}  // namespace
 
 int GCFListModel::rowCount(const QModelIndex &Parent) const
 {
@@ -35,6 +51,9 @@ QVariant GCFListModel::data(const QModelIndex &Index, int iRole) const
         default: return QVariant();
         }
     }
+    // The whole name, for the views that cut it (Icons cuts after three lines).
+    if (iRole == Qt::ToolTipRole && Index.column() == colItemName)
+        return NameToolTip(Item.GetName());
     if (iRole == Qt::DecorationRole && Index.column() == colItemName)
         return ListViewItemImage(Item.GetListViewItemType());
     return QVariant();

@@ -8,9 +8,11 @@
 
 #include "window/KeyboardRules.h"
 
+#include <QHash>
 #include <QListView>
 #include <QModelIndex>
 #include <QPoint>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -94,6 +96,40 @@ protected:
 
 private:
     CDragStart DragStart;
+};
+
+// The cells of the Icons and List views, so that two names never show
+// alike. In the List view a large folder's cells all take the size of one
+// (uniform sizes make it fast), and that size is the one of the folder's
+// longest name, not of its last. In the Icons view a name wraps onto up to
+// ICON_TEXT_LINES lines under its picture and is cut at the end past them.
+class GCFListItemDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit GCFListItemDelegate(QListView *lpView);
+
+    static constexpr int ICON_TEXT_LINES = 3;
+    // The Icons view's grid: room for a 32-pixel picture and the lines.
+    static QSize IconGridSize(const QFontMetrics &Metrics);
+
+    QSize sizeHint(const QStyleOptionViewItem &Option, const QModelIndex &Index) const override;
+
+    // The rows changed (another folder, a filter): the longest name is
+    // looked for again when next asked.
+    void ForgetLongestName() { LongestNameSize = QSize(); }
+
+private:
+    QSize FindLongestNameSize(const QStyleOptionViewItem &Option) const;
+    // The width of a name as the sum of its characters' widths: within a
+    // few pixels of the laid-out width, at a small part of its cost.
+    qreal EstimatedWidth(const QFontMetricsF &Metrics, const QString &sName) const;
+
+    QListView *lpView;
+    mutable QSize LongestNameSize;
+    mutable QFont MeasuredFont;
+    mutable QHash<char16_t, qreal> CharacterWidths;
 };
 
 // The Details view.

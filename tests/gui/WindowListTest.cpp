@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QMimeData>
 #include <QTimer>
 
@@ -201,6 +202,44 @@ TEST_F(WindowListTest, TheOrderStaysBetweenFoldersAndEveryArchiveOpensInItsOwnOr
     Tree()->setCurrentItem(Node("root/maps"));
     EXPECT_EQ(Names(), (QStringList{"map10", "Map9", "map1"}));
     EXPECT_EQ(Indicator().first, -1);
+}
+
+TEST_F(WindowListTest, NamesThatDifferInTheMiddleShowWholeInLargeFolders)
+{
+    // More rows than the List view measures one by one; the last name is
+    // not the longest.
+    std::vector<SItem> Files{SItem::File("a-name-much-longer-than-the-others-00001.wav", "")};
+    for (int i = 0; i < 2100; ++i)
+        Files.push_back(SItem::File(QStringLiteral("item%1.wav").arg(i, 5, 10, QLatin1Char('0')).toStdString(), ""));
+    Open(WriteArchive("many.gcf", SItem::Folder("root", {SItem::Folder("many", Files)})));
+    Tree()->setCurrentItem(Node("root/many"));
+    Action("btnList")->trigger();
+    auto *lpView = static_cast<QListView *>(CurrentList());
+    ASSERT_TRUE(lpView->uniformItemSizes());
+    const QFontMetrics Metrics(lpView->font());
+    for (const int iRow : {0, 3, 13, 2100})
+    {
+        const QModelIndex Index = ListModel()->index(iRow, 0);
+        // Room for the picture and the longest name: no name is cut.
+        EXPECT_GE(lpView->visualRect(Index).width(), lpView->iconSize().width() + Metrics.horizontalAdvance(ListName(0)))
+            << iRow;
+        EXPECT_EQ(Index.data(Qt::ToolTipRole).toString(), ListName(iRow));
+    }
+    // A filter that hides the longest name, then shows it again.
+    Action("btnFilter")->trigger();
+    QTest::keyClicks(Filter(), "item");
+    Filter()->clear();
+    EXPECT_GE(lpView->visualRect(ListModel()->index(5, 0)).width(),
+              lpView->iconSize().width() + Metrics.horizontalAdvance(ListName(0)));
+
+    // Icons: a name wraps onto three lines under its picture, then its end
+    // is cut.
+    Action("btnIcons")->trigger();
+    EXPECT_GE(lpView->gridSize().height(), 32 + 3 * Metrics.lineSpacing());
+    EXPECT_EQ(lpView->textElideMode(), Qt::ElideRight);
+    const QRect Long = lpView->visualRect(ListModel()->index(0, 0));
+    EXPECT_GT(Long.height(), 32 + 2 * Metrics.lineSpacing());
+    EXPECT_LE(Long.height(), lpView->gridSize().height());
 }
 
 TEST_F(WindowListTest, SortingKeepsTheSelectionAndCommandsTakeTheRowsTheyShow)
