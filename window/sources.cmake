@@ -28,6 +28,7 @@ list(APPEND GUI_SOURCES
   window/GCFTreeNode.cpp
   window/Images.cpp
   window/ItemViews.cpp
+  window/PictureDecoding.cpp
   window/PreviewPane.cpp
   window/QtDesktop.cpp
   resources/larkspur.qrc
