@@ -77,7 +77,7 @@ EPictureResult EndedResult(const CEndingBuffer &Device)
 
 // One attempt with one format ("" to tell it from the bytes).
 SDecodedPicture DecodeAs(const QByteArray &Bytes, const QByteArray &sFormat, const std::atomic<bool> &bStop,
-                         QDeadlineTimer Deadline)
+                         QDeadlineTimer Deadline, int64_t iMaxPixels)
 {
     SDecodedPicture Picture;
     CEndingBuffer Device(ImageBytesForDecoding(sFormat, Bytes), bStop, Deadline);
@@ -93,7 +93,7 @@ SDecodedPicture DecodeAs(const QByteArray &Bytes, const QByteArray &sFormat, con
         Picture.eResult = EndedResult(Device);
         return Picture;
     }
-    if (Size.isValid() && int64_t(Size.width()) * Size.height() > MAX_PICTURE_PIXELS)
+    if (Size.isValid() && int64_t(Size.width()) * Size.height() > std::min(iMaxPixels, MAX_PICTURE_PIXELS))
     {
         Picture.eResult = EPictureResult::TooLarge;
         return Picture;
@@ -101,13 +101,13 @@ SDecodedPicture DecodeAs(const QByteArray &Bytes, const QByteArray &sFormat, con
     const bool bRead = Reader.read(&Picture.Image);
     // A decoder that meets the end of its data early may still give a
     // picture (a JPEG cut short does): not the file's, so none is shown.
+    // One that fails may leave what it had allocated.
     if (Device.Ended())
-    {
-        Picture.Image = QImage();
         Picture.eResult = EndedResult(Device);
-    }
     else if (bRead)
         Picture.eResult = EPictureResult::Decoded;
+    if (Picture.eResult != EPictureResult::Decoded)
+        Picture.Image = QImage();
     return Picture;
 }
 
@@ -134,7 +134,7 @@ bool IsPreviewPicture(QByteArrayView Head, const QString &sName)
 }
 
 SDecodedPicture DecodePicture(const QByteArray &Bytes, const QString &sName, const std::atomic<bool> &bStop,
-                              QDeadlineTimer Deadline)
+                              QDeadlineTimer Deadline, int64_t iMaxPixels)
 {
     LimitPictureAllocation();
     QList<QByteArray> Formats;
@@ -144,7 +144,7 @@ SDecodedPicture DecodePicture(const QByteArray &Bytes, const QString &sName, con
     SDecodedPicture Picture;
     for (const QByteArray &sTried : Formats)
     {
-        Picture = DecodeAs(Bytes, sTried, bStop, Deadline);
+        Picture = DecodeAs(Bytes, sTried, bStop, Deadline, iMaxPixels);
         if (Picture.eResult != EPictureResult::NotAPicture)
             break;
     }

@@ -59,8 +59,11 @@ void LimitPictureAllocation();
 // names first (some formats carry too weak a mark to be told from their
 // bytes), then whatever the bytes hold. bStop may be set from another
 // thread.
+// Some decoders go on through every pixel once their data has ended, so
+// the time a decode takes past its deadline grows with the picture's size:
+// iMaxPixels (at most MAX_PICTURE_PIXELS) bounds both.
 SDecodedPicture DecodePicture(const QByteArray &Bytes, const QString &sName, const std::atomic<bool> &bStop,
-                              QDeadlineTimer Deadline);
+                              QDeadlineTimer Deadline, int64_t iMaxPixels = MAX_PICTURE_PIXELS);
 
 // The note the preview shows in place of a picture it did not decode, or ""
 // when the bytes simply hold none.
