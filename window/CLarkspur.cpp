@@ -53,6 +53,9 @@ CLarkspur::CLarkspur(const QString &sCommandLine, IDesktop &Desktop, const SProg
 CLarkspur::~CLarkspur()
 {
     HideAbort();
+    // The rows go before what they point to (tree nodes, the locations of
+    // search results): the views ask for them while they are taken down.
+    ListModel->Clear();
     ClearTree();
 }
 

@@ -249,6 +249,7 @@ void CLarkspur::InitializePanes()
     lstGCFFileDetails->setObjectName(QStringLiteral("lstGCFFileDetails"));
     lstGCFFileDetails->setModel(ListModel);
     lstGCFFileDetails->setSelectionModel(lstGCFFileIcons->selectionModel());
+    lstGCFFileDetails->setItemDelegate(new GCFDetailsItemDelegate(lstGCFFileDetails));
     lstGCFFileDetails->setRootIsDecorated(false);
     lstGCFFileDetails->setItemsExpandable(false);
     lstGCFFileDetails->setUniformRowHeights(true);

@@ -217,6 +217,26 @@ qreal GCFListItemDelegate::EstimatedWidth(const QFontMetricsF &Metrics, const QS
     return fWidth;
 }
 
+void GCFDetailsItemDelegate::initStyleOption(QStyleOptionViewItem *lpOption, const QModelIndex &Index) const
+{
+    QStyledItemDelegate::initStyleOption(lpOption, Index);
+    QString &sText = lpOption->text;
+    if (sText.size() <= MOST_SHOWN_CHARACTERS)
+        return;
+    // Cut where the style would cut, and never inside a character.
+    const auto CutAt = [&](qsizetype iAt) { return iAt > 0 && sText[iAt].isLowSurrogate() ? iAt + 1 : iAt; };
+    const QString sEllipsis(QChar(0x2026));
+    const qsizetype iHalf = MOST_SHOWN_CHARACTERS / 2;
+    switch (lpOption->textElideMode)
+    {
+    case Qt::ElideLeft: sText = sEllipsis + sText.sliced(CutAt(sText.size() - MOST_SHOWN_CHARACTERS)); break;
+    case Qt::ElideMiddle:
+        sText = sText.first(CutAt(iHalf)) + sEllipsis + sText.sliced(CutAt(sText.size() - iHalf));
+        break;
+    default: sText = sText.first(CutAt(MOST_SHOWN_CHARACTERS)) + sEllipsis; break;
+    }
+}
+
 // --- the Details view -----------------------------------------------------------
 
 void GCFDetailsView::keyPressEvent(QKeyEvent *lpEvent)

@@ -367,6 +367,25 @@ TEST_F(WindowListTest, SearchResultsShowWhereEachItemIs)
     EXPECT_TRUE(Action("btnSortByArchiveOrder")->isChecked());
 }
 
+TEST_F(WindowListTest, LongLocationsShowCutAndCostLittleToPaint)
+{
+    SItem Deep = SItem::File("deep.bsp", "x");
+    for (int iLevel = 0; iLevel < 40; ++iLevel)
+        Deep = SItem::Folder(std::to_string(iLevel) + std::string(200, 'n'), {Deep});
+    Open(WriteArchive("deep.gcf", SItem::Folder("root", {Deep})));
+    Find("deep.bsp");
+    ASSERT_EQ(ListModel()->rowCount(), 1);
+    const QModelIndex Location = ListModel()->index(0, 3);
+    const QString sLocation = Location.data().toString();
+    EXPECT_LE(sLocation.toUtf8().size(), 4096);
+    EXPECT_TRUE(sLocation.startsWith("\\root\\39nnn") && sLocation.endsWith("\\0" + QString(200, 'n')));
+    // The cell lays out no more of it than a column can show.
+    QStyleOptionViewItem Option;
+    Option.font = Details()->font();
+    const QFontMetrics Metrics(Option.font);
+    EXPECT_LT(Details()->itemDelegate()->sizeHint(Option, Location).width(), Metrics.horizontalAdvance(sLocation) / 4);
+}
+
 TEST_F(WindowListTest, SearchCountsEveryMatchWhileTheFilterHidesSome)
 {
     Action("btnFilter")->trigger();
