@@ -64,33 +64,21 @@ TEST(ContrastTest, LightBackgroundsKeepTheColoursAndDarkOnesGetReadableOnes)
 
 TEST(ContrastTest, NotesReadOnEveryPaletteInTheSmallestStep)
 {
-    struct SCase
+    // Disabled greys on their windows (Fusion's light and dark, a Breeze-like
+    // dark), and greys that read already.
+    const SLineRgb Cases[][2] = {{{190, 190, 190}, {239, 239, 239}}, {{127, 127, 127}, {53, 53, 53}},
+                                 {{99, 104, 109}, {49, 54, 59}},     {{90, 90, 90}, WHITE},
+                                 {{200, 200, 200}, {30, 30, 30}}};
+    for (const auto &Case : Cases)
     {
-        SLineRgb Note, Background;
-    };
-    // The palettes' own disabled greys on their windows (Fusion's light and
-    // dark, a Breeze-like dark), and greys that read already.
-    const SCase Cases[] = {
-        {{190, 190, 190}, {239, 239, 239}}, {{128, 128, 128}, {255, 255, 255}}, {{127, 127, 127}, {53, 53, 53}},
-        {{99, 104, 109}, {49, 54, 59}},     {{90, 90, 90}, {255, 255, 255}},    {{200, 200, 200}, {30, 30, 30}},
-    };
-    for (const SCase &Case : Cases)
-    {
-        const SLineRgb Readable = ReadableNoteOn(Case.Note, Case.Background);
-        EXPECT_GE(ContrastRatio(Readable, Case.Background), MIN_CONTRAST);
-        if (ContrastRatio(Case.Note, Case.Background) >= MIN_CONTRAST)
-        {
-            EXPECT_TRUE(Readable == Case.Note);
-            continue;
-        }
-        // Still a grey, and no further from the note than it takes: one
-        // step less (a component one nearer the note) does not read.
-        EXPECT_TRUE(Readable.uiRed == Readable.uiGreen || Case.Note.uiRed != Case.Note.uiGreen);
-        const bool bDarker = Readable.uiRed < Case.Note.uiRed;
-        EXPECT_EQ(bDarker, RelativeLuminance(Case.Background) > 0.18);
-        const SLineRgb Nearer{uint8_t(Readable.uiRed + (bDarker ? 1 : -1)), uint8_t(Readable.uiGreen + (bDarker ? 1 : -1)),
-                              uint8_t(Readable.uiBlue + (bDarker ? 1 : -1))};
-        EXPECT_LT(ContrastRatio(Nearer, Case.Background), MIN_CONTRAST + 0.1);
+        const SLineRgb Readable = ReadableNoteOn(Case[0], Case[1]);
+        const double fRatio = ContrastRatio(Readable, Case[1]);
+        EXPECT_GE(fRatio, MIN_CONTRAST);
+        // Kept when it reads; otherwise no further than it takes.
+        if (ContrastRatio(Case[0], Case[1]) >= MIN_CONTRAST)
+            EXPECT_TRUE(Readable == Case[0]);
+        else
+            EXPECT_LT(fRatio, MIN_CONTRAST + 0.1);
     }
 }
 

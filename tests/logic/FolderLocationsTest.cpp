@@ -9,7 +9,6 @@
 #include "window/Utils.h"
 
 #include <functional>
-#include <memory>
 
 using namespace Larkspur;
 using namespace DataTest;
@@ -49,7 +48,7 @@ TEST(CutInTheMiddleTest, KeepsBothEndsWithinTheBytesAndCutsNoCharacter)
 }
 
 // Folders nested iDepth deep below the root, named by Name(level), with one
-// file at the bottom; the file is the last item.
+// file at the bottom (the archive's last item).
 SItem Nested(int iDepth, const std::function<std::string(int)> &Name)
 {
     SItem Item = SItem::File("x.bsp", "x");
@@ -62,25 +61,12 @@ SItem Nested(int iDepth, const std::function<std::string(int)> &Name)
     return SItem::Folder("root", {Item});
 }
 
-class CNested
+CFolderLocations Locations(const CDataArchive &Archive)
 {
-public:
-    CNested(int iDepth, const std::function<std::string(int)> &Name) : Archive(Nested(iDepth, Name))
-    {
-        for (int iLevel = 0; iLevel < iDepth; ++iLevel)
-            sFolder += QLatin1Char('\\') + Utils::DecodeName(Name(iLevel));
-        sFolder = QStringLiteral("\\root") + sFolder;
-        EXPECT_TRUE(Archive.Open());
-        std::vector<SDirectoryWalkItem> Items;
-        EXPECT_TRUE(Archive.GCF.WalkDirectory(0, Items));
-        Locations = std::make_unique<CFolderLocations>(Archive.GCF, std::move(Items));
-    }
-    uint32_t File() const { return uint32_t(Archive.Archive.Layout.Paths.size() - 1); }
-
-    CDataArchive Archive;
-    QString sFolder;  // the whole path of the file's folder
-    std::unique_ptr<CFolderLocations> Locations;
-};
+    std::vector<SDirectoryWalkItem> Items;
+    EXPECT_TRUE(Archive.GCF.WalkDirectory(0, Items));
+    return CFolderLocations(Archive.GCF, std::move(Items));
+}
 
 TEST(FolderLocationsTest, ShowWhereItemsLieAndWhereTheirFoldersStand)
 {
@@ -88,9 +74,7 @@ TEST(FolderLocationsTest, ShowWhereItemsLieAndWhereTheirFoldersStand)
         "root", {SItem::Folder("maps", {SItem::Folder("old", {SItem::File("x.bsp", "x")}), SItem::File("y.bsp", "y")}),
                  SItem::File("z.bsp", "z")}));
     ASSERT_TRUE(Archive.Open());
-    std::vector<SDirectoryWalkItem> Items;
-    ASSERT_TRUE(Archive.GCF.WalkDirectory(0, Items));
-    const CFolderLocations Locations(Archive.GCF, Items);
+    const CFolderLocations Found = Locations(Archive);
     const struct
     {
         const char *szPath, *szLocation;
@@ -106,11 +90,11 @@ TEST(FolderLocationsTest, ShowWhereItemsLieAndWhereTheirFoldersStand)
     for (const auto &Case : Cases)
     {
         const uint32_t uiIndex = Archive.Index(Case.szPath);
-        EXPECT_EQ(Locations.Location(uiIndex), QLatin1String(Case.szLocation)) << Case.szPath;
-        EXPECT_EQ(Locations.FolderPlace(uiIndex), Case.uiPlace) << Case.szPath;
+        EXPECT_EQ(Found.Location(uiIndex), QLatin1String(Case.szLocation)) << Case.szPath;
+        EXPECT_EQ(Found.FolderPlace(uiIndex), Case.uiPlace) << Case.szPath;
     }
-    EXPECT_EQ(Locations.Location(9999), QString());
-    EXPECT_EQ(Locations.FolderPlace(9999), 0u);
+    EXPECT_EQ(Found.Location(9999), QString());
+    EXPECT_EQ(Found.FolderPlace(9999), 0u);
 }
 
 TEST(FolderLocationsTest, DeepAndLongPathsShowTheirEndsWithinTheBytes)
@@ -132,14 +116,19 @@ TEST(FolderLocationsTest, DeepAndLongPathsShowTheirEndsWithinTheBytes)
     };
     for (const auto &Case : Cases)
     {
-        const CNested Nested(Case.iDepth, Case.Name);
-        const QString sLocation = Nested.Locations->Location(Nested.File());
+        CDataArchive Archive(Nested(Case.iDepth, Case.Name));
+        ASSERT_TRUE(Archive.Open());
+        QString sFolder = QStringLiteral("\\root");
+        for (int iLevel = 0; iLevel < Case.iDepth; ++iLevel)
+            sFolder += QLatin1Char('\\') + Utils::DecodeName(Case.Name(iLevel));
+        const uint32_t uiFile = uint32_t(Archive.Archive.Layout.Paths.size() - 1);
+        const CFolderLocations Found = Locations(Archive);
         // Built from the two ends alone, it is what cutting the whole path gives.
-        EXPECT_EQ(sLocation, CutInTheMiddle(Nested.sFolder)) << Case.szWhat;
+        const QString sLocation = Found.Location(uiFile);
+        EXPECT_EQ(sLocation, CutInTheMiddle(sFolder)) << Case.szWhat;
         EXPECT_LE(Utf8Size(sLocation), MAX_LOCATION_BYTES) << Case.szWhat;
-        EXPECT_EQ(sLocation.contains(QLatin1String("...")), Utf8Size(Nested.sFolder) > MAX_LOCATION_BYTES)
-            << Case.szWhat;
-        EXPECT_EQ(Nested.Locations->FolderPlace(Nested.File()), uint32_t(Case.iDepth + 1)) << Case.szWhat;
+        EXPECT_EQ(sLocation.contains(QLatin1String("...")), Utf8Size(sFolder) > MAX_LOCATION_BYTES) << Case.szWhat;
+        EXPECT_EQ(Found.FolderPlace(uiFile), uint32_t(Case.iDepth + 1)) << Case.szWhat;
     }
 }
 
