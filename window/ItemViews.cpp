@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <vector>
@@ -166,6 +167,38 @@ QSize GCFListItemDelegate::sizeHint(const QStyleOptionViewItem &Option, const QM
     if (!LongestNameSize.isValid())
         LongestNameSize = FindLongestNameSize(Option);
     return LongestNameSize;
+}
+
+void GCFListItemDelegate::initStyleOption(QStyleOptionViewItem *lpOption, const QModelIndex &Index) const
+{
+    QStyledItemDelegate::initStyleOption(lpOption, Index);
+    if (lpView->viewMode() != QListView::IconMode || !lpOption->rect.isValid())
+        return;
+    // The text's width as the style gives it under the picture.
+    const int iMargin = lpView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, lpOption, lpView) + 1;
+    lpOption->text = WrappedName(lpOption->text, lpOption->font, lpOption->rect.width() - 2 * iMargin);
+}
+
+QString GCFListItemDelegate::WrappedName(const QString &sName, const QFont &Font, int iWidth)
+{
+    QTextLayout Layout(sName, Font);
+    QTextOption Wrapping;
+    Wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    Layout.setTextOption(Wrapping);
+    Layout.beginLayout();
+    QStringList Lines;
+    for (QTextLine Line = Layout.createLine(); Line.isValid(); Line = Layout.createLine())
+    {
+        Line.setLineWidth(iWidth);
+        if (Lines.size() == ICON_TEXT_LINES - 1)
+        {
+            Lines.append(QFontMetrics(Font).elidedText(sName.sliced(Line.textStart()), Qt::ElideRight, iWidth));
+            break;
+        }
+        Lines.append(sName.sliced(Line.textStart(), Line.textLength()));
+    }
+    Layout.endLayout();
+    return Lines.join(QChar::LineSeparator);
 }
 
 QSize GCFListItemDelegate::FindLongestNameSize(const QStyleOptionViewItem &Option) const

@@ -120,6 +120,16 @@ public:
     // looked for again when next asked.
     void ForgetLongestName() { LongestNameSize = QSize(); }
 
+    // sName in at most ICON_TEXT_LINES lines of iWidth pixels, broken
+    // between words where it can and anywhere where it must (names without
+    // blanks are common), the last line cut at its end with "..." when the
+    // name needs more. The lines are joined by line separators.
+    static QString WrappedName(const QString &sName, const QFont &Font, int iWidth);
+
+protected:
+    // In the Icons view the style's own wrapping breaks only between words.
+    void initStyleOption(QStyleOptionViewItem *lpOption, const QModelIndex &Index) const override;
+
 private:
     QSize FindLongestNameSize(const QStyleOptionViewItem &Option) const;
     // The width of a name as the sum of its characters' widths: within a

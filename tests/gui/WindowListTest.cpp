@@ -4,6 +4,7 @@
 
 #include "WindowFixture.h"
 
+#include "window/ItemViews.h"
 #include "window/LayoutRules.h"
 
 #include <QAbstractItemModelTester>
@@ -240,6 +241,13 @@ TEST_F(WindowListTest, NamesThatDifferInTheMiddleShowWholeInLargeFolders)
     const QRect Long = lpView->visualRect(ListModel()->index(0, 0));
     EXPECT_GT(Long.height(), 32 + 2 * Metrics.lineSpacing());
     EXPECT_LE(Long.height(), lpView->gridSize().height());
+    // Names without blanks wrap too, and two that differ in the middle show so.
+    QStringList Shown;
+    for (const char *szName : {"sound_effect_number_00001_of_the_big_pack.wav", "sound_effect_number_00002_of_the_big_pack.wav"})
+        Shown.append(Larkspur::GCFListItemDelegate::WrappedName(szName, lpView->font(), lpView->gridSize().width() - 8));
+    EXPECT_NE(Shown[0], Shown[1]);
+    EXPECT_EQ(Shown[0].count(QChar::LineSeparator), 2);
+    EXPECT_TRUE(Shown[0].endsWith(QChar(0x2026)));
 }
 
 TEST_F(WindowListTest, SortingKeepsTheSelectionAndCommandsTakeTheRowsTheyShow)
