@@ -93,7 +93,8 @@ SDecodedPicture DecodeAs(const QByteArray &Bytes, const QByteArray &sFormat, con
         Picture.eResult = EndedResult(Device);
         return Picture;
     }
-    if (Size.isValid() && int64_t(Size.width()) * Size.height() > std::min(iMaxPixels, MAX_PICTURE_PIXELS))
+    const int64_t iMost = std::min(iMaxPixels, MAX_PICTURE_PIXELS);
+    if (Size.isValid() && int64_t(Size.width()) * Size.height() > iMost)
     {
         Picture.eResult = EPictureResult::TooLarge;
         return Picture;
@@ -101,11 +102,15 @@ SDecodedPicture DecodeAs(const QByteArray &Bytes, const QByteArray &sFormat, con
     const bool bRead = Reader.read(&Picture.Image);
     // A decoder that meets the end of its data early may still give a
     // picture (a JPEG cut short does): not the file's, so none is shown.
-    // One that fails may leave what it had allocated.
+    // One that fails may leave what it had allocated. Some formats tell a
+    // size other than the one they decode (a GIF's screen and its frame),
+    // so the picture itself is measured again: the allocation limit alone
+    // lets a picture of one byte a pixel have four times the pixels.
     if (Device.Ended())
         Picture.eResult = EndedResult(Device);
     else if (bRead)
-        Picture.eResult = EPictureResult::Decoded;
+        Picture.eResult = int64_t(Picture.Image.width()) * Picture.Image.height() > iMost ? EPictureResult::TooLarge
+                                                                                         : EPictureResult::Decoded;
     if (Picture.eResult != EPictureResult::Decoded)
         Picture.Image = QImage();
     return Picture;

@@ -278,6 +278,11 @@ TEST(PictureDecodingTest, EndsAsToldAndWithinItsSize)
         EXPECT_EQ(Picture.Image.size(), Case.eResult == Larkspur::EPictureResult::Decoded ? QSize(40, 30) : QSize(0, 0))
             << Case.szWhat;
     }
+    // Found by fuzz_preview: a GIF that tells a size of 1 x 194 and decodes
+    // to 65280 x 194. The picture decoded counts.
+    const QByteArray Gif = QByteArray::fromHex("47000100800000ffc2000000002c00000000010000000000010001000002003b");
+    EXPECT_EQ(Larkspur::DecodePicture(Gif, QStringLiteral("anim.gif"), bGoOn, Later, 4 << 20).eResult,
+              Larkspur::EPictureResult::TooLarge);
 }
 
 TEST_F(WindowPreviewTest, NotesReadOnLightAndDarkPalettes)
