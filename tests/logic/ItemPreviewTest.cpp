@@ -84,6 +84,30 @@ TEST(PreviewText, DecodesUtf8ElseLatin1)
         EXPECT_EQ(DecodePreviewText(Bytes(Case.sBytes), Case.bCut), Case.sText) << Case.sBytes;
 }
 
+TEST(PreviewText, LongLinesAreBrokenForDisplay)
+{
+    const QString sPair = QStringLiteral("\U0001F426");  // one character, two UTF-16 units
+    const struct
+    {
+        QString sText;
+        qsizetype iMaxLine;
+        QString sShown;
+    } Cases[] = {
+        {"abcdefgh", 8, "abcdefgh"},
+        {"abcdefghi", 8, "abcdefgh\ni"},
+        {"abc\nabcdefghijklmnopq\nxy", 8, "abc\nabcdefgh\nijklmnop\nq\nxy"},
+        {"abc" + sPair + "d", 4, "abc" + sPair + "\nd"},  // the pair stays whole
+        {"", 8, ""},
+    };
+    for (const auto &Case : Cases)
+        EXPECT_EQ(BreakLongLines(Case.sText, Case.iMaxLine), Case.sShown) << Case.sText.toStdString();
+    // The window's own limit: a megabyte on one line becomes 256 lines.
+    const QString sOneLine(1 << 20, QLatin1Char('{'));
+    const QStringList Lines = BreakLongLines(sOneLine).split(QLatin1Char('\n'));
+    EXPECT_EQ(Lines.size(), (1 << 20) / SHOWN_LINE_CHARACTERS);
+    EXPECT_EQ(Lines.first().size(), SHOWN_LINE_CHARACTERS);
+}
+
 TEST(PreviewHex, WritesSixteenBytesALineAsHexdumpDoes)
 {
     EXPECT_EQ(HexDump(Bytes(std::string("Hello, preview!\n\x00\x01\x7f\x80\xff", 21))),
@@ -142,6 +166,15 @@ TEST(PreviewItems, ShowTextHexPicturesAndEmptyFiles)
     EXPECT_EQ(NotAPicture.eKind, EPreviewKind::Hex);
     EXPECT_EQ(NotAPicture.sText, HexDump(Bytes(Binary.substr(0, HEX_BYTES))));
     EXPECT_TRUE(NotAPicture.Image.isEmpty());
+    // A picture past its bounds: its first bytes as hex, whatever they look
+    // like, with the reason.
+    SItemPreview TooSlow = Picture;
+    TooSlow.Image = Bytes(BigText.substr(0, 70000));
+    PreviewAsHex(TooSlow, QStringLiteral("The picture took too long to decode."));
+    EXPECT_EQ(TooSlow.eKind, EPreviewKind::Hex);
+    EXPECT_EQ(TooSlow.sText, HexDump(Bytes(BigText.substr(0, HEX_BYTES))));
+    EXPECT_EQ(TooSlow.sNote, QStringLiteral("The picture took too long to decode."));
+    EXPECT_TRUE(TooSlow.Image.isEmpty());
 
     for (const char *szEmpty : {"\\root\\empty.res", "\\root\\nothing.txt"})
     {
