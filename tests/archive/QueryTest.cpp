@@ -206,14 +206,20 @@ TEST(DirectoryQueries, EveryNonZeroFlagsValueIsAFile)
     EXPECT_EQ(Items.size(), 7u);
 }
 
-// One damaged link or name per row; every query must end, and the walk and
-// the children query must say that the directory is damaged.
+// One damaged link or name per row; every query must end, and the walk must
+// say that the directory is damaged. The folder next to the damage lists the
+// items its chain reaches (a chain that loops stops when it holds as many
+// items as a folder can: all but the root) and counts no item twice, nor
+// itself.
 struct SLinkDamage
 {
     const char *szName;
     std::function<void(SArchive &)> Damage;
-    bool bChildrenOfAIntact;  // GetDirectoryItemChildren(1) still succeeds
-    uint32_t uiRootFiles;     // file count of the root afterwards
+    uint32_t uiFolder;
+    std::vector<uint32_t> Children;
+    bool bChildrenWhole;
+    uint32_t uiFolders;    // folders below uiFolder
+    uint32_t uiRootFiles;  // files below the root
 };
 
 void PrintTo(const SLinkDamage &Value, std::ostream *pStream)
@@ -227,8 +233,9 @@ class DamagedDirectory : public testing::TestWithParam<SLinkDamage>
 
 TEST_P(DamagedDirectory, QueriesEndAndTheWalkFails)
 {
+    const SLinkDamage &Row = GetParam();
     SArchive Archive = Build(SmallTree());
-    GetParam().Damage(Archive);
+    Row.Damage(Archive);
     SMemoryArchive Reader;
     ASSERT_TRUE(Reader.Open(Archive.Bytes));
     const CGCF &G = Reader.GCF;
@@ -237,9 +244,10 @@ TEST_P(DamagedDirectory, QueriesEndAndTheWalkFails)
     EXPECT_FALSE(G.WalkDirectory(0, Items));
     EXPECT_LE(Items.size(), 8u);
     std::vector<uint32_t> Children;
-    EXPECT_EQ(G.GetDirectoryItemChildren(1, Children), GetParam().bChildrenOfAIntact);
-    EXPECT_LE(Children.size(), 8u);
-    EXPECT_EQ(G.GetDirectoryItemFileCount(0), GetParam().uiRootFiles);
+    EXPECT_EQ(G.GetDirectoryItemChildren(Row.uiFolder, Children), Row.bChildrenWhole);
+    EXPECT_EQ(Children, Row.Children);
+    EXPECT_EQ(G.GetDirectoryItemFolderCount(Row.uiFolder), Row.uiFolders);
+    EXPECT_EQ(G.GetDirectoryItemFileCount(0), Row.uiRootFiles);
     for (uint32_t i = 0; i < 8; i++)
     {
         std::string sPath;
@@ -250,20 +258,29 @@ TEST_P(DamagedDirectory, QueriesEndAndTheWalkFails)
     }
 }
 
+// root: 1 a/ (2 b.txt, 3 c/ (4 d.bin, 5 e/), 6 f.txt), 7 g.txt
 INSTANTIATE_TEST_SUITE_P(
     Links, DamagedDirectory,
     testing::Values(
-        SLinkDamage{"SiblingLoop", [](SArchive &A) { SetDirectoryField(A, 6, EDirField::NextSibling, 2); }, false, 4},
-        SLinkDamage{"SiblingSelfLoop", [](SArchive &A) { SetDirectoryField(A, 7, EDirField::NextSibling, 7); }, true, 4},
-        SLinkDamage{"ChildIsItsFolder", [](SArchive &A) { SetDirectoryField(A, 5, EDirField::FirstChild, 3); }, true, 4},
-        SLinkDamage{"ChildIsAnAncestor", [](SArchive &A) { SetDirectoryField(A, 3, EDirField::FirstChild, 1); }, true, 3},
-        SLinkDamage{"ChildOutOfRange", [](SArchive &A) { SetDirectoryField(A, 3, EDirField::FirstChild, 8); }, true, 3},
+        SLinkDamage{"SiblingLoop", [](SArchive &A) { SetDirectoryField(A, 6, EDirField::NextSibling, 2); },
+                    1, {2, 3, 6, 2, 3, 6, 2}, false, 2, 4},
+        SLinkDamage{"SiblingSelfLoop", [](SArchive &A) { SetDirectoryField(A, 7, EDirField::NextSibling, 7); },
+                    0, {1, 7, 7, 7, 7, 7, 7}, false, 3, 4},
+        SLinkDamage{"ChildIsItsFolder", [](SArchive &A) { SetDirectoryField(A, 5, EDirField::FirstChild, 3); },
+                    5, {3, 6}, true, 1, 4},
+        SLinkDamage{"ChildIsAnAncestor", [](SArchive &A) { SetDirectoryField(A, 3, EDirField::FirstChild, 1); },
+                    1, {2, 3, 6}, true, 1, 3},
+        SLinkDamage{"ChildOutOfRange", [](SArchive &A) { SetDirectoryField(A, 3, EDirField::FirstChild, 8); },
+                    3, {}, false, 0, 3},
         SLinkDamage{"SiblingOutOfRange",
-                    [](SArchive &A) { SetDirectoryField(A, 3, EDirField::NextSibling, 0xFFFFFFFFu); }, false, 3},
-        SLinkDamage{"SharedSubtree", [](SArchive &A) { SetDirectoryField(A, 7, EDirField::NextSibling, 3); }, true, 4},
+                    [](SArchive &A) { SetDirectoryField(A, 3, EDirField::NextSibling, 0xFFFFFFFFu); },
+                    1, {2, 3}, false, 2, 3},
+        SLinkDamage{"SharedSubtree", [](SArchive &A) { SetDirectoryField(A, 7, EDirField::NextSibling, 3); },
+                    0, {1, 7, 3, 6}, true, 3, 4},
         SLinkDamage{"NameOutsideTable",
                     [](SArchive &A)
-                    { SetDirectoryField(A, 4, EDirField::NameStart, A.Layout.uiNameTableSize); }, true, 4}),
+                    { SetDirectoryField(A, 4, EDirField::NameStart, A.Layout.uiNameTableSize); },
+                    1, {2, 3, 6}, true, 2, 4}),
     [](const testing::TestParamInfo<SLinkDamage> &Info) { return std::string(Info.param.szName); });
 
 TEST(DirectoryQueries, ParentLinksThatLoopOrLeaveTheDirectoryEndThePath)
