@@ -280,13 +280,13 @@ INSTANTIATE_TEST_SUITE_P(
                      EDataWalk::BlockLoop},
         SChainDamage{"LongChainDescendsThenLoops", [](SArchive &A, const DamagedData &F)
                      {
-                         // Blocks 9, 8, 7, 6, 5 of the long file, then block 9
-                         // again: each block joins the range of the one before.
+                         // Blocks 9 down to 3 of the long file, then block 9
+                         // again, long before the item's size is reached.
                          SetBlockEntryField(A, A.Layout.Entries[2][0], EEntryField::DataLength, 1000);
                          SetBlockEntryField(A, A.Layout.Entries[2][0], EEntryField::FirstBlock, F.Block(2, 9));
-                         for (uint32_t uiStep = 9; uiStep > 5; --uiStep)
+                         for (uint32_t uiStep = 9; uiStep > 3; --uiStep)
                              SetNextBlock(A, F.Block(2, uiStep), F.Block(2, uiStep - 1));
-                         SetNextBlock(A, F.Block(2, 5), F.Block(2, 9));
+                         SetNextBlock(A, F.Block(2, 3), F.Block(2, 9));
                      },
                      EDataWalk::BlockLoop},
         SChainDamage{"LongChainLengthUnbounded", [](SArchive &A, const DamagedData &F)
