@@ -57,6 +57,7 @@ TEST(PreviewText, TellsTextFromBinary)
         {std::string("a NUL\0byte", 10), false},
         {"\x01\x02\x03\x04 mostly control", false},
         {sLongLine + "\x1B" + sLongLine, true},  // one stray escape in 601 bytes
+        {sLongLine + std::string(1, '\0') + sLongLine, false},  // but a NUL is never text
         {sLongLine + "\x7F\x7F\x7F\x7F", false},
     };
     for (const auto &Case : Cases)
@@ -238,4 +239,20 @@ TEST(PreviewImage, AFirstVersionTgaGetsTheFooterTheDecoderWants)
     EXPECT_EQ(PreviewImageFormat(QStringLiteral("Sky.TGA"), {"png", "tga"}), QByteArray("tga"));
     EXPECT_EQ(PreviewImageFormat(QStringLiteral("sky.tga.txt"), {"png", "tga"}), QByteArray());
     EXPECT_EQ(PreviewImageFormat(QStringLiteral("sky"), {"png", "tga"}), QByteArray());
+}
+
+// A file whose chain holds more than its recorded size shows that size and
+// says why it ends there.
+TEST(PreviewItems, MoreDataThanTheRecordedSizeIsDamage)
+{
+    SItem Liar = SItem::File("liar.txt", GcfBuilder::PatternText(3000, "liar.txt"));
+    Liar.bOverrideItemSize = true;
+    Liar.uiItemSize = 1000;
+    CDataArchive Archive(SItem::Folder("root", {Liar}));
+    ASSERT_TRUE(Archive.Open());
+    const SItemPreview Shown = Preview(Archive, "\\root\\liar.txt");
+    EXPECT_EQ(Shown.eKind, EPreviewKind::Text);
+    EXPECT_EQ(Shown.sText, QString::fromLatin1(GcfBuilder::PatternText(1000, "liar.txt")));
+    EXPECT_EQ(Shown.sDamage, QStringLiteral("Damaged data (more data than the item's recorded size): the preview ends "
+                                            "after 1,000 bytes."));
 }

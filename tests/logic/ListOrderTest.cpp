@@ -203,6 +203,15 @@ TEST(ListOrderTest, SortAndFilterStayForNewRowsAndForEachOther)
     EXPECT_EQ(Second.Shown(Arrangement), (QStringList{"x10", "X9", "y", "x1"}));
 }
 
+// Names alike but for case keep the archive's order descending too, and
+// names that agree in their first eight characters still compare whole.
+TEST(ListOrderTest, TiesKeepTheArchivesOrderAndLongNamesCompareWhole)
+{
+    EXPECT_EQ(Arranged(CRows({{"b"}, {"A"}, {"a"}, {"B"}}), NAME_DOWN), (QStringList{"b", "B", "A", "a"}));
+    EXPECT_EQ(Arranged(CRows({{"textures_b"}, {"textures_a"}, {"textures_10"}, {"textures_9"}}), NAME_UP),
+              (QStringList{"textures_9", "textures_10", "textures_a", "textures_b"}));
+}
+
 TEST(DropRulesTest, OnlyOneLocalArchiveIsAccepted)
 {
     struct SCase
