@@ -25,6 +25,7 @@ class CReadAhead
 {
 public:
     explicit CReadAhead(const CGCF &GCFFile) : GCFFile(GCFFile) {}
+    virtual ~CReadAhead() = default;
 
     // Looks at which pages of the archive are resident now.
     void Start();
@@ -41,9 +42,12 @@ public:
     // Announced only when the stretches are this long on average.
     static constexpr uint64_t SMALLEST_STRETCH_BYTES = 128u << 10;
 
+protected:
+    // Announces one stretch to the kernel (a test records it instead).
+    virtual void Advise(uint64_t uiOffset, uint64_t uiLength);
+
 private:
     bool IsResident(uint64_t uiOffset, uint64_t uiLength) const;
-    void Advise(uint64_t uiOffset, uint64_t uiLength);
 
     const CGCF &GCFFile;
     bool bActive = false;
