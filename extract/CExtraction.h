@@ -80,6 +80,10 @@ public:
     }
     void StopExtracting() { bExtracting = false; }
 
+    // Whether an existing file, or anything else, at a file's target path
+    // is left as it is ("Kept ... (it exists)."); by default it is replaced.
+    void SetKeepExisting(bool bKeep) { bKeepExisting = bKeep; }
+
     // True once a read of the archive failed because its file was cut short
     // while it was open: the extraction stopped there, and nothing more can
     // be read from this archive.
@@ -119,12 +123,16 @@ private:
     // unsafe name or one taken before in the same folder.
     bool ClaimItem(SFolderLevel &Level, std::string_view sName);
     void MarkCutShort(std::string_view sPath);
-    void WriteRed(std::string_view sPath, std::string_view sReason);
+    void DeleteDirectoryAt(const std::string &sPath);
+    // "Error writing " + path + " (" + reason + ")."; iSystemError is the
+    // system's own reason, when it gave one.
+    void WriteRed(std::string_view sPath, std::string_view sReason, int iSystemError = 0);
 
     const CGCF &GCFFile;
     IConsole &Console;
     bool bExtracting = false;
     bool bArchiveCutShort = false;
+    bool bKeepExisting = false;
     uint32_t uiCount = 0;              // files reached by the current Extract command
     IExtractionHook *Abort = nullptr;  // the front end's hook while an Extract command runs
     CReadAhead ReadAhead;              // started by the Extract command
