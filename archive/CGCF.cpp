@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "CGCF.h"
 
-#include "CDump.h"
-#include "CGuardedRead.h"
-
 #include <cstdint>
 #include <new>
 #include <string>
@@ -16,167 +13,6 @@ namespace
 
 // Every position is 32-bit, so no GCF file reaches 4 GiB.
 constexpr uint64_t MAX_FILE_SIZE = 0xFFFFFFFFull;
-
-template <class T>
-const T *ViewAt(const uint8_t *lpBase, uint64_t uiOffset)
-{
-    // The structures are byte arrays (alignment 1), so any offset is a valid view.
-    return reinterpret_cast<const T *>(lpBase + uiOffset);
-}
-
-// Sets the positions after the GCF Header in file order, each only where its
-// structure lies inside the file, copies each header it reads into Copied,
-// and returns the first reason to refuse the file (eRefusal when one was
-// found before; None when every structure and the data area are inside).
-// Offsets are 64-bit: no sum of 32-bit counts and sizes can wrap back into
-// the file. A header that lies outside ends the walk, since the positions
-// after it depend on counts it would hold; those positions stay null. A
-// header that cannot be read (the file was cut short meanwhile) ends it too.
-EOpenRefusal LocateStructures(SGCFPositions &Located, SGCFHeaders &Copied, uint64_t uiSize, EOpenRefusal eRefusal)
-{
-    const auto Inside = [uiSize](uint64_t uiOffset, uint64_t uiLength)
-    { return uiOffset <= uiSize && uiLength <= uiSize - uiOffset; };
-    const auto Refuse = [&eRefusal](EOpenRefusal eReason)
-    {
-        if (eRefusal == EOpenRefusal::None)
-            eRefusal = eReason;
-    };
-    const auto Stop = [&eRefusal](EOpenRefusal eReason) { return eRefusal != EOpenRefusal::None ? eRefusal : eReason; };
-    const uint8_t *lpBase = Located.lpBase;
-    const uint32_t uiVersion = Copied.Header.uiVersion;
-
-    uint64_t uiOffset = sizeof(GCFHeader);
-    if (!Inside(uiOffset, sizeof(GCFBlockEntryHeader)))
-        return Stop(EOpenRefusal::BlockEntryHeaderOutside);
-    Located.lpBlockEntryHeader = ViewAt<GCFBlockEntryHeader>(lpBase, uiOffset);
-    if (!GuardedRead(Located.lpBlockEntryHeader, Copied.BlockEntryHeader))
-        return EOpenRefusal::CutShort;
-    const uint64_t uiEntryCount = Copied.BlockEntryHeader.uiEntryCount;
-    uiOffset += sizeof(GCFBlockEntryHeader);
-    if (Inside(uiOffset, uiEntryCount * sizeof(GCFBlockEntry)))
-        Located.lpBlockEntries = ViewAt<GCFBlockEntry>(lpBase, uiOffset);
-    else
-        Refuse(EOpenRefusal::BlockEntriesOutside);
-    uiOffset += uiEntryCount * sizeof(GCFBlockEntry);
-
-    if (!Inside(uiOffset, sizeof(GCFFragmentationMapHeader)))
-        return Stop(EOpenRefusal::FragmentationMapHeaderOutside);
-    Located.lpFragmentationMapHeader = ViewAt<GCFFragmentationMapHeader>(lpBase, uiOffset);
-    if (!GuardedRead(Located.lpFragmentationMapHeader, Copied.FragmentationMapHeader))
-        return EOpenRefusal::CutShort;
-    const uint64_t uiLinkCount = Copied.FragmentationMapHeader.uiLinkCount;
-    uiOffset += sizeof(GCFFragmentationMapHeader);
-    if (Inside(uiOffset, uiLinkCount * sizeof(GCFFragmentationMap)))
-        Located.lpFragmentationMap = ViewAt<GCFFragmentationMap>(lpBase, uiOffset);
-    else
-        Refuse(EOpenRefusal::FragmentationMapOutside);
-    uiOffset += uiLinkCount * sizeof(GCFFragmentationMap);
-
-    // Version 6 dropped the block entry map.
-    if (uiVersion != 6)
-    {
-        if (!Inside(uiOffset, sizeof(GCFBlockEntryMapHeader)))
-            return Stop(EOpenRefusal::BlockEntryMapHeaderOutside);
-        Located.lpBlockEntryMapHeader = ViewAt<GCFBlockEntryMapHeader>(lpBase, uiOffset);
-        GCFBlockEntryMapHeader BlockEntryMapHeader;
-        if (!GuardedRead(Located.lpBlockEntryMapHeader, BlockEntryMapHeader))
-            return EOpenRefusal::CutShort;
-        const uint64_t uiMapCount = BlockEntryMapHeader.uiMapCount;
-        uiOffset += sizeof(GCFBlockEntryMapHeader);
-        // Never read, so only its start needs to be inside; the Directory
-        // Header after it is tested anyway.
-        if (uiOffset <= uiSize)
-            Located.lpBlockEntryMap = ViewAt<GCFBlockEntryMap>(lpBase, uiOffset);
-        uiOffset += uiMapCount * sizeof(GCFBlockEntryMap);
-    }
-
-    const uint64_t uiDirectory = uiOffset;
-    if (!Inside(uiDirectory, sizeof(GCFDirectoryHeader)))
-        return Stop(EOpenRefusal::DirectoryHeaderOutside);
-    Located.lpDirectoryHeader = ViewAt<GCFDirectoryHeader>(lpBase, uiDirectory);
-    if (!GuardedRead(Located.lpDirectoryHeader, Copied.DirectoryHeader))
-        return EOpenRefusal::CutShort;
-    const GCFDirectoryHeader &Directory = Copied.DirectoryHeader;
-    const uint64_t uiItemCount = Directory.uiItemCount;
-    uiOffset = uiDirectory + sizeof(GCFDirectoryHeader);
-    if (Inside(uiOffset, uiItemCount * sizeof(GCFDirectoryEntry)))
-        Located.lpDirectoryEntries = ViewAt<GCFDirectoryEntry>(lpBase, uiOffset);
-    else
-        Refuse(EOpenRefusal::DirectoryOutside);
-    uiOffset += uiItemCount * sizeof(GCFDirectoryEntry);
-    const uint64_t uiNameTableSize = Directory.uiNameTableSize;
-    if (Inside(uiOffset, uiNameTableSize))
-        Located.lpNameTable = lpBase + uiOffset;
-    else
-        Refuse(EOpenRefusal::NameTableOutside);
-    uiOffset += uiNameTableSize;
-
-    // The side tables are located only; a start past the end stays null.
-    const auto SideTable = [&](uint64_t uiStart) { return uiStart <= uiSize ? lpBase + uiStart : nullptr; };
-    Located.lpSideTableA = SideTable(uiOffset);
-    uiOffset += 4ull * Directory.uiSideACount;
-    Located.lpSideTableB = SideTable(uiOffset);
-    uiOffset += 4ull * uiItemCount;
-    Located.lpSideTableC = SideTable(uiOffset);
-    uiOffset += 4ull * Directory.uiSideCCount;
-    Located.lpSideTableD = SideTable(uiOffset);
-
-    // Version 3 has no Directory Map Header: its map starts right there.
-    uiOffset = uiDirectory + Directory.uiDirectorySize;
-    if (uiVersion != 3)
-    {
-        if (!Inside(uiOffset, sizeof(GCFDirectoryMapHeader)))
-            return Stop(EOpenRefusal::DirectoryMapHeaderOutside);
-        Located.lpDirectoryMapHeader = ViewAt<GCFDirectoryMapHeader>(lpBase, uiOffset);
-        uiOffset += sizeof(GCFDirectoryMapHeader);
-    }
-    if (!Inside(uiOffset, uiItemCount * sizeof(GCFDirectoryMap)))
-        return Stop(EOpenRefusal::DirectoryMapOutside);
-    Located.lpDirectoryMap = ViewAt<GCFDirectoryMap>(lpBase, uiOffset);
-    uiOffset += uiItemCount * sizeof(GCFDirectoryMap);
-
-    if (!Inside(uiOffset, sizeof(GCFChecksumHeader)))
-        return Stop(EOpenRefusal::ChecksumHeaderOutside);
-    Located.lpChecksumHeader = ViewAt<GCFChecksumHeader>(lpBase, uiOffset);
-    GCFChecksumHeader ChecksumHeader;
-    if (!GuardedRead(Located.lpChecksumHeader, ChecksumHeader))
-        return EOpenRefusal::CutShort;
-    const uint64_t uiChecksumSize = ChecksumHeader.uiChecksumSize;
-    uiOffset += sizeof(GCFChecksumHeader);
-
-    const uint64_t uiChecksumMapHeader = uiOffset;
-    if (!Inside(uiChecksumMapHeader, sizeof(GCFChecksumMapHeader)))
-        return Stop(EOpenRefusal::ChecksumMapHeaderOutside);
-    Located.lpChecksumMapHeader = ViewAt<GCFChecksumMapHeader>(lpBase, uiChecksumMapHeader);
-    GCFChecksumMapHeader ChecksumMapHeader;
-    if (!GuardedRead(Located.lpChecksumMapHeader, ChecksumMapHeader))
-        return EOpenRefusal::CutShort;
-    uiOffset += sizeof(GCFChecksumMapHeader);
-    if (uiOffset <= uiSize)
-        Located.lpChecksumMap = ViewAt<GCFChecksumMap>(lpBase, uiOffset);
-    uiOffset += ChecksumMapHeader.uiChecksumMapCount * uint64_t{sizeof(GCFChecksumMap)};
-    if (uiOffset <= uiSize)
-        Located.lpChecksumEntries = lpBase + uiOffset;
-
-    // Version 3 files place the header's fields 4 bytes earlier than the later
-    // versions do; reading from 4 bytes back puts them at the same offsets.
-    uiOffset = uiChecksumMapHeader + uiChecksumSize - (uiVersion == 3 ? 4 : 0);
-    if (!Inside(uiOffset, sizeof(GCFDataBlockHeader)))
-        return Stop(EOpenRefusal::DataBlockHeaderOutside);
-    Located.lpDataBlockHeader = ViewAt<GCFDataBlockHeader>(lpBase, uiOffset);
-    if (!GuardedRead(Located.lpDataBlockHeader, Copied.DataBlockHeader))
-        return EOpenRefusal::CutShort;
-
-    const GCFDataBlockHeader &Data = Copied.DataBlockHeader;
-    const uint64_t uiDataStart = Data.uiDataStart;
-    // At most (2^32 - 1)^2 + 2^32 - 1: no 64-bit wrap either.
-    const uint64_t uiDataEnd = uiDataStart + uint64_t{Data.uiTotalBlocks} * Data.uiDataBlockSize;
-    if (uiDataStart <= uiSize)
-        Located.lpFirstDataBlock = lpBase + uiDataStart;
-    if (uiDataEnd > uiSize)
-        Refuse(EOpenRefusal::DataAreaOutside);
-    return eRefusal;
-}
 
 }  // namespace
 
@@ -256,42 +92,30 @@ bool CGCF::OpenMemory(const void *lpData, size_t uiSize, const char *szFileName)
     // Empty bytes cannot be viewed, just as an empty file cannot be mapped.
     if (lpData == nullptr || uiSize == 0)
         return Refuse(EOpenRefusal::MapFailed, false);
-    Mapping.Borrow(lpData, uiSize);
-    lpView = Mapping.lpData;
-    uiFileSize = static_cast<uint32_t>(Mapping.uiSize);
+    Source.Borrow(lpData, uiSize);
+    uiFileSize = static_cast<uint32_t>(Source.GetSize());
     return Validate(sPath.c_str());
 }
 
 bool CGCF::Validate(const char *szFileName)
 {
-    const uint64_t uiSize = Mapping.uiSize;
+    const uint64_t uiSize = Source.GetSize();
     // Refusals before the version is known write no dump: there is no header
     // worth showing.
     if (uiSize > MAX_FILE_SIZE)
         return Refuse(EOpenRefusal::TooLarge, false);
-    if (uiSize < sizeof(GCFHeader))
-        return Refuse(EOpenRefusal::GCFHeaderOutside, false);
+    if (!Source.ReadAt(0, Headers.Header))
+        return Refuse(uiSize < sizeof(GCFHeader) ? EOpenRefusal::GCFHeaderOutside : EOpenRefusal::CutShort, false);
+    Offsets[static_cast<size_t>(EGCFStructure::Header)] = 0;
 
-    SGCFPositions Located;
-    SGCFHeaders Copied;
-    Located.lpBase = static_cast<const uint8_t *>(lpView);
-    Located.lpHeader = ViewAt<GCFHeader>(Located.lpBase, 0);
-    if (!GuardedRead(Located.lpHeader, Copied.Header))
-        return Refuse(EOpenRefusal::CutShort, false);
-
-    const uint32_t uiVersion = Copied.Header.uiVersion;
+    const uint32_t uiVersion = Headers.Header.uiVersion;
     if (uiVersion != 3 && uiVersion != 5 && uiVersion != 6)
-    {
-        Positions = Located;
         return Refuse(EOpenRefusal::BadVersion, true);
-    }
 
     // A zero block size would make a copy step that never ends and a size on
     // disk that divides by zero.
-    EOpenRefusal eRefusal = Copied.Header.uiBlockSize == 0 ? EOpenRefusal::BlockSizeZero : EOpenRefusal::None;
-    eRefusal = LocateStructures(Located, Copied, uiSize, eRefusal);
-    Positions = Located;
-    Headers = Copied;
+    EOpenRefusal eRefusal = Headers.Header.uiBlockSize == 0 ? EOpenRefusal::BlockSizeZero : EOpenRefusal::None;
+    eRefusal = LocateStructures(eRefusal);
     if (eRefusal == EOpenRefusal::None)
         eRefusal = CopyDirectory();
     if (eRefusal != EOpenRefusal::None)
@@ -316,16 +140,24 @@ EOpenRefusal CGCF::CopyDirectory()
     {
         return EOpenRefusal::MapFailed;
     }
-    if (!GuardedCopy(DirectoryEntries.data(), Positions.lpDirectoryEntries, uiItemCount * sizeof(GCFDirectoryEntry)) ||
-        !GuardedCopy(NameTable.data(), Positions.lpNameTable, NameTable.size()) ||
-        !GuardedCopy(DirectoryMap.data(), Positions.lpDirectoryMap, uiItemCount * sizeof(GCFDirectoryMap)))
-        return EOpenRefusal::CutShort;
+    const struct
+    {
+        EGCFStructure eStructure;
+        void *lpCopy;
+        uint64_t uiBytes;
+    } Tables[] = {
+        {EGCFStructure::DirectoryEntries, DirectoryEntries.data(), uiItemCount * uint64_t{sizeof(GCFDirectoryEntry)}},
+        {EGCFStructure::NameTable, NameTable.data(), NameTable.size()},
+        {EGCFStructure::DirectoryMap, DirectoryMap.data(), uiItemCount * uint64_t{sizeof(GCFDirectoryMap)}},
+    };
+    for (const auto &Table : Tables)
+        if (!Source.ReadBytes(OffsetOf(Table.eStructure), Table.lpCopy, Table.uiBytes))
+            return EOpenRefusal::CutShort;
     // Every query answers from the copy: the mapped pages it came from need
     // not stay in this process's memory beside it (a million items' directory
     // is some 50 MB).
-    Mapping.Release(Positions.lpDirectoryEntries, uiItemCount * sizeof(GCFDirectoryEntry));
-    Mapping.Release(Positions.lpNameTable, NameTable.size());
-    Mapping.Release(Positions.lpDirectoryMap, uiItemCount * sizeof(GCFDirectoryMap));
+    for (const auto &Table : Tables)
+        Source.Release(OffsetOf(Table.eStructure), Table.uiBytes);
     return EOpenRefusal::None;
 }
 
@@ -341,39 +173,36 @@ bool CGCF::Refuse(EOpenRefusal eRefusal, bool bDump)
 void CGCF::Close()
 {
     sFileName.clear();
-    Positions = SGCFPositions();
+    Offsets = NoOffsets();
     Headers = SGCFHeaders();
     // Given back at once: a large directory's copy should not outlive it.
     std::vector<GCFDirectoryEntry>().swap(DirectoryEntries);
     std::vector<uint8_t>().swap(NameTable);
     std::vector<GCFDirectoryMap>().swap(DirectoryMap);
-    if (lpView != nullptr)
+    if (Opened())
         UnmapFile();
 }
 
 bool CGCF::Opened() const
 {
-    return lpView != nullptr;
+    return Source.IsMapped();
 }
 
 bool CGCF::MapFile(const char *szFileName)
 {
-    if (lpView != nullptr)
+    if (Opened())
         UnmapFile();
-    if (!Mapping.Map(szFileName))
+    if (!Source.Map(szFileName))
         return false;
-    lpView = Mapping.lpData;
-    uiFileSize = static_cast<uint32_t>(Mapping.uiSize);
+    uiFileSize = static_cast<uint32_t>(Source.GetSize());
     return true;
 }
 
 bool CGCF::UnmapFile()
 {
-    if (lpView == nullptr)
+    if (!Opened())
         return false;
-    const bool bReleased = Mapping.Unmap();
-    lpView = nullptr;
-    return bReleased;
+    return Source.Unmap();
 }
 
 const char *CGCF::GetLastError() const
@@ -386,41 +215,6 @@ std::string CGCF::GetDumpPath() const
     if (sDumpFolder.empty())
         return "dump.txt";
     return sDumpFolder + (sDumpFolder.back() == '/' ? "" : "/") + "dump.txt";
-}
-
-bool CGCF::Dump() const
-{
-    CDump File;
-    if (!File.Open(GetDumpPath().c_str()))
-        return false;
-
-    // A refused archive may hold positions near its end: a section that does
-    // not lie wholly inside the file is written as null rather than read. So
-    // is one that can no longer be read because the file was cut short.
-    const auto Section = [&](const char *szSectionName, const void *lpSection, uint32_t dwLength)
-    {
-        uint8_t Bytes[64];
-        const uint8_t *lpData = nullptr;
-        if (lpSection != nullptr && Positions.lpBase != nullptr && dwLength <= sizeof Bytes)
-        {
-            const uintptr_t uiStart = reinterpret_cast<uintptr_t>(lpSection);
-            const uintptr_t uiBase = reinterpret_cast<uintptr_t>(Positions.lpBase);
-            if (uiStart >= uiBase && uiStart - uiBase <= Mapping.uiSize &&
-                dwLength <= Mapping.uiSize - (uiStart - uiBase) && GuardedCopy(Bytes, lpSection, dwLength))
-                lpData = Bytes;
-        }
-        File.Dump(szSectionName, lpData, dwLength);
-    };
-    Section("GCF Header", Positions.lpHeader, sizeof(GCFHeader));
-    Section("Block Entry Header", Positions.lpBlockEntryHeader, sizeof(GCFBlockEntryHeader));
-    Section("Fragmentation Map Header", Positions.lpFragmentationMapHeader, sizeof(GCFFragmentationMapHeader));
-    Section("Block Entry Map Header", Positions.lpBlockEntryMapHeader, sizeof(GCFBlockEntryMapHeader));
-    Section("Directory Header", Positions.lpDirectoryHeader, sizeof(GCFDirectoryHeader));
-    Section("Directory Map Header", Positions.lpDirectoryMapHeader, sizeof(GCFDirectoryMapHeader));
-    Section("Checksum Header", Positions.lpChecksumHeader, sizeof(GCFChecksumHeader));
-    Section("Checksum Map Header", Positions.lpChecksumMapHeader, sizeof(GCFChecksumMapHeader));
-    Section("Data Block Header", Positions.lpDataBlockHeader, sizeof(GCFDataBlockHeader));
-    return File.Close();
 }
 
 }  // namespace Larkspur

@@ -2,9 +2,12 @@
 #pragma once
 // The archive reader: maps one GCF file read-only, validates it, locates its
 // structures and answers questions about its directory by directory index.
-// Nothing here throws and nothing reads outside the mapped file: Open refuses
-// a file whose structures do not lie inside it, and every query that follows
-// an index or a link checks its range and bounds its walk.
+// Nothing reads outside the mapped file: Open refuses a file whose
+// structures do not lie inside it, and every query that follows an index or
+// a link checks its range and bounds its walk. No address into the mapping
+// leaves the reader: where the structures lie stays private, and callers get
+// copies (the headers, a block entry, a link), checked spans (a data block)
+// and, through CItemData, an item's data as runs over the file (its source).
 //
 // The file may change while it is open (another program rewrites it in place
 // or cuts it short). So Open copies what it validated: the headers, and the
@@ -12,11 +15,19 @@
 // CGuardedRead.h; every directory query answers from that copy. Block
 // entries, links and data are read from the mapping when asked for, each
 // under the same guard and checked against the copied counts.
+//
+// Failures are results, not exceptions: Open refuses with a reason (also
+// when there is no memory for the directory's copy), a query with an empty
+// answer. Only the allocations of the queries that build a list or a path
+// can throw (std::bad_alloc), as any allocation can.
 
-#include "CMapping.h"
+#include "CDataSource.h"
+#include "DataRuns.h"
 #include "GCFFormat.h"
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,37 +74,33 @@ enum class EOpenRefusal
 // The user-facing text of a refusal; null for None.
 const char *OpenRefusalText(EOpenRefusal eRefusal);
 
-// Where the structures of the open archive lie: each a view into the mapping,
-// null while no archive is open, and null where a refused archive's structure
-// could not be placed. Version 6 has no block entry map, version 3 no
-// Directory Map Header. The bytes behind them can change or vanish while the
-// archive is open: read them only through GuardedCopy, and take counts from
-// GetHeaders, never from here.
-struct SGCFPositions
+// The structures of a GCF file, in file order. Version 6 has no block entry
+// map, version 3 no Directory Map Header.
+enum class EGCFStructure
 {
-    const uint8_t *lpBase = nullptr;
-    const GCFHeader *lpHeader = nullptr;
-    const GCFBlockEntryHeader *lpBlockEntryHeader = nullptr;
-    const GCFBlockEntry *lpBlockEntries = nullptr;
-    const GCFFragmentationMapHeader *lpFragmentationMapHeader = nullptr;
-    const GCFFragmentationMap *lpFragmentationMap = nullptr;
-    const GCFBlockEntryMapHeader *lpBlockEntryMapHeader = nullptr;
-    const GCFBlockEntryMap *lpBlockEntryMap = nullptr;
-    const GCFDirectoryHeader *lpDirectoryHeader = nullptr;
-    const GCFDirectoryEntry *lpDirectoryEntries = nullptr;
-    const uint8_t *lpNameTable = nullptr;
-    const uint8_t *lpSideTableA = nullptr;
-    const uint8_t *lpSideTableB = nullptr;
-    const uint8_t *lpSideTableD = nullptr;
-    const uint8_t *lpSideTableC = nullptr;
-    const GCFDirectoryMapHeader *lpDirectoryMapHeader = nullptr;
-    const GCFDirectoryMap *lpDirectoryMap = nullptr;
-    const GCFChecksumHeader *lpChecksumHeader = nullptr;
-    const GCFChecksumMapHeader *lpChecksumMapHeader = nullptr;
-    const GCFChecksumMap *lpChecksumMap = nullptr;
-    const uint8_t *lpChecksumEntries = nullptr;
-    const GCFDataBlockHeader *lpDataBlockHeader = nullptr;
-    const uint8_t *lpFirstDataBlock = nullptr;
+    Header,
+    BlockEntryHeader,
+    BlockEntries,
+    FragmentationMapHeader,
+    FragmentationMap,
+    BlockEntryMapHeader,
+    BlockEntryMap,
+    DirectoryHeader,
+    DirectoryEntries,
+    NameTable,
+    SideTableA,
+    SideTableB,
+    SideTableC,
+    SideTableD,
+    DirectoryMapHeader,
+    DirectoryMap,
+    ChecksumHeader,
+    ChecksumMapHeader,
+    ChecksumMap,
+    ChecksumEntries,
+    DataBlockHeader,
+    FirstDataBlock,
+    Count,
 };
 
 // The headers as Open validated them, copied out of the file: every count
@@ -103,7 +110,10 @@ struct SGCFHeaders
     GCFHeader Header{};
     GCFBlockEntryHeader BlockEntryHeader{};
     GCFFragmentationMapHeader FragmentationMapHeader{};
+    GCFBlockEntryMapHeader BlockEntryMapHeader{};  // zero for version 6
     GCFDirectoryHeader DirectoryHeader{};
+    GCFChecksumHeader ChecksumHeader{};
+    GCFChecksumMapHeader ChecksumMapHeader{};
     GCFDataBlockHeader DataBlockHeader{};
 };
 
@@ -129,11 +139,15 @@ public:
     uint32_t GetFileSize() const { return uiFileSize; }            // the real size, low 32 bits
     const char *GetLastError() const;            // null until an Open fails
     EOpenRefusal GetLastRefusal() const { return eLastRefusal; }
-    // The positions of the open archive's structures in the mapping; written
-    // only by Open. Read the bytes behind them through GuardedCopy only.
-    const SGCFPositions &GetPositions() const { return Positions; }
+    // Where a structure lies in the file: set by Open in file order as far
+    // as it got (a refused archive keeps them for its dump). Nothing for one
+    // that is not located: closed, absent in the version, or placed outside
+    // the file.
+    std::optional<uint64_t> GetStructureOffset(EGCFStructure eStructure) const;
     // The headers copied and validated at open.
     const SGCFHeaders &GetHeaders() const { return Headers; }
+    // The mapped file, the source that item data runs read from.
+    const CDataSource &GetSource() const { return Source; }
 
     // Writes dump.txt into the dump folder: the current folder unless one is
     // set ("" sets the current folder again). Open writes it for a refused
@@ -184,38 +198,42 @@ public:
     // The fragmentation map's link of a data block; false as above, for an
     // index at or beyond uiLinkCount.
     bool ReadNextBlock(uint32_t uiDataBlockIndex, uint32_t &uiNextBlock) const;
-    // Copies bytes of the file at a file offset. False when they do not lie
-    // inside the mapping, or the file has been cut short under them.
-    bool ReadFileBytes(uint64_t uiFileOffset, void *lpBuffer, size_t uiBytes) const;
-    const uint8_t *GetDataBlock(uint32_t uiDataBlockIndex) const;  // not tested against uiTotalBlocks; null past the file end
-    uint64_t GetMappedSize() const { return Mapping.uiSize; }      // bytes that the mapping covers
+    // The uiDataBlockSize bytes of a data block, at uiDataStart + index x
+    // uiDataBlockSize. Not tested against uiTotalBlocks (every block below it
+    // lies inside the file), but empty where the block does not lie wholly
+    // inside the file, and while closed.
+    SFileSpan GetDataBlock(uint32_t uiDataBlockIndex) const;
 
     // True when the file is now shorter than when it was mapped: its lost
     // pages cannot be read any more. Never true for an archive in memory.
-    bool IsCutShort() const { return Mapping.IsCutShort(); }
-    // A descriptor of the mapped file, open while the archive is (-1 for an
-    // archive in memory), for copies that the kernel makes file to file.
-    int GetFileDescriptor() const { return Mapping.iDescriptor; }
+    bool IsCutShort() const { return Source.IsCutShort(); }
 
     // Device and inode of the mapped file (0, 0 for an archive in memory), so
     // that extraction can refuse to overwrite the open archive.
-    uint64_t GetFileDevice() const { return Mapping.uiDevice; }
-    uint64_t GetFileInode() const { return Mapping.uiInode; }
+    uint64_t GetFileDevice() const { return Source.GetFileDevice(); }
+    uint64_t GetFileInode() const { return Source.GetFileInode(); }
 
 private:
     bool MapFile(const char *szFileName);
     bool UnmapFile();
-    bool Validate(const char *szFileName);  // steps 3 to 7 of opening, after the view exists
+    // Everything opening does once the file is viewed: the version, the
+    // structures in file order, the data area, the directory's copy.
+    bool Validate(const char *szFileName);
+    EOpenRefusal LocateStructures(EOpenRefusal eRefusal);
     EOpenRefusal CopyDirectory();
     // Ends a failed Open: keeps the reason, writes the dump when asked (only
     // once the version is known is there a header worth showing) and closes.
     bool Refuse(EOpenRefusal eRefusal, bool bDump);
 
-    const void *lpView = nullptr;
     uint32_t uiFileSize = 0;
     std::string sFileName;
     EOpenRefusal eLastRefusal = EOpenRefusal::None;
-    SGCFPositions Positions;
+    // Where each structure lies, NOT_LOCATED where it does not.
+    static constexpr uint64_t NOT_LOCATED = UINT64_MAX;
+    using SOffsets = std::array<uint64_t, static_cast<size_t>(EGCFStructure::Count)>;
+    SOffsets Offsets = NoOffsets();
+    static SOffsets NoOffsets();
+    uint64_t OffsetOf(EGCFStructure eStructure) const { return Offsets[static_cast<size_t>(eStructure)]; }
     SGCFHeaders Headers;
     // The directory as it was at open.
     std::vector<GCFDirectoryEntry> DirectoryEntries;
@@ -223,7 +241,7 @@ private:
     std::vector<GCFDirectoryMap> DirectoryMap;
     std::string sDumpFolder;
     bool bDumpOnRefusal = true;
-    CMapping Mapping;
+    CDataSource Source;
 };
 
 }  // namespace Larkspur

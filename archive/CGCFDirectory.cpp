@@ -7,7 +7,7 @@
 
 #include "CGCF.h"
 
-#include "CGuardedRead.h"
+#include "ArchiveNames.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,13 +18,12 @@ namespace Larkspur
 namespace
 {
 
-const char *const ROOT_NAME = "root";
-constexpr size_t MAX_PATH_BYTES = size_t{16} << 20;
-// No file system takes a name this long. A longer run of bytes without a NUL
-// is damage (names that run on through a large table); cutting it keeps a
-// damaged directory of many such names from costing gigabytes wherever names
-// are shown, searched or written into console lines.
-constexpr size_t MAX_NAME_BYTES = 4096;
+// Where a stored name is cut. No file system takes a name this long: a longer
+// run of bytes without a NUL is damage (names that run on through a large
+// table); cutting it keeps a damaged directory of many such names from
+// costing gigabytes wherever names are shown, searched or written into
+// console lines.
+constexpr size_t MAX_STORED_NAME_BYTES = 4096;
 
 }  // namespace
 
@@ -62,9 +61,9 @@ std::string_view CGCF::GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const
     if (uiNameStart >= uiNameTableSize)
         return {};
     // A name whose NUL is missing ends with the table, and no name runs on
-    // past MAX_NAME_BYTES.
+    // past MAX_STORED_NAME_BYTES.
     const char *szName = reinterpret_cast<const char *>(NameTable.data() + uiNameStart);
-    const size_t uiLeft = std::min<size_t>(uiNameTableSize - uiNameStart, MAX_NAME_BYTES);
+    const size_t uiLeft = std::min<size_t>(uiNameTableSize - uiNameStart, MAX_STORED_NAME_BYTES);
     const void *lpEnd = std::memchr(szName, '\0', uiLeft);
     const size_t uiLength = lpEnd != nullptr ? static_cast<size_t>(static_cast<const char *>(lpEnd) - szName) : uiLeft;
     return {szName, uiLength};
@@ -72,46 +71,10 @@ std::string_view CGCF::GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const
 
 bool CGCF::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const
 {
-    // Gather the names from the item up first, so the path is built once
-    // instead of being copied again for every folder above the item. The walk
-    // stops at a bad index, and a parent chain that loops is cut after as
-    // many steps as there are items. A damaged directory can also chain many
-    // names that each run to the end of a large table (no NUL): a few such
-    // steps would ask for gigabytes, so the walk also stops before the path
-    // outgrows MAX_PATH_BYTES, far beyond any real path, and says so.
-    std::vector<std::string_view> Names;
-    size_t uiLength = cPath.size();
-    uint32_t uiIndex = uiDirectoryItemIndex;
-    const uint32_t uiItemCount = GetItemCount();
-    bool bWhole = true;
-    for (uint32_t uiStep = 0; uiStep < uiItemCount && uiIndex < uiItemCount; uiStep++)
-    {
-        const std::string_view sName = GetDirectoryItemName(uiIndex);
-        if (uiLength + 1 + sName.size() > MAX_PATH_BYTES)
-        {
-            bWhole = false;
-            break;
-        }
-        Names.push_back(sName);
-        uiLength += 1 + sName.size();
-        const uint32_t uiParent = DirectoryEntries[uiIndex].uiParent;
-        if (uiParent == GCF_ROOT_PARENT)
-            break;
-        uiIndex = uiParent;
-    }
-
-    std::string sPath;
-    sPath.reserve(uiLength + 3);
-    if (!bWhole)
-        sPath += "...";
-    for (auto it = Names.rbegin(); it != Names.rend(); ++it)
-    {
-        sPath += '\\';
-        sPath += *it;
-    }
-    sPath += cPath;
-    cPath = std::move(sPath);
-    return bWhole;
+    // The root's uiParent (GCF_ROOT_PARENT) is never a directory index.
+    return BuildItemPath(
+        uiDirectoryItemIndex, GetItemCount(), [this](uint32_t uiIndex) { return GetDirectoryItemName(uiIndex); },
+        [this](uint32_t uiIndex) { return DirectoryEntries[uiIndex].uiParent; }, cPath);
 }
 
 bool CGCF::GetDirectoryItemChildren(uint32_t uiFolder, std::vector<uint32_t> &Children) const
@@ -163,7 +126,7 @@ bool CGCF::WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items
             return false;
         const GCFDirectoryEntry &Entry = DirectoryEntries[uiIndex];
         if (uiIndex != 0 && (Entry.uiNameStart >= uiNameTableSize ||
-                             GetDirectoryItemName(uiIndex).size() >= MAX_NAME_BYTES))
+                             GetDirectoryItemName(uiIndex).size() >= MAX_STORED_NAME_BYTES))
             return false;
         Visited[uiIndex] = 1;
         const uint32_t uiSlot = static_cast<uint32_t>(Items.size());
@@ -298,15 +261,13 @@ uint32_t CGCF::GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const
     return uiSize;
 }
 
-const uint8_t *CGCF::GetDataBlock(uint32_t uiDataBlockIndex) const
+SFileSpan CGCF::GetDataBlock(uint32_t uiDataBlockIndex) const
 {
-    if (!Opened())
-        return nullptr;
-    // Every block below uiTotalBlocks lies inside the file (Open saw to it);
-    // a pointer past the file's end is never formed.
-    const uint64_t uiOffset = uint64_t{Headers.DataBlockHeader.uiDataStart} +
-                              uint64_t{uiDataBlockIndex} * Headers.DataBlockHeader.uiDataBlockSize;
-    return uiOffset <= Mapping.uiSize ? Positions.lpBase + uiOffset : nullptr;
+    const uint64_t uiDataBlockSize = Headers.DataBlockHeader.uiDataBlockSize;
+    const uint64_t uiOffset = uint64_t{Headers.DataBlockHeader.uiDataStart} + uiDataBlockIndex * uiDataBlockSize;
+    if (!Opened() || !Source.Contains(uiOffset, uiDataBlockSize))
+        return {};
+    return {&Source, uiOffset, uiDataBlockSize};
 }
 
 uint32_t CGCF::GetFirstEntry(uint32_t uiDirectoryItemIndex) const
@@ -322,24 +283,20 @@ bool CGCF::ReadBlockEntry(uint32_t uiBlockEntryIndex, GCFBlockEntry &Entry) cons
 {
     if (!Opened() || uiBlockEntryIndex >= Headers.BlockEntryHeader.uiEntryCount)
         return false;
-    return GuardedRead(&Positions.lpBlockEntries[uiBlockEntryIndex], Entry);
+    return Source.ReadAt(OffsetOf(EGCFStructure::BlockEntries) + uint64_t{uiBlockEntryIndex} * sizeof(GCFBlockEntry),
+                         Entry);
 }
 
 bool CGCF::ReadNextBlock(uint32_t uiDataBlockIndex, uint32_t &uiNextBlock) const
 {
     GCFFragmentationMap Link;
     if (!Opened() || uiDataBlockIndex >= Headers.FragmentationMapHeader.uiLinkCount ||
-        !GuardedRead(&Positions.lpFragmentationMap[uiDataBlockIndex], Link))
+        !Source.ReadAt(OffsetOf(EGCFStructure::FragmentationMap) +
+                           uint64_t{uiDataBlockIndex} * sizeof(GCFFragmentationMap),
+                       Link))
         return false;
     uiNextBlock = Link.uiNextBlock;
     return true;
-}
-
-bool CGCF::ReadFileBytes(uint64_t uiFileOffset, void *lpBuffer, size_t uiBytes) const
-{
-    if (!Opened() || uiFileOffset > Mapping.uiSize || uiBytes > Mapping.uiSize - uiFileOffset)
-        return false;
-    return GuardedCopy(lpBuffer, Positions.lpBase + uiFileOffset, uiBytes);
 }
 
 }  // namespace Larkspur

@@ -105,12 +105,12 @@ bool CBlockClaims::Claim(uint32_t uiBlock)
     return true;
 }
 
-void CItemData::AddStep(uint64_t uiFileOffset, uint64_t uiLength)
+void CItemData::AddStep(const CDataSource &Source, uint64_t uiFileOffset, uint64_t uiLength)
 {
     if (!Runs.empty() && Runs.back().uiFileOffset + Runs.back().uiLength == uiFileOffset)
         Runs.back().uiLength += uiLength;
     else
-        Runs.push_back({uiSize, uiFileOffset, uiLength});
+        Runs.push_back({uiSize, uiFileOffset, uiLength, &Source});
     uiSize += uiLength;
 }
 
@@ -155,7 +155,6 @@ EDataWalk CItemData::Walk(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSiz
     const uint32_t uiEntryChainEnd = Headers.Header.uiEntryChainEnd;
     const uint32_t uiTotalBlocks = Headers.DataBlockHeader.uiTotalBlocks;
     const uint64_t uiDataBlockSize = Headers.DataBlockHeader.uiDataBlockSize;
-    const uint64_t uiDataStart = Headers.DataBlockHeader.uiDataStart;
     // Copy steps longer than the blocks' spacing overlap; even so no item,
     // and no command, holds more than the data area.
     const uint64_t uiDataArea = uiTotalBlocks * uiDataBlockSize;
@@ -190,11 +189,14 @@ EDataWalk CItemData::Walk(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSiz
                 return EDataWalk::BlockLoop;
             if (lpClaims != nullptr && !lpClaims->Claim(uiBlock))
                 return EDataWalk::SharedData;
+            // A copy step is uiBlockSize long, which may be more than the
+            // blocks' spacing (uiDataBlockSize): it starts at the block and
+            // must lie inside the file, not inside the block.
             const uint64_t uiStep = std::min<uint64_t>({uiRemaining, uiBlockSize, uiCap - uiSize});
-            const uint64_t uiOffset = uiDataStart + uiBlock * uiDataBlockSize;
-            if (uiOffset + uiStep > GCF.GetMappedSize())
+            const SFileSpan Block = GCF.GetDataBlock(uiBlock);
+            if (Block.Empty() || !Block.lpSource->Contains(Block.uiOffset, uiStep))
                 return EDataWalk::BlockOutsideFile;
-            AddStep(uiOffset, uiStep);
+            AddStep(*Block.lpSource, Block.uiOffset, uiStep);
             uiRemaining -= static_cast<uint32_t>(uiStep);
             // The last block's link is never needed, so it is not read; nor is
             // a link past the cap.
@@ -211,51 +213,6 @@ EDataWalk CItemData::Walk(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSiz
             return EDataWalk::Complete;
         uiEntry = Entry.uiNextEntry;
     }
-}
-
-size_t CItemData::ReadUpToLoss(const CGCF &GCF, uint64_t uiFileOffset, uint8_t *lpTarget, size_t uiBytes)
-{
-    // A page is the unit that can be lost; the mapping starts on a page.
-    constexpr uint64_t PAGE = 4096;
-    size_t uiCopied = 0;
-    while (uiCopied < uiBytes)
-    {
-        const uint64_t uiAt = uiFileOffset + uiCopied;
-        const size_t uiStep = static_cast<size_t>(std::min<uint64_t>(PAGE - uiAt % PAGE, uiBytes - uiCopied));
-        if (!GCF.ReadFileBytes(uiAt, lpTarget + uiCopied, uiStep))
-            break;
-        uiCopied += uiStep;
-    }
-    return uiCopied;
-}
-
-bool CItemData::Read(const CGCF &GCF, uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const
-{
-    uiRead = 0;
-    // The run that holds uiOffset: the last one starting at or before it.
-    auto Run = std::upper_bound(Runs.begin(), Runs.end(), uiOffset,
-                                [](uint64_t uiValue, const SDataRun &Item) { return uiValue < Item.uiItemOffset; });
-    if (Run == Runs.begin())
-        return true;
-    --Run;
-    auto *lpTarget = static_cast<uint8_t *>(lpBuffer);
-    for (; Run != Runs.end() && uiRead < uiBytes; ++Run)
-    {
-        const uint64_t uiWithin = uiOffset + uiRead - Run->uiItemOffset;
-        if (uiWithin >= Run->uiLength)
-            break;
-        const size_t uiChunk = static_cast<size_t>(std::min<uint64_t>(Run->uiLength - uiWithin, uiBytes - uiRead));
-        if (!GCF.ReadFileBytes(Run->uiFileOffset + uiWithin, lpTarget + uiRead, uiChunk))
-        {
-            // The file was cut short somewhere under this run: the pages
-            // before the lost one still read, so the bytes the caller gets
-            // reach right up to the loss (a mount answers a read with them).
-            uiRead += ReadUpToLoss(GCF, Run->uiFileOffset + uiWithin, lpTarget + uiRead, uiChunk);
-            return false;
-        }
-        uiRead += uiChunk;
-    }
-    return true;
 }
 
 }  // namespace Larkspur

@@ -20,18 +20,20 @@
 // command writes each data block at most once, and its output is bounded by
 // the archive's data area, however many items share one chain.
 //
-// The bytes come as runs: file offset and length, adjacent copy steps merged
-// (blocks that follow each other in the file make one run). The extraction
-// writes the runs in order; a copy that the kernel makes file to file
-// (copy_file_range from GCF.GetFileDescriptor()) can take a run whole.
+// The bytes come as runs (DataRuns.h): the archive's file as their source,
+// file offset and length, adjacent copy steps merged (blocks that follow each
+// other in the file make one run). The extraction writes the runs in order;
+// the source copies a run whole, file to file in the kernel, or hands it to
+// a system call that copies it.
 //
 // Reading N bytes of the item at offset O (a preview, a hash, a file system
 // serving reads at random offsets) is one binary search over the runs and
 // then guarded copies: build the description once per item, then call Read
-// as often as needed. Read never touches the fragmentation map or the block
-// entries again.
+// (or ViewForKernel) as often as needed. Neither touches the fragmentation
+// map or the block entries again.
 
 #include "CGCF.h"
+#include "DataRuns.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -80,14 +82,6 @@ private:
     uint64_t uiBytes = 0;
 };
 
-// A stretch of the item's data that lies in one piece in the file.
-struct SDataRun
-{
-    uint64_t uiItemOffset;  // where the run starts within the item's data
-    uint64_t uiFileOffset;  // where its bytes lie in the archive's file
-    uint64_t uiLength;
-};
-
 class CItemData
 {
 public:
@@ -112,14 +106,21 @@ public:
     // stopping at the end of the described bytes; uiRead counts the bytes
     // copied. False when the file was cut short under them (uiRead then
     // counts those copied before the first lost page).
-    bool Read(const CGCF &GCF, uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const;
+    bool Read(uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const
+    {
+        return ReadRuns(Runs, uiOffset, lpBuffer, uiBytes, uiRead);
+    }
+    // The item's bytes uiOffset to uiOffset + uiBytes as pieces for a system
+    // call that copies them itself; false when more than uiMaxViews are
+    // needed, or the bytes are not all described.
+    bool ViewForKernel(uint64_t uiOffset, uint64_t uiBytes, size_t uiMaxViews, std::vector<iovec> &Views) const
+    {
+        return ViewRuns(Runs, uiOffset, uiBytes, uiMaxViews, Views);
+    }
 
 private:
     EDataWalk Walk(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap, CBlockClaims *lpClaims);
-    void AddStep(uint64_t uiFileOffset, uint64_t uiLength);
-    // After a failed copy: copies page by page up to the first lost page and
-    // gives the bytes copied.
-    static size_t ReadUpToLoss(const CGCF &GCF, uint64_t uiFileOffset, uint8_t *lpTarget, size_t uiBytes);
+    void AddStep(const CDataSource &Source, uint64_t uiFileOffset, uint64_t uiLength);
 
     EDataWalk eResult = EDataWalk::NoData;
     uint64_t uiSize = 0;

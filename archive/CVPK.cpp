@@ -5,7 +5,6 @@
 
 #include "CVPK.h"
 
-#include "CGuardedRead.h"
 
 #include <algorithm>
 #include <cstring>
@@ -106,7 +105,7 @@ bool CVPK::Open(const char *szFileName)
     const std::string sPath = szFileName != nullptr ? szFileName : "";
     eLastRefusal = EVPKRefusal::None;
     Close();
-    if (szFileName == nullptr || !Directory.Mapping.Map(sPath.c_str()))
+    if (szFileName == nullptr || !Directory.Map(sPath.c_str()))
         return Refuse(EVPKRefusal::MapFailed);
     sFileName = sPath;
     if (!Validate())
@@ -123,7 +122,7 @@ bool CVPK::OpenMemory(const void *lpData, size_t uiSize, const char *szFileName,
     Close();
     if (lpData == nullptr || uiSize == 0)
         return Refuse(EVPKRefusal::MapFailed);
-    Directory.Mapping.Borrow(lpData, uiSize);
+    Directory.Borrow(lpData, uiSize);
     bInMemory = true;
     sFileName = sPath;
     if (!Validate())
@@ -166,11 +165,10 @@ bool CVPK::Validate()
 
 EVPKRefusal CVPK::ReadSections(uint64_t uiSize)
 {
-    const uint8_t *lpBase = Directory.Mapping.lpData;
     VPKHeaderV2 Header{};
     if (uiSize < sizeof(VPKHeaderV1))
         return EVPKRefusal::HeaderOutside;
-    if (!GuardedCopy(&Header, lpBase, std::min<uint64_t>(uiSize, sizeof Header)))
+    if (!Directory.ReadBytes(0, &Header, std::min<uint64_t>(uiSize, sizeof Header)))
         return EVPKRefusal::CutShort;
     if (Header.uiSignature != VPK_SIGNATURE)
         return EVPKRefusal::BadSignature;
@@ -224,11 +222,11 @@ EVPKRefusal CVPK::ReadSections(uint64_t uiSize)
         LE32 KeySize{}, SignatureSize{};
         if (uiSection < 8)
             return EVPKRefusal::SignatureDamaged;
-        if (!GuardedRead(lpBase + Placed.uiSignatureOffset, KeySize))
+        if (!Directory.ReadAt(Placed.uiSignatureOffset, KeySize))
             return EVPKRefusal::CutShort;
         if (uint64_t{KeySize} > uiSection - 8)
             return EVPKRefusal::SignatureDamaged;
-        if (!GuardedRead(lpBase + Placed.uiSignatureOffset + 4 + KeySize, SignatureSize))
+        if (!Directory.ReadAt(Placed.uiSignatureOffset + 4 + KeySize, SignatureSize))
             return EVPKRefusal::CutShort;
         if (8 + uint64_t{KeySize} + SignatureSize != uiSection)
             return EVPKRefusal::SignatureDamaged;
@@ -238,8 +236,8 @@ EVPKRefusal CVPK::ReadSections(uint64_t uiSize)
 
     // The records lie inside the file, so their number is bounded by its size.
     ArchiveMD5Entries.resize(Placed.uiArchiveMD5Size / sizeof(VPKArchiveMD5Entry));
-    if (!GuardedCopy(ArchiveMD5Entries.data(), lpBase + Placed.uiArchiveMD5Offset, Placed.uiArchiveMD5Size) ||
-        (Placed.uiOtherMD5Size > 0 && !GuardedRead(lpBase + Placed.uiOtherMD5Offset, OtherMD5)))
+    if (!Directory.ReadBytes(Placed.uiArchiveMD5Offset, ArchiveMD5Entries.data(), Placed.uiArchiveMD5Size) ||
+        (Placed.uiOtherMD5Size > 0 && !Directory.ReadAt(Placed.uiOtherMD5Offset, OtherMD5)))
         return EVPKRefusal::CutShort;
     Sections = Placed;
     return EVPKRefusal::None;
@@ -268,13 +266,13 @@ void CVPK::Close()
     std::string().swap(Names);
     std::vector<SVPKLeftOut>().swap(LeftOut);
     DataFiles.clear();
-    Directory.Mapping.Unmap();
+    Directory.Unmap();
     Directory.sPath.clear();
 }
 
 bool CVPK::Opened() const
 {
-    return Directory.Mapping.lpData != nullptr;
+    return Directory.IsMapped();
 }
 
 uint64_t CVPK::GetFileSize() const

@@ -6,37 +6,11 @@
 
 #include "CVPKItemData.h"
 
-#include "CGuardedRead.h"
-
 #include <algorithm>
 #include <cstdio>
 
 namespace Larkspur
 {
-
-bool CVPKSource::ReadBytes(uint64_t uiOffset, void *lpBuffer, size_t uiBytes) const
-{
-    if (Mapping.lpData == nullptr || uiOffset > Mapping.uiSize || uiBytes > Mapping.uiSize - uiOffset)
-        return false;
-    return GuardedCopy(lpBuffer, Mapping.lpData + uiOffset, uiBytes);
-}
-
-size_t CVPKSource::ReadUpToLoss(uint64_t uiOffset, void *lpBuffer, size_t uiBytes) const
-{
-    // A page is the unit that can be lost; the mapping starts on a page.
-    constexpr uint64_t PAGE = 4096;
-    auto *lpTarget = static_cast<uint8_t *>(lpBuffer);
-    size_t uiCopied = 0;
-    while (uiCopied < uiBytes)
-    {
-        const uint64_t uiAt = uiOffset + uiCopied;
-        const size_t uiStep = static_cast<size_t>(std::min<uint64_t>(PAGE - uiAt % PAGE, uiBytes - uiCopied));
-        if (!ReadBytes(uiAt, lpTarget + uiCopied, uiStep))
-            break;
-        uiCopied += uiStep;
-    }
-    return uiCopied;
-}
 
 std::string CVPK::GetDataFilePath(uint16_t uiArchiveIndex) const
 {
@@ -98,10 +72,10 @@ const CVPKSource *CVPK::GetSource(uint16_t uiArchiveIndex) const
                    {
                        // An empty data file cannot be mapped: it holds nothing to read.
                        if (!bInMemoryFile)
-                           DataFile.bPresent = DataFile.Source.Mapping.Map(DataFile.Source.sPath.c_str());
+                           DataFile.bPresent = DataFile.Source.Map(DataFile.Source.sPath.c_str());
                        else if (DataFile.lpMemory != nullptr && DataFile.uiMemorySize > 0)
                        {
-                           DataFile.Source.Mapping.Borrow(DataFile.lpMemory, DataFile.uiMemorySize);
+                           DataFile.Source.Borrow(DataFile.lpMemory, DataFile.uiMemorySize);
                            DataFile.bPresent = true;
                        }
                    });
@@ -136,31 +110,6 @@ EVPKDamage CVPKItemData::DescribeItem(const CVPK &VPK, uint32_t uiDirectoryIndex
     Runs.push_back({uiSize, uiFileOffset, lpFile->uiEntryLength, lpSource});
     uiSize += lpFile->uiEntryLength;
     return eResult = EVPKDamage::None;
-}
-
-bool CVPKItemData::Read(uint64_t uiOffset, void *lpBuffer, size_t uiBytes, size_t &uiRead) const
-{
-    uiRead = 0;
-    auto *lpTarget = static_cast<uint8_t *>(lpBuffer);
-    for (const SVPKRun &Run : Runs)
-    {
-        const uint64_t uiAt = uiOffset + uiRead;
-        if (uiRead == uiBytes)
-            break;
-        if (uiAt < Run.uiItemOffset || uiAt - Run.uiItemOffset >= Run.uiLength)
-            continue;
-        const uint64_t uiWithin = uiAt - Run.uiItemOffset;
-        const size_t uiChunk = static_cast<size_t>(std::min<uint64_t>(Run.uiLength - uiWithin, uiBytes - uiRead));
-        if (!Run.lpSource->ReadBytes(Run.uiFileOffset + uiWithin, lpTarget + uiRead, uiChunk))
-        {
-            // The pages before the lost one still read, so the caller gets
-            // the bytes right up to the loss (a mount answers with them).
-            uiRead += Run.lpSource->ReadUpToLoss(Run.uiFileOffset + uiWithin, lpTarget + uiRead, uiChunk);
-            return false;
-        }
-        uiRead += uiChunk;
-    }
-    return true;
 }
 
 }  // namespace Larkspur

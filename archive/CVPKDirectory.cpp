@@ -6,18 +6,12 @@
 
 #include "CVPK.h"
 
+#include "ArchiveNames.h"
+
 #include <algorithm>
 
 namespace Larkspur
 {
-
-namespace
-{
-
-const char *const ROOT_NAME = "root";
-constexpr size_t MAX_PATH_BYTES = size_t{16} << 20;
-
-}  // namespace
 
 uint32_t CVPK::GetItemCount() const
 {
@@ -46,35 +40,10 @@ std::string_view CVPK::GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const
 
 bool CVPK::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const
 {
-    // The names from the item up, gathered first so that the path is built
-    // once. A folder can lie as deep as the tree has bytes, so the path
-    // stops short of MAX_PATH_BYTES, far beyond any real path, and says so.
-    std::vector<std::string_view> Parts;
-    size_t uiLength = cPath.size();
-    bool bWhole = true;
-    for (uint32_t uiIndex = uiDirectoryItemIndex; IsValidDirectoryIndex(uiIndex); uiIndex = Items[uiIndex].uiParent)
-    {
-        const std::string_view sName = GetDirectoryItemName(uiIndex);
-        if (uiLength + 1 + sName.size() > MAX_PATH_BYTES)
-        {
-            bWhole = false;
-            break;
-        }
-        Parts.push_back(sName);
-        uiLength += 1 + sName.size();
-    }
-    std::string sPath;
-    sPath.reserve(uiLength + 3);
-    if (!bWhole)
-        sPath += "...";
-    for (auto it = Parts.rbegin(); it != Parts.rend(); ++it)
-    {
-        sPath += '\\';
-        sPath += *it;
-    }
-    sPath += cPath;
-    cPath = std::move(sPath);
-    return bWhole;
+    // A folder can lie as deep as the tree has bytes, so the path may be cut.
+    return BuildItemPath(
+        uiDirectoryItemIndex, GetItemCount(), [this](uint32_t uiIndex) { return GetDirectoryItemName(uiIndex); },
+        [this](uint32_t uiIndex) { return Items[uiIndex].uiParent; }, cPath);
 }
 
 uint32_t CVPK::GetDirectoryItemFileCount(uint32_t uiDirectoryItemIndex) const

@@ -8,7 +8,8 @@
 
 #include "CVPK.h"
 
-#include "CGuardedRead.h"
+#include "ArchiveNames.h"
+
 
 #include <algorithm>
 #include <cstring>
@@ -22,11 +23,10 @@ namespace Larkspur
 namespace
 {
 
-// No file system takes a longer name. Keeping every name within it also
-// keeps the names' memory linear in the tree: a file's name is its own
-// bytes plus its extension's, and one long extension is shared by many
-// short entries in the tree.
-constexpr size_t MAX_NAME_BYTES = 255;
+// No file system takes a name longer than MAX_FILE_NAME_BYTES. Keeping every
+// name within it also keeps the names' memory linear in the tree: a file's
+// name is its own bytes plus its extension's, and one long extension is
+// shared by many short entries in the tree.
 // A blank stands for the root folder (as a path) and for no extension.
 constexpr std::string_view BLANK = " ";
 
@@ -209,8 +209,8 @@ bool CVPK::CTreeBuilder::ResolvePath(std::string_view sPath, uint32_t &uiFolder)
         if (sPart.empty())
             continue;
         const uint64_t uiNameOffset = VPK.Names.size();
-        VPK.Names.append(sPart.substr(0, MAX_NAME_BYTES));
-        if (sPart.size() > MAX_NAME_BYTES)
+        VPK.Names.append(sPart.substr(0, MAX_FILE_NAME_BYTES));
+        if (sPart.size() > MAX_FILE_NAME_BYTES)
         {
             Refused(uiFolder, uiNameOffset, EVPKDamage::NameTooLong);
             return false;
@@ -260,11 +260,11 @@ EVPKRefusal CVPK::CTreeBuilder::ReadFile(std::string_view sExtension, uint32_t u
 
     const uint64_t uiNameOffset = VPK.Names.size();
     const size_t uiLength = sName.size() + (sExtension == BLANK ? 0 : 1 + sExtension.size());
-    VPK.Names.append(sName.substr(0, MAX_NAME_BYTES));
-    if (sExtension != BLANK && VPK.Names.size() - uiNameOffset < MAX_NAME_BYTES)
-        (VPK.Names += '.').append(sExtension.substr(0, MAX_NAME_BYTES - (VPK.Names.size() - uiNameOffset)));
+    VPK.Names.append(sName.substr(0, MAX_FILE_NAME_BYTES));
+    if (sExtension != BLANK && VPK.Names.size() - uiNameOffset < MAX_FILE_NAME_BYTES)
+        (VPK.Names += '.').append(sExtension.substr(0, MAX_FILE_NAME_BYTES - (VPK.Names.size() - uiNameOffset)));
     bool bAdded = false;
-    if (uiLength > MAX_NAME_BYTES)
+    if (uiLength > MAX_FILE_NAME_BYTES)
         Refused(uiFolder, uiNameOffset, EVPKDamage::NameTooLong);
     else if (AddItem(uiFolder, uiNameOffset, false, bAdded); !bAdded)
         Refused(uiFolder, uiNameOffset, EVPKDamage::DuplicateName);
@@ -332,13 +332,12 @@ EVPKRefusal CVPK::CTreeBuilder::Build()
 
 EVPKRefusal CVPK::ReadTree()
 {
-    const uint8_t *lpTree = Directory.Mapping.lpData + Sections.uiHeaderSize;
     std::vector<uint8_t> Tree(Sections.uiTreeSize);
-    if (!GuardedCopy(Tree.data(), lpTree, Tree.size()))
+    if (!Directory.ReadBytes(Sections.uiHeaderSize, Tree.data(), Tree.size()))
         return EVPKRefusal::CutShort;
     // Every query answers from what is built here: the mapped pages of the
     // tree need not stay in this process's memory beside it.
-    Directory.Mapping.Release(lpTree, Tree.size());
+    Directory.Release(Sections.uiHeaderSize, Tree.size());
     CTreeBuilder Builder(*this, Tree);
     return Builder.Build();
 }

@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: MIT
 # Sources of archive/: the archive library (standard library only).
 list(APPEND ARCHIVE_SOURCES
+  archive/CDataSource.cpp
   archive/CDump.cpp
   archive/CGCF.cpp
   archive/CGCFDirectory.cpp
+  archive/CGCFStructures.cpp
   archive/CGuardedRead.cpp
   archive/CItemData.cpp
   archive/CMapping.cpp
@@ -11,4 +13,5 @@ list(APPEND ARCHIVE_SOURCES
   archive/CVPKData.cpp
   archive/CVPKDirectory.cpp
   archive/CVPKTree.cpp
+  archive/DataRuns.cpp
 )

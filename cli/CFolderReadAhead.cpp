@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/CFolderReadAhead.h"
 
 #include "archive/CItemData.h"
@@ -140,11 +141,13 @@ bool CFolderReadAhead::StoreFile(uint32_t uiDirectoryIndex)
     Data.DescribeItem(GCF, uiDirectoryIndex);
     if (Data.GetSize() < uiSize)
         return true;
-    const uint8_t *lpBase = GCF.GetPositions().lpBase;
     for (const SDataRun &Run : Data.GetRuns())
     {
-        fuse_bufvec Bytes = FUSE_BUFVEC_INIT(Run.uiLength);
-        Bytes.buf[0].mem = const_cast<uint8_t *>(lpBase + Run.uiFileOffset);
+        iovec View;
+        if (!Run.lpSource->KernelView(Run.uiFileOffset, Run.uiLength, View))
+            return true;
+        fuse_bufvec Bytes = FUSE_BUFVEC_INIT(View.iov_len);
+        Bytes.buf[0].mem = View.iov_base;
         const int iResult = fuse_lowlevel_notify_store(lpSession, CMountTree::NodeOf(uiDirectoryIndex),
                                                        static_cast<off_t>(Run.uiItemOffset), &Bytes, {});
         // ENOENT: the kernel does not hold the file (it was never listed,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Read-ahead across the files of a folder. A program that reads a folder's
 // files one after another (cp -r, tar, rsync, sha256sum *) waits for one

@@ -91,7 +91,7 @@ public:
 private:
     // The kernel asks for 128 KiB at a time as it reads ahead.
     static constexpr uint64_t KEPT_FROM_BYTES = 128 << 10;
-    // Descriptions kept in all, at most: 2.7 million runs, more than the
+    // Descriptions kept in all, at most: 2 million runs, more than the
     // 8 KiB blocks of the largest archive.
     static constexpr uint64_t KEPT_BYTES = 64u << 20;
 
@@ -234,7 +234,7 @@ void ReplyListing(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iO
         uint64_t uiEntryNode = uiNode;
         // Shown names are at most 255 bytes; the reader's name need not
         // end in a NUL of its own.
-        char szName[CMountTree::MAX_NAME_BYTES + 1] = ".";
+        char szName[MAX_FILE_NAME_BYTES + 1] = ".";
         if (uiPosition == 1)
         {
             uiEntryNode = uiParent;
@@ -244,8 +244,8 @@ void ReplyListing(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iO
         {
             uiEntryNode = CMountTree::NodeOf(Children[uiPosition - 2]);
             const std::string_view sName = Tree.GetName(uiEntryNode);
-            sName.copy(szName, CMountTree::MAX_NAME_BYTES);
-            szName[std::min(sName.size(), CMountTree::MAX_NAME_BYTES)] = '\0';
+            sName.copy(szName, MAX_FILE_NAME_BYTES);
+            szName[std::min(sName.size(), MAX_FILE_NAME_BYTES)] = '\0';
         }
         const off_t iNext = static_cast<off_t>(uiPosition + 1);
         size_t uiEntrySize;
@@ -276,33 +276,6 @@ void OnReadDir(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffs
 void OnReadDirPlus(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffset, fuse_file_info *)
 {
     ReplyListing(Request, uiNode, uiSize, iOffset, true);
-}
-
-// Where the item's bytes uiOffset to uiOffset + uiBytes lie in the archive's
-// file, as pieces of the mapping. False when more than uiMaxPieces are
-// needed, or the bytes are not all described.
-bool FindPieces(const CGCF &GCF, const CItemData &Data, uint64_t uiOffset, uint64_t uiBytes, size_t uiMaxPieces,
-                std::vector<iovec> &Pieces)
-{
-    Pieces.clear();
-    const std::vector<SDataRun> &Runs = Data.GetRuns();
-    // The run that holds uiOffset: the last one starting at or before it.
-    auto Run = std::upper_bound(Runs.begin(), Runs.end(), uiOffset,
-                                [](uint64_t uiValue, const SDataRun &Item) { return uiValue < Item.uiItemOffset; });
-    if (Run == Runs.begin())
-        return uiBytes == 0;
-    --Run;
-    const uint8_t *lpBase = GCF.GetPositions().lpBase;
-    for (uint64_t uiDone = 0; uiDone < uiBytes; ++Run)
-    {
-        if (Run == Runs.end() || Pieces.size() == uiMaxPieces)
-            return false;
-        const uint64_t uiWithin = uiOffset + uiDone - Run->uiItemOffset;
-        const uint64_t uiLength = std::min(Run->uiLength - uiWithin, uiBytes - uiDone);
-        Pieces.push_back({const_cast<uint8_t *>(lpBase + Run->uiFileOffset + uiWithin), static_cast<size_t>(uiLength)});
-        uiDone += uiLength;
-    }
-    return true;
 }
 
 void OnRead(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffset, fuse_file_info *)
@@ -338,7 +311,7 @@ void OnRead(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffset,
     // kernel's copy meets the lost page, fails with EFAULT instead of a
     // SIGBUS, and ends the read with EIO.
     thread_local std::vector<iovec> Pieces;
-    if (FindPieces(Server.GCF, Data, uiOffset, uiBytes, MAX_REPLY_PIECES, Pieces))
+    if (Data.ViewForKernel(uiOffset, uiBytes, MAX_REPLY_PIECES, Pieces))
     {
         fuse_reply_iov(Request, Pieces.data(), static_cast<int>(Pieces.size()));
         if (uiOffset == 0)
@@ -350,7 +323,7 @@ void OnRead(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffset,
     thread_local std::vector<uint8_t> Buffer;
     Buffer.resize(uiBytes);
     size_t uiRead = 0;
-    if (!Data.Read(Server.GCF, uiOffset, Buffer.data(), Buffer.size(), uiRead) || uiRead != uiBytes)
+    if (!Data.Read(uiOffset, Buffer.data(), Buffer.size(), uiRead) || uiRead != uiBytes)
     {
         fuse_reply_err(Request, EIO);
         return;
@@ -363,9 +336,9 @@ void OnStatFs(fuse_req_t Request, fuse_ino_t)
     const SServer &Server = ServerOf(Request);
     struct statvfs Stat = {};
     Stat.f_bsize = Stat.f_frsize = 4096;
-    Stat.f_blocks = (Server.GCF.GetMappedSize() + 4095) / 4096;
+    Stat.f_blocks = (Server.GCF.GetSource().GetSize() + 4095) / 4096;
     Stat.f_files = Server.GCF.GetItemCount();
-    Stat.f_namemax = CMountTree::MAX_NAME_BYTES;
+    Stat.f_namemax = MAX_FILE_NAME_BYTES;
     Stat.f_flag = ST_RDONLY;
     fuse_reply_statfs(Request, &Stat);
 }
@@ -434,7 +407,7 @@ public:
 int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tree, const SMountOptions &Options)
 {
     struct stat ArchiveStat = {};
-    ::fstat(GCF.GetFileDescriptor(), &ArchiveStat);
+    ::fstat(GCF.GetSource().GetFileDescriptor(), &ArchiveStat);
     SServer Server{GCF, Tree, ArchiveStat.st_mtim, ::getuid(), ::getgid(), CDataCache(GCF.GetItemCount()),
                    CFolderReadAhead(GCF, Tree)};
 

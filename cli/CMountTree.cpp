@@ -30,7 +30,7 @@ uint8_t NameVerdict(std::string_view sName)
 {
     if (!CExtraction::IsSafeItemName(sName))
         return Verdict(EMountLeftOut::UnsafeName);
-    if (sName.size() > CMountTree::MAX_NAME_BYTES)
+    if (sName.size() > MAX_FILE_NAME_BYTES)
         return Verdict(EMountLeftOut::NameTooLong);
     return NAME_FINE;
 }
@@ -226,7 +226,7 @@ uint32_t CMountTree::GetSubfolderCount(uint64_t uiFolderNode) const
 uint64_t CMountTree::Lookup(uint64_t uiFolderNode, std::string_view sName) const
 {
     if (uiFolderNode == TOP_NODE)
-        return !Shown.empty() && sName == "root" ? NodeOf(0) : NO_NODE;
+        return !Shown.empty() && sName == ROOT_NAME ? NodeOf(0) : NO_NODE;
     if (!IsFolder(uiFolderNode))
         return NO_NODE;
     const SFolder &Entry = Folders[DirectoryIndexOf(uiFolderNode)];

@@ -18,6 +18,7 @@
 // at open, and never changes: the file system answers every look-up from
 // it, from any thread, without a lock.
 
+#include "archive/ArchiveNames.h"
 #include "archive/CGCF.h"
 
 #include <cstdint>
@@ -59,8 +60,6 @@ public:
     static constexpr uint64_t TOP_NODE = 1;
     static constexpr uint64_t NO_NODE = 0;
     static constexpr uint64_t NodeOf(uint32_t uiDirectoryIndex) { return uint64_t{uiDirectoryIndex} + 2; }
-    // A name longer than this cannot be looked up on Linux (NAME_MAX).
-    static constexpr size_t MAX_NAME_BYTES = 255;
 
     // Builds the tree of the open archive, which must stay open while the
     // tree is used. False when the directory's links are damaged: the

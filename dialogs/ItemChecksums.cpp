@@ -102,7 +102,7 @@ EChecksumState CItemChecksums::Step(uint64_t uiBytes)
     {
         const size_t uiChunk = size_t(std::min<uint64_t>({Buffer.size(), uiBudget, uiItemSize - uiDone}));
         size_t uiRead = 0;
-        if (!Data.Read(GCFFile, uiDone, Buffer.data(), uiChunk, uiRead) || uiRead != uiChunk)
+        if (!Data.Read(uiDone, Buffer.data(), uiChunk, uiRead) || uiRead != uiChunk)
         {
             eState = GCFFile.IsCutShort() ? EChecksumState::CutShort : EChecksumState::Damaged;
             return eState;

@@ -12,25 +12,19 @@ CExtractCommand::CExtractCommand(CExtraction &Extraction, std::vector<uint32_t> 
 {
     uint64_t uiFiles = 0;
     for (const uint32_t uiItem : this->Items)
-        uiFiles += Extraction.GCFFile.GetDirectoryItemFileCount(uiItem);
+        uiFiles += Extraction.GetArchive().GetDirectoryItemFileCount(uiItem);
     uiTotal = static_cast<uint32_t>(std::min<uint64_t>(uiFiles, UINT32_MAX));
 }
 
 void CExtractCommand::Run(const std::string &sFolder, IExtractionHook &Hook)
 {
-    Extraction.uiCount = 0;
-    Extraction.Abort = &Hook;
-    Extraction.StartExtracting();
-    Extraction.BeginCommand();
-    Extraction.ReadAhead.Start();
-    Extraction.Console.WriteLine("Extracting to " + sFolder + ".", ELineColor::Green);
+    IConsole &Console = Extraction.GetConsole();
+    Extraction.BeginCommand(Hook);
+    Console.WriteLine("Extracting to " + sFolder + ".", ELineColor::Green);
     for (const uint32_t uiItem : Items)
         Extraction.ExtractItem(sFolder, uiItem);
-    Extraction.Console.WriteLine("Done.", ELineColor::Green);
-    Extraction.StopExtracting();
+    Console.WriteLine("Done.", ELineColor::Green);
     Extraction.EndCommand();
-    Extraction.ReadAhead.Stop();
-    Extraction.Abort = nullptr;
 }
 
 }  // namespace Larkspur

@@ -36,11 +36,12 @@ bool IsFolderOnDisk(const std::string &sPath)
 }
 
 // Creates the folder and every missing folder above it. A component that
-// exists already (as a folder, or a link to one) is passed through.
-bool MakeDirectories(const std::string &sDirectory)
+// exists already (as a folder, or a link to one) is passed through. 0 when
+// the folder exists afterwards, else the system's reason (an errno value).
+int MakeDirectories(const std::string &sDirectory)
 {
     if (sDirectory.empty())
-        return false;
+        return ENOENT;
     size_t uiEnd = 0;
     while (uiEnd != std::string::npos)
     {
@@ -48,10 +49,14 @@ bool MakeDirectories(const std::string &sDirectory)
         const std::string sPrefix = sDirectory.substr(0, uiEnd);
         if (sPrefix.empty() || sPrefix.back() == '/')
             continue;  // the root, or a doubled separator
-        if (::mkdir(sPrefix.c_str(), 0777) != 0 && errno != EEXIST && !IsFolderOnDisk(sPrefix))
-            return false;
+        const int iError = ::mkdir(sPrefix.c_str(), 0777) == 0 ? 0 : errno;
+        if (iError != 0 && iError != EEXIST && !IsFolderOnDisk(sPrefix))
+            return iError;
     }
-    return IsFolderOnDisk(sDirectory);
+    struct stat Stat;
+    if (::stat(sDirectory.c_str(), &Stat) != 0)
+        return errno;
+    return S_ISDIR(Stat.st_mode) ? 0 : ENOTDIR;
 }
 
 }  // namespace
@@ -89,6 +94,7 @@ struct CExtraction::SFolderLevel
     size_t uiDepth;  // pieces of the walk's path down to this folder
     EState eState = EState::Unmade;
     int iDescriptor = -1;
+    int iError = 0;  // why a made folder has no descriptor (an errno value)
     // The names of the items reached in this folder (the receiving folder's
     // are the command's, in its scope).
     std::unordered_set<std::string_view> Names;
@@ -113,16 +119,23 @@ bool CExtraction::IsSafeItemName(std::string_view sName)
     return !sName.empty() && sName != "." && sName != ".." && sName.find_first_of("/\\") == std::string_view::npos;
 }
 
-void CExtraction::BeginCommand()
+void CExtraction::BeginCommand(IExtractionHook &Hook)
 {
+    uiCount = 0;
+    Abort = &Hook;
+    StartExtracting();
     Scope = std::make_unique<CCommandScope>(GCFFile);
     bInCommand = true;
+    ReadAhead.Start();
 }
 
 void CExtraction::EndCommand()
 {
+    StopExtracting();
     bInCommand = false;
     Scope.reset();
+    ReadAhead.Stop();
+    Abort = nullptr;
 }
 
 bool CExtraction::ContinueExtracting()
@@ -158,7 +171,8 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
     Receiving.iDescriptor = ::open(sDirectory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (Receiving.iDescriptor < 0)
     {
-        Console.WriteLine("Faild to create directory " + ShortenedPath(sDirectory) + ".", ELineColor::Red);
+        const int iError = errno;
+        Console.WriteFailure("Faild to create directory " + ShortenedPath(sDirectory) + ".", iError);
         return false;
     }
     Receiving.eState = SFolderLevel::EState::Made;
@@ -264,7 +278,10 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
         // The parent takes its descriptor back from this folder's "..".
         SFolderLevel &Parent = *Level.lpParent;
         if (Level.iDescriptor >= 0 && Parent.eState == SFolderLevel::EState::Made && Parent.iDescriptor < 0)
+        {
             Parent.iDescriptor = ::openat(Level.iDescriptor, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+            Parent.iError = Parent.iDescriptor < 0 ? errno : 0;
+        }
         Walks.pop_back();
         Path.Pop();
         if (!Walks.empty() && !ContinueExtracting())
@@ -290,7 +307,7 @@ bool CExtraction::EnsureFolder(SFolderLevel &Level)
     {
         if (Level.iDescriptor >= 0)
             return true;
-        Console.WriteLine("Faild to create directory " + ShownPath(Level) + ".", ELineColor::Red);
+        Console.WriteFailure("Faild to create directory " + ShownPath(Level) + ".", Level.iError);
         return false;
     }
     SFolderLevel &Parent = *Level.lpParent;
@@ -302,10 +319,14 @@ bool CExtraction::EnsureFolder(SFolderLevel &Level)
     }
 
     const std::string sName(Level.sName);
-    const bool bMade = ::mkdirat(Parent.iDescriptor, sName.c_str(), 0777) == 0;
+    const int iMakeError = ::mkdirat(Parent.iDescriptor, sName.c_str(), 0777) == 0 ? 0 : errno;
+    const bool bMade = iMakeError == 0;
     const int iFolder = ::openat(Parent.iDescriptor, sName.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (iFolder < 0)
     {
+        // Why it could not be made, or else why what stands there is no
+        // folder.
+        const int iError = iMakeError != 0 && iMakeError != EEXIST ? iMakeError : errno;
         struct stat Stat;
         if (::fstatat(Parent.iDescriptor, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(Stat.st_mode))
         {
@@ -314,7 +335,7 @@ bool CExtraction::EnsureFolder(SFolderLevel &Level)
         }
         else
         {
-            Console.WriteLine("Faild to create directory " + ShownPath(Level) + ".", ELineColor::Red);
+            Console.WriteFailure("Faild to create directory " + ShownPath(Level) + ".", iError);
         }
         return false;
     }
@@ -429,8 +450,9 @@ bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std:
         return false;
     }
 
-    COutputFile File(GCFFile.GetPositions().lpBase, GCFFile.GetFileDescriptor());
-    switch (File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
+    COutputFile File;
+    switch (File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(), GCFFile.GetFileInode(),
+                        !bKeepExisting))
     {
     case EOpenOutput::Opened:
         break;
@@ -438,14 +460,17 @@ bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std:
         WriteRed(sPath, "the archive itself");
         return false;
     case EOpenOutput::Failed:
-        Console.WriteLine("Could not open " + sPath + " for writing.", ELineColor::Red);
+        Console.WriteFailure("Could not open " + sPath + " for writing.", File.GetError());
         return false;
+    case EOpenOutput::Exists:
+        Console.WriteLine("Kept " + sPath + " (it exists).", ELineColor::Gray);
+        return true;
     }
 
     bool bWritten = true;
     for (const SDataRun &Run : Data.GetRuns())
     {
-        if (!File.Append(Run.uiFileOffset, Run.uiLength))
+        if (!File.Append(Run))
         {
             bWritten = false;
             break;
@@ -460,7 +485,7 @@ bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std:
         if (File.SourceUnreadable() || GCFFile.IsCutShort())
             MarkCutShort(sPath);
         else
-            WriteRed(sPath, "fwrite() failure");
+            WriteRed(sPath, "fwrite() failure", File.GetError());
         return false;
     }
     if (eData != EDataWalk::Complete && eData != EDataWalk::TooLong)
@@ -484,20 +509,21 @@ bool CExtraction::CreateDirectory(const std::string &sDirectory)
 {
     if (IsFolderOnDisk(sDirectory))
         return true;
-    if (MakeDirectories(sDirectory))
+    const int iError = MakeDirectories(sDirectory);
+    if (iError == 0)
     {
         Console.WriteLine("Created " + ShortenedPath(sDirectory) + ".", ELineColor::Gray);
         return true;
     }
-    Console.WriteLine("Faild to create directory " + ShortenedPath(sDirectory) + ".", ELineColor::Red);
+    Console.WriteFailure("Faild to create directory " + ShortenedPath(sDirectory) + ".", iError);
     return false;
 }
 
-void CExtraction::WriteRed(std::string_view sPath, std::string_view sReason)
+void CExtraction::WriteRed(std::string_view sPath, std::string_view sReason, int iSystemError)
 {
     std::string sLine = "Error writing ";
     sLine.append(sPath).append(" (").append(sReason).append(").");
-    Console.WriteLine(sLine, ELineColor::Red);
+    Console.WriteFailure(sLine, iSystemError);
 }
 
 }  // namespace Larkspur

@@ -69,8 +69,6 @@ public:
     // True when the folder exists afterwards; reports "Created ..." or
     // "Faild to create directory ...".
     bool CreateDirectory(const std::string &sDirectory);
-    // Removes the folder and everything in it, reporting each removal.
-    void DeleteDirectory(const std::string &sDirectory);
 
     // The extracting flag: an abort clears it, and while a hook is set the
     // engine stops at its next check once it is clear. Starting also forgets
@@ -82,24 +80,33 @@ public:
     }
     void StopExtracting() { bExtracting = false; }
 
+    // Whether an existing file, or anything else, at a file's target path
+    // is left as it is ("Kept ... (it exists)."); by default it is replaced.
+    void SetKeepExisting(bool bKeep) { bKeepExisting = bKeep; }
+
     // True once a read of the archive failed because its file was cut short
     // while it was open: the extraction stopped there, and nothing more can
     // be read from this archive.
     bool ArchiveCutShort() const { return bArchiveCutShort; }
+
+    // The run of one Extract command, from BeginCommand to EndCommand: Hook
+    // decides progress, event processing and abort; the files reached are
+    // counted from 0; the extracting flag is set; all items share one scope
+    // (CCommandScope), and the read-ahead of a cold archive runs.
+    void BeginCommand(IExtractionHook &Hook);
+    void EndCommand();
+
+    const CGCF &GetArchive() const { return GCFFile; }
+    // Where the engine writes its lines.
+    IConsole &GetConsole() const { return Console; }
 
     // False for a name that would not name one new entry inside the folder
     // it is written into: empty, ".", "..", or holding "/" or "\".
     static bool IsSafeItemName(std::string_view sName);
 
 private:
-    // The Extract command sets the run state below for the length of its run.
-    friend class CExtractCommand;
-
     struct SFolderLevel;
     struct SFolderWalk;
-    // The Extract command's run: one scope for all its items.
-    void BeginCommand();
-    void EndCommand();
     bool ContinueExtracting();
     bool ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryIndex);
     bool ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
@@ -117,12 +124,15 @@ private:
     bool ClaimItem(SFolderLevel &Level, std::string_view sName);
     void MarkCutShort(std::string_view sPath);
     void DeleteDirectoryAt(const std::string &sPath);
-    void WriteRed(std::string_view sPath, std::string_view sReason);
+    // "Error writing " + path + " (" + reason + ")."; iSystemError is the
+    // system's own reason, when it gave one.
+    void WriteRed(std::string_view sPath, std::string_view sReason, int iSystemError = 0);
 
     const CGCF &GCFFile;
     IConsole &Console;
     bool bExtracting = false;
     bool bArchiveCutShort = false;
+    bool bKeepExisting = false;
     uint32_t uiCount = 0;              // files reached by the current Extract command
     IExtractionHook *Abort = nullptr;  // the front end's hook while an Extract command runs
     CReadAhead ReadAhead;              // started by the Extract command

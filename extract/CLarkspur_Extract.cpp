@@ -80,7 +80,7 @@ bool CLarkspur::CreateDirectory(const QString &sDirectory)
 
 void CLarkspur::DeleteDirectory(const QString &sDirectory)
 {
-    Extraction.DeleteDirectory(StringToCharPointer(sDirectory));
+    CTempFolder::DeleteDirectory(StringToCharPointer(sDirectory), ConsoleLines);
 }
 
 void CLarkspur::StartExtracting()

@@ -6,7 +6,6 @@
 #include "window/CLarkspur.h"
 
 #include "extract/TempSpace.h"
-#include "settings/CProgramFiles.h"
 #include "window/GCFTreeNode.h"
 #include "window/IDesktop.h"
 #include "window/ItemViews.h"
@@ -15,10 +14,8 @@
 #include <QFile>
 #include <QPointer>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdint>
+#include <functional>
 
 namespace Larkspur
 {
@@ -60,50 +57,13 @@ void CLarkspur::ShellExecute(const QByteArray &sFileName)
     });
 }
 
-bool CLarkspur::CreateTempDirectory()
-{
-    if (!sTempDirectory.isEmpty() && CProgramFiles::IsPrivateDirectory(sTempDirectory))
-        return true;
-    STempDirectory Made = CProgramFiles::MakePrivateTempDirectory(Files.TempParents);
-    if (Made.sPath.isEmpty())
-    {
-        WriteLine(QStringLiteral("Faild to create directory ") + CProgramFiles::TempDirectoryTemplate(Files.TempParents) +
-                      QLatin1Char('.'),
-                  ELineColor::Red);
-        return false;
-    }
-    sTempDirectory = Made.sPath;
-    TempLock = std::move(Made.Lock);
-    WriteLine(QStringLiteral("Created ") + sTempDirectory + QLatin1Char('.'), ELineColor::Gray);
-    return true;
-}
-
-void CLarkspur::DeleteTempDirectory()
-{
-    // The lock goes first: a window starting meanwhile leaves a folder
-    // without one alone, and its removal is no line of the log.
-    TempLock.reset();
-    // Only the folder this window made: whatever now stands under its name
-    // (a cleaner removed it, someone else made a new one) is left alone.
-    if (!sTempDirectory.isEmpty() && CProgramFiles::IsPrivateDirectory(sTempDirectory))
-        DeleteDirectory(sTempDirectory);
-}
-
-void CLarkspur::DeleteAbandonedTempDirectories()
-{
-    for (STempDirectory &Abandoned : CProgramFiles::TakeAbandonedTempDirectories(Files.TempParents))
-    {
-        Abandoned.Lock.reset();
-        DeleteDirectory(Abandoned.sPath);
-    }
-}
-
 std::optional<QByteArray> CLarkspur::ExtractToTemp(uint32_t uiDirectoryIndex)
 {
     // A folder that could not be made at load, or has gone since, is tried
     // again for each use.
-    if (!CreateTempDirectory())
+    if (!TempFolder.Make())
         return std::nullopt;
+    const QString &sTempDirectory = TempFolder.GetPath();
     const std::string_view sName = GCFFile->GetDirectoryItemName(uiDirectoryIndex);
     const QString sFolder = sTempDirectory.chopped(1);
     const std::optional<uint64_t> uiFree = Desktop.FreeBytes(sFolder);
@@ -130,21 +90,18 @@ std::optional<QByteArray> CLarkspur::ExtractToTemp(uint32_t uiDirectoryIndex)
     if (!bWritten)
     {
         // A part of the item is no use to anyone, and would hold the space.
-        RemoveFromTemp(sPath);
+        TempFolder.RemoveItem(sPath);
         return std::nullopt;
     }
     return sPath;
 }
 
-void CLarkspur::RemoveFromTemp(const QByteArray &sPath)
+void CLarkspur::UseExtractedItem(uint32_t uiDirectoryIndex, const std::function<void(const QByteArray &)> &Use)
 {
-    struct stat Stat;
-    if (::lstat(sPath.constData(), &Stat) != 0)
-        return;
-    if (S_ISDIR(Stat.st_mode))
-        DeleteDirectory(QFile::decodeName(sPath));
-    else if (::unlink(sPath.constData()) == 0)
-        WriteLine(QStringLiteral("Deleted ") + QFile::decodeName(sPath) + QLatin1Char('.'), ELineColor::Gray);
+    StartExtracting();
+    if (const std::optional<QByteArray> sPath = ExtractToTemp(uiDirectoryIndex))
+        Use(*sPath);
+    StopExtracting();
 }
 
 void CLarkspur::btnExecuteGCFTreeItem_Click()
@@ -152,10 +109,7 @@ void CLarkspur::btnExecuteGCFTreeItem_Click()
     GCFTreeNode *Node = SelectedTreeNode();
     if (!Node)
         return;
-    StartExtracting();
-    if (const std::optional<QByteArray> sPath = ExtractToTemp(Node->GetDirectoryIndex()))
-        ShellExecute(*sPath);
-    StopExtracting();
+    UseExtractedItem(Node->GetDirectoryIndex(), [this](const QByteArray &sPath) { ShellExecute(sPath); });
     ClearTreeSelection();
 }
 
@@ -164,10 +118,8 @@ void CLarkspur::btnExecuteGCFListViewItem_Click()
     const std::vector<int> Rows = SelectedListRows();
     if (Rows.empty())
         return;
-    StartExtracting();
-    if (const std::optional<QByteArray> sPath = ExtractToTemp(ListModel->Row(Rows.front()).GetDirectoryIndex()))
-        ShellExecute(*sPath);
-    StopExtracting();
+    UseExtractedItem(ListModel->Row(Rows.front()).GetDirectoryIndex(),
+                     [this](const QByteArray &sPath) { ShellExecute(sPath); });
     ClearListSelection();
 }
 
@@ -175,21 +127,16 @@ void CLarkspur::treGCFFile_ItemDrag(Qt::MouseButton eButton, QTreeWidgetItem *lp
 {
     if (eButton != Qt::LeftButton || !lpItem)
         return;
-    auto *Node = static_cast<GCFTreeNode *>(lpItem);
-    StartExtracting();
-    if (const std::optional<QByteArray> sPath = ExtractToTemp(Node->GetDirectoryIndex()))
-        Desktop.StartDrag(treGCFFile, MakeFileDragData(LocalFileUrl(*sPath)), Qt::CopyAction);
-    StopExtracting();
+    UseExtractedItem(static_cast<GCFTreeNode *>(lpItem)->GetDirectoryIndex(), [this](const QByteArray &sPath)
+                     { Desktop.StartDrag(treGCFFile, MakeFileDragData(LocalFileUrl(sPath)), Qt::CopyAction); });
 }
 
 void CLarkspur::lstGCFFile_ItemDrag(QAbstractItemView *lpView, Qt::MouseButton eButton, const QModelIndex &Item)
 {
     if (eButton != Qt::LeftButton || !Item.isValid() || Item.row() >= ListModel->RowCount())
         return;
-    StartExtracting();
-    if (const std::optional<QByteArray> sPath = ExtractToTemp(ListModel->Row(Item.row()).GetDirectoryIndex()))
-        Desktop.StartDrag(lpView, MakeFileDragData(LocalFileUrl(*sPath)), Qt::CopyAction);
-    StopExtracting();
+    UseExtractedItem(ListModel->Row(Item.row()).GetDirectoryIndex(), [this, lpView](const QByteArray &sPath)
+                     { Desktop.StartDrag(lpView, MakeFileDragData(LocalFileUrl(sPath)), Qt::CopyAction); });
 }
 
 }  // namespace Larkspur

@@ -10,11 +10,6 @@
 namespace Larkspur
 {
 
-COutputFile::COutputFile(const uint8_t *lpBase, int iArchiveDescriptor)
-    : lpBase(lpBase), iArchiveDescriptor(iArchiveDescriptor)
-{
-}
-
 COutputFile::~COutputFile()
 {
     if (iDescriptor >= 0)
@@ -22,31 +17,37 @@ COutputFile::~COutputFile()
 }
 
 EOpenOutput COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice,
-                                uint64_t uiArchiveInode)
+                                uint64_t uiArchiveInode, bool bReplaceExisting)
 {
     // Most targets are new: one openat makes them. O_EXCL never opens what
     // is there already (nor follows a link there), so only a name that is
     // taken needs the checks below, and a file made at that name in between
     // is not written into either.
     constexpr int CREATE_FLAGS = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    iError = 0;
     int iFile = ::openat(iFolder, sName.c_str(), CREATE_FLAGS, 0666);
     if (iFile < 0 && errno == EEXIST)
     {
+        if (!bReplaceExisting)
+            return EOpenOutput::Exists;
         struct stat Stat;
         if (::fstatat(iFolder, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) != 0)
-            return EOpenOutput::Failed;
+            return Fail(errno);
         if ((uiArchiveDevice != 0 || uiArchiveInode != 0) && static_cast<uint64_t>(Stat.st_dev) == uiArchiveDevice &&
             static_cast<uint64_t>(Stat.st_ino) == uiArchiveInode)
             return EOpenOutput::IsArchive;
+        // A link, FIFO or device at the name stays: the exclusive create's
+        // "exists" is the reason.
+        if (!S_ISREG(Stat.st_mode))
+            return Fail(S_ISDIR(Stat.st_mode) ? EISDIR : EEXIST);
         // A file we may not write is left as it is, as a write into it would
         // have been refused.
-        if (!S_ISREG(Stat.st_mode) || ::faccessat(iFolder, sName.c_str(), W_OK, AT_EACCESS) != 0 ||
-            ::unlinkat(iFolder, sName.c_str(), 0) != 0)
-            return EOpenOutput::Failed;
+        if (::faccessat(iFolder, sName.c_str(), W_OK, AT_EACCESS) != 0 || ::unlinkat(iFolder, sName.c_str(), 0) != 0)
+            return Fail(errno);
         iFile = ::openat(iFolder, sName.c_str(), CREATE_FLAGS, 0666);
     }
     if (iFile < 0)
-        return EOpenOutput::Failed;
+        return Fail(errno);
     iDescriptor = iFile;
     uiPendingRuns = 0;
     uiPendingBytes = 0;
@@ -54,65 +55,48 @@ EOpenOutput COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_t 
     return EOpenOutput::Opened;
 }
 
-bool COutputFile::Append(uint64_t uiOffset, uint64_t uiLength)
+EOpenOutput COutputFile::Fail(int iSystemError)
 {
-    if (uiLength == 0)
+    iError = iSystemError;
+    return EOpenOutput::Failed;
+}
+
+bool COutputFile::Append(const SDataRun &Run)
+{
+    if (Run.uiLength == 0)
         return true;
-    if (uiLength >= COPY_RUN_BYTES && iArchiveDescriptor >= 0 && bCopyInKernel)
+    const CDataSource &Source = *Run.lpSource;
+    if (Run.uiLength >= COPY_RUN_BYTES && bCopyInKernel)
     {
         if (!Flush())
             return false;
-        if (CopyRun(uiOffset, uiLength))
+        switch (Source.CopyToFile(Run.uiFileOffset, Run.uiLength, iDescriptor))
+        {
+        case EKernelCopy::Copied:
             return true;
-        // Unless the file systems cannot copy between them (the run is then
-        // written from the mapping, as every later one), the file failed.
-        if (bCopyInKernel)
+        case EKernelCopy::SourceShort:
+            bSourceUnreadable = true;
             return false;
-    }
-    const uint8_t *lpStep = lpBase + uiOffset;
-    if (uiPendingRuns > 0)
-    {
-        iovec &Last = Pending[uiPendingRuns - 1];
-        if (static_cast<const uint8_t *>(Last.iov_base) + Last.iov_len == lpStep)
-        {
-            Last.iov_len += uiLength;
-            uiPendingBytes += uiLength;
-            return uiPendingBytes < FLUSH_BYTES || Flush();
-        }
-        if (uiPendingRuns == MAX_PENDING_RUNS && !Flush())
+        case EKernelCopy::Failed:
+            iError = errno;
             return false;
-    }
-    Pending[uiPendingRuns++] = iovec{const_cast<uint8_t *>(lpStep), static_cast<size_t>(uiLength)};
-    uiPendingBytes += uiLength;
-    return uiPendingBytes < FLUSH_BYTES || Flush();
-}
-
-bool COutputFile::CopyRun(uint64_t uiOffset, uint64_t uiLength)
-{
-    uint64_t uiCopied = 0;
-    loff_t iSource = static_cast<loff_t>(uiOffset);
-    while (uiCopied < uiLength)
-    {
-        const ssize_t iCopied = ::copy_file_range(iArchiveDescriptor, &iSource, iDescriptor, nullptr,
-                                                  static_cast<size_t>(uiLength - uiCopied), 0);
-        if (iCopied < 0 && errno == EINTR)
-            continue;
-        if (iCopied < 0 && uiCopied == 0 &&
-            (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF))
-        {
+        case EKernelCopy::Unsupported:
+            // This run is written from the mapping, as every later one.
             bCopyInKernel = false;
-            return false;
+            break;
         }
-        if (iCopied <= 0)
-        {
-            // The end of the archive's file before the run's end: it was cut
-            // short under us.
-            bSourceUnreadable = iCopied == 0;
-            return false;
-        }
-        uiCopied += static_cast<uint64_t>(iCopied);
     }
-    return true;
+    iovec View;
+    if (!Source.KernelView(Run.uiFileOffset, Run.uiLength, View))
+    {
+        bSourceUnreadable = true;
+        return false;
+    }
+    if (uiPendingRuns == MAX_PENDING_RUNS && !Flush())
+        return false;
+    Pending[uiPendingRuns++] = View;
+    uiPendingBytes += Run.uiLength;
+    return uiPendingBytes < FLUSH_BYTES || Flush();
 }
 
 bool COutputFile::Flush()
@@ -129,7 +113,8 @@ bool COutputFile::Flush()
             continue;
         if (iWritten <= 0)
         {
-            bSourceUnreadable = iWritten < 0 && errno == EFAULT;
+            iError = iWritten < 0 ? errno : 0;
+            bSourceUnreadable = iError == EFAULT;
             bWritten = false;
             break;
         }
@@ -155,6 +140,8 @@ bool COutputFile::Close()
     // A failed close can be the first report of a failed write (a full disk
     // on a network file system): it fails the file like the write would.
     const bool bClosed = ::close(iDescriptor) == 0;
+    if (!bClosed && iError == 0)
+        iError = errno;
     iDescriptor = -1;
     return bFlushed && bClosed;
 }

@@ -1,20 +1,21 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// One extracted file being written. Its bytes are copy steps that lie in the
-// mapped archive; steps that follow each other in the archive are merged into
-// runs. Long runs are copied by the kernel from the archive's file to the
-// target; short ones are gathered and handed to the kernel in few calls,
-// straight from the mapping (no copy in between). Every result is checked: a
-// short write goes on with the rest, a failed one fails the file, and so does
-// a failed close. Should the archive's file be cut short under the mapping,
-// the kernel reports the lost pages as a failed write (a bad address), or a
-// copy that meets the file's end early: SourceUnreadable tells that failure
-// from a failure of the target.
+// One extracted file being written. Its bytes are the runs of the item's data
+// (DataRuns.h), each read through its source. Long runs are copied by the
+// kernel from the source file to the target; short ones are gathered and
+// handed to the kernel in few calls, straight from the mapping (no copy in
+// between). Every result is checked: a short write goes on with the rest, a
+// failed one fails the file, and so does a failed close. Should a source be
+// cut short under its mapping, the kernel reports the lost pages as a failed
+// write (a bad address), or a copy that meets the file's end early:
+// SourceUnreadable tells that failure from a failure of the target.
 //
 // Measured on 230 MiB in 12,000 files (chains in order and scattered, in
 // page cache): gathered writes for every run and copies of runs of 64 KiB
 // and more were within a few percent of each other, and both well ahead of
 // a copy of every run (one 8 KiB block per call when scattered).
+
+#include "archive/DataRuns.h"
 
 #include <sys/uio.h>
 
@@ -32,16 +33,13 @@ enum class EOpenOutput
     Failed,    // missing folder, no permission, a folder, a link, a FIFO, ...
     IsArchive, // the target is the archive being read: truncating it would
                // pull the mapped bytes out from under the reader
+    Exists,    // something stands at the name and existing files are kept
 };
 
 class COutputFile
 {
 public:
-    // lpBase is the first byte of the mapped archive; copy steps are given as
-    // offsets from it.
-    // iArchiveDescriptor, when not -1, is the archive's file, read by long
-    // runs that the kernel copies file to file.
-    COutputFile(const uint8_t *lpBase, int iArchiveDescriptor);
+    COutputFile() = default;
     ~COutputFile();
     COutputFile(const COutputFile &) = delete;
     COutputFile &operator=(const COutputFile &) = delete;
@@ -54,13 +52,16 @@ public:
     // link, FIFO, device or folder at the name is refused and left alone,
     // so the open never blocks and never writes anywhere but that folder.
     // The archive's own file (same device and inode; both 0 for an archive
-    // held in memory) is refused before anything is removed.
-    EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode);
+    // held in memory) is refused before anything is removed. With
+    // bReplaceExisting false, whatever stands at the name is left alone
+    // (Exists).
+    EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode,
+                       bool bReplaceExisting = true);
 
-    // Queues the uiLength bytes at lpBase + uiOffset after what was queued
-    // before. False when a write failed (the file then holds what was written
-    // before the failure).
-    bool Append(uint64_t uiOffset, uint64_t uiLength);
+    // Queues the run's bytes after what was queued before. False when a
+    // write failed (the file then holds what was written before the
+    // failure).
+    bool Append(const SDataRun &Run);
     // Writes everything queued. False when a write failed.
     bool Flush();
     // Flushes and closes; false when either failed. Closing a closed file is
@@ -69,27 +70,31 @@ public:
     // True when a write failed because the bytes to write could not be read
     // from the mapping (the archive's file was cut short).
     bool SourceUnreadable() const { return bSourceUnreadable; }
+    // The system's reason (an errno value) for the last failed open, write
+    // or close; 0 when it gave none.
+    int GetError() const { return iError; }
 
     // The copy steps are gathered up to this many separate runs ...
     static constexpr size_t MAX_PENDING_RUNS = 256;
     // ... or this many bytes before they are written.
     static constexpr uint64_t FLUSH_BYTES = 1u << 20;
-    // A run this long is copied by the kernel from the archive's file
+    // A run this long is copied by the kernel from its source file
     // (copy_file_range), page cache to page cache, without faulting the
     // mapping in; shorter runs are gathered from the mapping.
     static constexpr uint64_t COPY_RUN_BYTES = 64u << 10;
 
 private:
-    bool CopyRun(uint64_t uiOffset, uint64_t uiLength);
+    // Keeps the reason and gives Failed.
+    EOpenOutput Fail(int iSystemError);
 
-    const uint8_t *lpBase;
-    int iArchiveDescriptor;
+    // Until the file systems turn out not to copy between them.
     bool bCopyInKernel = true;
     int iDescriptor = -1;
     iovec Pending[MAX_PENDING_RUNS];
     size_t uiPendingRuns = 0;
     uint64_t uiPendingBytes = 0;
     bool bSourceUnreadable = false;
+    int iError = 0;
 };
 
 }  // namespace Larkspur

@@ -3,11 +3,9 @@
 
 #include "archive/CItemData.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <functional>
+#include <tuple>
 
 namespace Larkspur
 {
@@ -15,18 +13,8 @@ namespace Larkspur
 void CReadAhead::Start()
 {
     bActive = false;
-    Resident.clear();
-    const uint8_t *lpBase = GCFFile.GetPositions().lpBase;
-    const uint64_t uiSize = GCFFile.GetMappedSize();
-    if (GCFFile.GetFileDescriptor() < 0 || lpBase == nullptr || uiSize == 0)
+    if (!GCFFile.GetSource().FindResidentPages(Resident, uiPageSize))
         return;
-    uiPageSize = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
-    Resident.resize((uiSize + uiPageSize - 1) / uiPageSize);
-    if (::mincore(const_cast<uint8_t *>(lpBase), uiSize, Resident.data()) != 0)
-    {
-        Resident.clear();
-        return;
-    }
     uint64_t uiResident = 0;
     for (const unsigned char cPage : Resident)
         uiResident += cPage & 1;
@@ -43,19 +31,41 @@ void CReadAhead::Stop()
     Wanted = {};
 }
 
-bool CReadAhead::IsResident(uint64_t uiOffset, uint64_t uiLength) const
+bool CReadAhead::IsResident(const SDataRun &Run, uint64_t uiLength) const
 {
+    // Only the archive's own file was looked at.
+    if (Run.lpSource != &GCFFile.GetSource())
+        return false;
+    const uint64_t uiOffset = Run.uiFileOffset;
     for (uint64_t uiPage = uiOffset / uiPageSize; uiPage * uiPageSize < uiOffset + uiLength; ++uiPage)
         if (uiPage >= Resident.size() || !(Resident[uiPage] & 1))
             return false;
     return true;
 }
 
-void CReadAhead::Advise(uint64_t uiOffset, uint64_t uiLength)
+// In each source's order, with stretches close to each other read as one: a
+// disk reads the gap between two blocks faster than it seeks over it.
+void CReadAhead::MergeWanted()
 {
-    if (uiLength != 0)
-        ::posix_fadvise(GCFFile.GetFileDescriptor(), static_cast<off_t>(uiOffset), static_cast<off_t>(uiLength),
-                        POSIX_FADV_WILLNEED);
+    std::sort(Wanted.begin(), Wanted.end(),
+              [](const SWanted &A, const SWanted &B)
+              {
+                  if (A.lpSource != B.lpSource)
+                      return std::less<const CDataSource *>()(A.lpSource, B.lpSource);
+                  return std::tie(A.uiOffset, A.uiLength) < std::tie(B.uiOffset, B.uiLength);
+              });
+    size_t uiMerged = 0;
+    for (size_t uiRun = 1; uiRun < Wanted.size(); ++uiRun)
+    {
+        SWanted &Last = Wanted[uiMerged];
+        const SWanted &Next = Wanted[uiRun];
+        if (Next.lpSource == Last.lpSource && Next.uiOffset <= Last.uiOffset + Last.uiLength + MERGE_GAP_BYTES)
+            Last.uiLength = std::max(Last.uiLength, Next.uiOffset + Next.uiLength - Last.uiOffset);
+        else
+            Wanted[++uiMerged] = Next;
+    }
+    if (!Wanted.empty())
+        Wanted.resize(uiMerged + 1);
 }
 
 void CReadAhead::AdviseFiles(const std::vector<uint32_t> &Children)
@@ -75,34 +85,26 @@ void CReadAhead::AdviseFiles(const std::vector<uint32_t> &Children)
         {
             const uint64_t uiLength = std::min(Run.uiLength, uiBudget);
             uiBudget -= uiLength;
-            if (!IsResident(Run.uiFileOffset, uiLength))
-                Wanted.push_back({Run.uiFileOffset, uiLength});
+            if (!IsResident(Run, uiLength))
+                Wanted.push_back({Run.lpSource, Run.uiFileOffset, uiLength});
         }
     }
-    // In the file's order, with runs close to each other read as one: a
-    // disk reads the gap between two blocks faster than it seeks over it.
-    std::sort(Wanted.begin(), Wanted.end());
-    size_t uiMerged = 0;
-    for (size_t uiRun = 1; uiRun < Wanted.size(); ++uiRun)
-    {
-        auto &[uiStart, uiLength] = Wanted[uiMerged];
-        if (Wanted[uiRun].first <= uiStart + uiLength + MERGE_GAP_BYTES)
-            uiLength = std::max(uiLength, Wanted[uiRun].first + Wanted[uiRun].second - uiStart);
-        else
-            Wanted[++uiMerged] = Wanted[uiRun];
-    }
-    if (!Wanted.empty())
-        Wanted.resize(uiMerged + 1);
+    MergeWanted();
     // Blocks strewn over the archive are left to the kernel's read-around
     // of each fault, which reads more than the block and so fetches blocks
     // of later files too; announcing each small stretch alone was slower.
     uint64_t uiBytes = 0;
-    for (const auto &Range : Wanted)
-        uiBytes += Range.second;
+    for (const SWanted &Stretch : Wanted)
+        uiBytes += Stretch.uiLength;
     if (Wanted.empty() || uiBytes / Wanted.size() < SMALLEST_STRETCH_BYTES)
         return;
-    for (const auto &[uiOffset, uiLength] : Wanted)
-        Advise(uiOffset, uiLength);
+    for (const SWanted &Stretch : Wanted)
+        Advise(*Stretch.lpSource, Stretch.uiOffset, Stretch.uiLength);
+}
+
+void CReadAhead::Advise(const CDataSource &Source, uint64_t uiOffset, uint64_t uiLength)
+{
+    Source.AdviseWillNeed(uiOffset, uiLength);
 }
 
 }  // namespace Larkspur

@@ -7,15 +7,15 @@
 // adjacent runs as one, so the disk gets the reads together and in the
 // order it likes.
 //
-// A warm archive needs none of it: at the start, one mincore call tells which
-// pages of the mapping are resident, and runs that lie wholly in resident
-// pages are not announced. When nearly all of the archive is resident the
-// read-ahead is off and costs nothing per folder.
+// A warm archive needs none of it: at the start, the archive's file tells
+// which of its pages are resident, and runs that lie wholly in resident pages
+// are not announced. When nearly all of the archive is resident the
+// read-ahead is off and costs nothing per folder. Both the look and the
+// announcements are operations of the runs' source (CDataSource).
 
 #include "archive/CGCF.h"
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 namespace Larkspur
@@ -43,17 +43,26 @@ public:
     static constexpr uint64_t SMALLEST_STRETCH_BYTES = 128u << 10;
 
 protected:
-    // Announces one stretch to the kernel (a test records it instead).
-    virtual void Advise(uint64_t uiOffset, uint64_t uiLength);
+    // Announces one stretch of a source to the kernel (a test records it
+    // instead).
+    virtual void Advise(const CDataSource &Source, uint64_t uiOffset, uint64_t uiLength);
 
 private:
-    bool IsResident(uint64_t uiOffset, uint64_t uiLength) const;
+    // A stretch of a source to announce.
+    struct SWanted
+    {
+        const CDataSource *lpSource;
+        uint64_t uiOffset;
+        uint64_t uiLength;
+    };
+    bool IsResident(const SDataRun &Run, uint64_t uiLength) const;
+    void MergeWanted();
 
     const CGCF &GCFFile;
     bool bActive = false;
     uint64_t uiPageSize = 4096;
-    std::vector<unsigned char> Resident;  // one byte a page of the mapping
-    std::vector<std::pair<uint64_t, uint64_t>> Wanted;  // offset, length
+    std::vector<unsigned char> Resident;  // one byte a page of the archive's file
+    std::vector<SWanted> Wanted;
 };
 
 }  // namespace Larkspur

@@ -4,9 +4,10 @@ list(APPEND LOGIC_SOURCES
   extract/CCommandScope.cpp
   extract/CExtractCommand.cpp
   extract/CExtraction.cpp
-  extract/CExtraction_Delete.cpp
   extract/COutputFile.cpp
   extract/CReadAhead.cpp
+  extract/CTempFolder.cpp
+  extract/CTempFolder_Delete.cpp
   extract/TempSpace.cpp
 )
 list(APPEND GUI_SOURCES

@@ -82,7 +82,7 @@ void QuerySubtree(const CGCF &GCF, uint32_t uiIndex)
 
 // Reads the described data: the first and last byte of every run, and a
 // few bytes read at offsets the way a preview or a file system would.
-void ReadData(const CGCF &GCF, const CItemData &Data, CBudget &Steps)
+void ReadData(const CItemData &Data, CBudget &Steps)
 {
     uint8_t Bytes[16];
     size_t uiRead = 0;
@@ -90,12 +90,12 @@ void ReadData(const CGCF &GCF, const CItemData &Data, CBudget &Steps)
     {
         if (!Steps.Take(1))
             return;
-        Data.Read(GCF, Run.uiItemOffset, Bytes, 1, uiRead);
-        Data.Read(GCF, Run.uiItemOffset + Run.uiLength - 1, Bytes, sizeof Bytes, uiRead);
+        Data.Read(Run.uiItemOffset, Bytes, 1, uiRead);
+        Data.Read(Run.uiItemOffset + Run.uiLength - 1, Bytes, sizeof Bytes, uiRead);
         Touch(Bytes);
     }
-    Data.Read(GCF, Data.GetSize() / 2, Bytes, sizeof Bytes, uiRead);
-    Data.Read(GCF, Data.GetSize(), Bytes, sizeof Bytes, uiRead);
+    Data.Read(Data.GetSize() / 2, Bytes, sizeof Bytes, uiRead);
+    Data.Read(Data.GetSize(), Bytes, sizeof Bytes, uiRead);
 }
 
 void WalkData(const CGCF &GCF, uint32_t uiIndex, CBudget &Steps)
@@ -103,7 +103,7 @@ void WalkData(const CGCF &GCF, uint32_t uiIndex, CBudget &Steps)
     CItemData Data;
     const EDataWalk eResult = Data.DescribeItem(GCF, uiIndex);
     g_uiSink = static_cast<uint8_t>(g_uiSink + DataWalkReason(eResult)[0]);
-    ReadData(GCF, Data, Steps);
+    ReadData(Data, Steps);
 }
 
 void QueryArchive(const CGCF &GCF)
@@ -158,7 +158,7 @@ void QueryArchive(const CGCF &GCF)
     {
         CItemData Data;
         Data.Describe(GCF, uiEntry, 0xFFFFFFFFu);
-        ReadData(GCF, Data, Steps);
+        ReadData(Data, Steps);
     }
 
     const GCFDataBlockHeader &Data = GCF.GetHeaders().DataBlockHeader;
@@ -166,12 +166,12 @@ void QueryArchive(const CGCF &GCF)
     const uint32_t uiDataBlockSize = Data.uiDataBlockSize;
     for (uint32_t uiBlock = 0; uiBlock < uiTotalBlocks && uiBlock < 4096; uiBlock++)
     {
-        const uint8_t *lpBlock = GCF.GetDataBlock(uiBlock);
-        if (uiDataBlockSize > 0)
-        {
-            Touch(lpBlock);
-            Touch(lpBlock + uiDataBlockSize - 1);
-        }
+        // Every block below uiTotalBlocks lies inside the file, so its span
+        // is never empty and its first and last bytes read.
+        const SFileSpan Block = GCF.GetDataBlock(uiBlock);
+        uint8_t Byte = 0;
+        if (Block.Empty() || (uiDataBlockSize > 0 && (!Block.Read(0, &Byte, 1) || !Block.Read(uiDataBlockSize - 1, &Byte, 1))))
+            __builtin_trap();
         uint32_t uiNext = 0;
         GCF.ReadNextBlock(uiBlock, uiNext);
     }

@@ -72,10 +72,10 @@ void WalkWholeArchive(const CGCF &GCF)
             if (uiBudget == 0)
                 break;
             --uiBudget;
-            Sink(Data.Read(GCF, Run.uiItemOffset + Run.uiLength - 1, Bytes, sizeof Bytes, uiRead));
+            Sink(Data.Read(Run.uiItemOffset + Run.uiLength - 1, Bytes, sizeof Bytes, uiRead));
             Sink(uiRead > 0 ? Bytes[0] : 0);
         }
-        Sink(Data.Read(GCF, Data.GetSize() / 3, Bytes, sizeof Bytes, uiRead));
+        Sink(Data.Read(Data.GetSize() / 3, Bytes, sizeof Bytes, uiRead));
     }
     if (!Items.empty())
     {

@@ -60,7 +60,7 @@ void ReadData(const CVPK &VPK, uint32_t uiIndex)
     g_uiSink = static_cast<uint8_t>(g_uiSink + VPKDamageReason(Data.DescribeItem(VPK, uiIndex))[0]);
     uint8_t Bytes[16];
     size_t uiRead = 0;
-    for (const SVPKRun &Run : Data.GetRuns())
+    for (const SDataRun &Run : Data.GetRuns())
     {
         Data.Read(Run.uiItemOffset, Bytes, 1, uiRead);
         Data.Read(Run.uiItemOffset + Run.uiLength - 1, Bytes, sizeof Bytes, uiRead);

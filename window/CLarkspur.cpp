@@ -146,15 +146,15 @@ void CLarkspur::CLarkspur_Load()
     BackupForm();
     LoadConfigFile(Files.sConfigFile);
     RestoreForm();
-    DeleteAbandonedTempDirectories();
-    CreateTempDirectory();
+    TempFolder.RemoveAbandoned();
+    TempFolder.Make();
     ProcessCommandLine(CommandLine);
 }
 
 void CLarkspur::CLarkspur_Closing()
 {
     CloseGCFFile();
-    DeleteTempDirectory();
+    TempFolder.Remove();
 
     // The window is going, so a settings file or log that cannot be written
     // is reported on standard error; neither keeps the program from closing.

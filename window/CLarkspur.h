@@ -10,6 +10,7 @@
 
 #include "archive/CGCF.h"
 #include "extract/CExtraction.h"
+#include "extract/CTempFolder.h"
 #include "settings/CFormPlacement.h"
 #include "settings/CProgramFiles.h"
 #include "settings/CRecentFiles.h"
@@ -25,6 +26,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -233,21 +235,13 @@ private:
     void btnExecuteGCFListViewItem_Click();
     void treGCFFile_ItemDrag(Qt::MouseButton eButton, QTreeWidgetItem *lpItem);
     void lstGCFFile_ItemDrag(QAbstractItemView *lpView, Qt::MouseButton eButton, const QModelIndex &Item);
-    // Makes the window's private temporary folder, or a new one when the
-    // folder made before is gone or no longer this user's own; reports the
-    // folder made, or the failure, on the console.
-    bool CreateTempDirectory();
-    // Removes the temporary folder with everything in it, if it is still
-    // the one this window made.
-    void DeleteTempDirectory();
-    // Removes the temporary folders that windows no longer running left
-    // behind, each removal on the console.
-    void DeleteAbandonedTempDirectories();
-    // Removes what an extraction into the temporary folder left at sPath.
-    void RemoveFromTemp(const QByteArray &sPath);
     // Extracts the item into the temporary folder and gives the extracted
     // path, or nothing when the item could not be written.
     std::optional<QByteArray> ExtractToTemp(uint32_t uiDirectoryIndex);
+    // What Shell Execute and drag-out share: the extracting flag set, the
+    // item extracted into the temporary folder and, when it was written,
+    // handed to Use (to open or to drag), the flag cleared.
+    void UseExtractedItem(uint32_t uiDirectoryIndex, const std::function<void(const QByteArray &)> &Use);
 
     // --- dialogs/CLarkspur_Dialogs.cpp: search, properties, about ----------
     void btnFind_Click();
@@ -279,9 +273,6 @@ private:
     CRecentFiles RecentFiles;
     QString sSearchWord;
     QString sExtractDirectory;
-    // The window's private temporary folder, ending in "/"; "" until made.
-    QString sTempDirectory;
-    std::unique_ptr<QLockFile> TempLock;  // marks sTempDirectory as this process's
     QStringList CommandLine;
     CConsoleLines ConsoleLines{*this};
     // bExtracting and uiCount live in the engine, uiTotal in the Extract
@@ -290,6 +281,8 @@ private:
 
     IDesktop &Desktop;
     const SProgramFiles Files;
+    // The window's private temporary folder (its path is sTempDirectory).
+    CTempFolder TempFolder{Files.TempParents, ConsoleLines};
     bool bLoaded = false;
     bool bClosed = false;
     // A close asked for while an Extract command runs waits for its end: the

@@ -48,7 +48,7 @@ SItemStart ReadStart(const CGCF &GCFFile, uint32_t uiDirectoryIndex, uint32_t ui
     // A file cut short under the read still gives every byte before the cut.
     Start.Bytes.resize(qsizetype(Data.GetSize()));
     size_t uiRead = 0;
-    const bool bRead = Data.Read(GCFFile, 0, Start.Bytes.data(), size_t(Start.Bytes.size()), uiRead);
+    const bool bRead = Data.Read(0, Start.Bytes.data(), size_t(Start.Bytes.size()), uiRead);
     Start.Bytes.resize(qsizetype(uiRead));
     // Where the walk stopped at the bytes asked for, "more data" only says
     // that the item goes on.

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Larkspur
@@ -78,12 +79,11 @@ struct SMemoryArchive
         return GCF.OpenMemory(Bytes.get(), Source.size(), "memory.gcf");
     }
 
-    // The offset of a position from the start of the file, -1 for null.
-    int64_t Offset(const void *lpPosition) const
+    // Where a structure lies in the file, -1 where it is not located.
+    int64_t Offset(EGCFStructure eStructure) const
     {
-        if (lpPosition == nullptr)
-            return -1;
-        return static_cast<const uint8_t *>(lpPosition) - GCF.GetPositions().lpBase;
+        const std::optional<uint64_t> uiOffset = GCF.GetStructureOffset(eStructure);
+        return uiOffset ? static_cast<int64_t>(*uiOffset) : -1;
     }
 };
 

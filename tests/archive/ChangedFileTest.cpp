@@ -115,11 +115,11 @@ TEST_F(ChangedFile, CutShortTheDirectoryStaysAndLostBytesFailToRead)
             }
             std::string sBytes(Data.GetSize(), '\0');
             size_t uiRead = 0;
-            EXPECT_EQ(Data.Read(GCF, 0, sBytes.data(), sBytes.size(), uiRead), !bLost) << i;
+            EXPECT_EQ(Data.Read(0, sBytes.data(), sBytes.size(), uiRead), !bLost) << i;
             EXPECT_EQ(uiRead, uiBeforeLoss) << i;
         }
         uint8_t Byte = 0;
-        EXPECT_FALSE(GCF.ReadFileBytes(GCF.GetMappedSize() - 1, &Byte, 1));
+        EXPECT_FALSE(GCF.GetSource().ReadBytes(GCF.GetSource().GetSize() - 1, &Byte, 1));
         EXPECT_TRUE(GCF.Dump());
     }
     EXPECT_TRUE(ReadFile(Temp / "dump.txt").starts_with("Dump:\tGCF Header\r\nSize:\t44\r\nNull:\tFalse"));

@@ -35,7 +35,7 @@ SWalk Walk(const CGCF &GCF, uint32_t uiIndex)
     Result.uiRuns = Data.GetRuns().size();
     Result.sData.resize(Data.GetSize());
     size_t uiRead = 0;
-    EXPECT_TRUE(Data.Read(GCF, 0, Result.sData.data(), Result.sData.size(), uiRead));
+    EXPECT_TRUE(Data.Read(0, Result.sData.data(), Result.sData.size(), uiRead));
     EXPECT_EQ(uiRead, Result.sData.size());
     return Result;
 }
@@ -103,7 +103,7 @@ TEST_P(IntactData, EveryFileReadsBackAsWritten)
         {
             char Buffer[2000];
             size_t uiRead = 0;
-            ASSERT_TRUE(Data.Read(Reader.GCF, uiOffset, Buffer, sizeof Buffer, uiRead));
+            ASSERT_TRUE(Data.Read(uiOffset, Buffer, sizeof Buffer, uiRead));
             const std::string sWanted = uiOffset < sExpected.size() ? sExpected.substr(uiOffset, sizeof Buffer) : "";
             EXPECT_EQ(std::string(Buffer, uiRead), sWanted) << Archive.Layout.Paths[i] << " at " << uiOffset;
         }
@@ -335,7 +335,7 @@ TEST(DataWalk, ClosedReaderHasNoData)
     CItemData Data;
     EXPECT_EQ(Data.Describe(GCF, 0, 100), EDataWalk::BadEntry);
     EXPECT_EQ(Data.DescribeItem(GCF, 0), EDataWalk::NoData);
-    EXPECT_EQ(GCF.GetDataBlock(0), nullptr);
+    EXPECT_TRUE(GCF.GetDataBlock(0).Empty());
     GCFBlockEntry Entry;
     EXPECT_FALSE(GCF.ReadBlockEntry(0, Entry));
 }

@@ -225,7 +225,7 @@ TEST(VpkTree, DataFilesMapOnceFromSeveralThreads)
     CVPK VPK;
     ASSERT_TRUE(VPK.Open((Dir / "pak01_dir.vpk").c_str()));
     const uint32_t uiIndex = IndexByPath(VPK).at(Set.Layout.Paths[1]);  // in data file 1
-    std::vector<const CVPKSource *> Sources(4, nullptr);
+    std::vector<const CDataSource *> Sources(4, nullptr);
     std::vector<std::string> Read(4);
     std::vector<std::thread> Threads;
     for (size_t i = 0; i < Sources.size(); i++)

@@ -5,6 +5,7 @@
 #include "tests/support/ExtractionSupport.h"
 
 #include "extract/CExtractCommand.h"
+#include "extract/CTempFolder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -256,7 +257,7 @@ TEST(Extraction, DeleteDirectoryRemovesSubfoldersThenFilesThenTheFolder)
     // Given relative, reported absolute.
     EXPECT_EQ(RunInChild([&] {
                   ASSERT_EQ(::chdir(Case.Temp.sPath.c_str()), 0);
-                  Case.Engine.DeleteDirectory("temp/");
+                  CTempFolder::DeleteDirectory("temp/", Case.Console);
                   const SLines &Lines = Case.Console.Lines;
                   ASSERT_EQ(Lines.size(), 6u);
                   EXPECT_EQ(SLines(Lines.begin(), Lines.begin() + 3),
@@ -268,7 +269,7 @@ TEST(Extraction, DeleteDirectoryRemovesSubfoldersThenFilesThenTheFolder)
                   EXPECT_EQ(Files, (SStrings{"Deleted " + sTop + "/file.", "Deleted " + sTop + "/link."}));
                   EXPECT_EQ(Lines[5], (SLine{"Deleted " + sTop + ".", ELineColor::Gray}));
                   Case.Console.Lines.clear();
-                  Case.Engine.DeleteDirectory("temp");  // gone: nothing at all
+                  CTempFolder::DeleteDirectory("temp", Case.Console);  // gone: nothing at all
                   EXPECT_TRUE(Case.Console.Lines.empty());
               }),
               0);

@@ -5,6 +5,8 @@
 // nobody, or lower the limit, in a child process.
 #include "tests/support/ExtractionSupport.h"
 
+#include "extract/CTempFolder.h"
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -110,7 +112,7 @@ TEST_F(FaultExtraction, DeleteDirectoryGoesOnPastWhatItCannotListOrDelete)
     ASSERT_EQ(::chown(sTop.c_str(), NOBODY, NOBODY), 0);
     EXPECT_EQ(RunInChild([&] {
                   BecomeNobody();
-                  Case.Engine.DeleteDirectory(sTop);
+                  CTempFolder::DeleteDirectory(sTop, Case.Console);
                   EXPECT_EQ(Case.Console.Lines, (SLines{{"Could not list " + sTop + "/locked.", ELineColor::Red},
                                                         {"Could not delete " + sTop + "/locked.", ELineColor::Red},
                                                         {"Deleted " + sTop + "/loose.", ELineColor::Gray},

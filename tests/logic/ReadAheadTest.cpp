@@ -119,13 +119,14 @@ TEST(ReadAhead, AColdArchiveIsWrittenAsAWarmOne)
 
 bool AnyPageResident(const CGCF &GCF, uint64_t uiOffset, uint64_t uiLength)
 {
-    const uint64_t uiPage = uint64_t(::sysconf(_SC_PAGESIZE));
-    const uint64_t uiStart = uiOffset / uiPage * uiPage;
-    std::vector<unsigned char> Pages((uiOffset + uiLength - uiStart + uiPage - 1) / uiPage);
-    if (::mincore(const_cast<uint8_t *>(GCF.GetPositions().lpBase) + uiStart, uiOffset + uiLength - uiStart,
-                  Pages.data()) != 0)
+    std::vector<unsigned char> Pages;
+    uint64_t uiPage = 0;
+    if (!GCF.GetSource().FindResidentPages(Pages, uiPage))
         return true;
-    return std::any_of(Pages.begin(), Pages.end(), [](unsigned char cPage) { return (cPage & 1) != 0; });
+    for (uint64_t uiAt = uiOffset / uiPage; uiAt * uiPage < uiOffset + uiLength && uiAt < Pages.size(); ++uiAt)
+        if (Pages[uiAt] & 1)
+            return true;
+    return false;
 }
 
 // Records the stretches it would announce to the kernel.
@@ -136,7 +137,7 @@ public:
     std::vector<std::pair<uint64_t, uint64_t>> Advised;  // offset, length
 
 protected:
-    void Advise(uint64_t uiOffset, uint64_t uiLength) override { Advised.push_back({uiOffset, uiLength}); }
+    void Advise(const CDataSource &, uint64_t uiOffset, uint64_t uiLength) override { Advised.push_back({uiOffset, uiLength}); }
 };
 
 // What is announced: the files' runs out of the cache, close runs as one

@@ -2,7 +2,9 @@
 // Removing a folder with everything in it: the window's temporary folder at
 // closing, each removal reported on the console.
 
-#include "CExtraction.h"
+#include "extract/CTempFolder.h"
+
+#include "window/ShownText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,6 +13,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace Larkspur
 {
@@ -25,34 +29,6 @@ std::string JoinPath(const std::string &sFolder, const char *szName)
         sPath += '/';
     return sPath + szName;
 }
-
-}  // namespace
-
-void CExtraction::DeleteDirectory(const std::string &sDirectory)
-{
-    if (sDirectory.empty())
-        return;
-    std::string sPath = sDirectory;
-    if (sPath.front() != '/')
-    {
-        if (char *szWorking = ::getcwd(nullptr, 0))
-        {
-            sPath = JoinPath(szWorking, sDirectory.c_str());
-            std::free(szWorking);
-        }
-    }
-    while (sPath.size() > 1 && sPath.back() == '/')
-        sPath.pop_back();
-    // A link in place of the folder is not the folder: nothing behind it is
-    // deleted.
-    struct stat Stat;
-    if (::lstat(sPath.c_str(), &Stat) != 0 || !S_ISDIR(Stat.st_mode))
-        return;
-    DeleteDirectoryAt(sPath);
-}
-
-namespace
-{
 
 // The items of one folder being removed: its subfolders, then its files.
 struct SDeleteLevel
@@ -90,14 +66,12 @@ SDeleteLevel ListFolder(int iFolder)
     return Level;
 }
 
-}  // namespace
-
 // Subfolders first, each emptied before it is removed, then the files, then
 // the folder itself. The walk goes by descriptors, one at a time, down by
 // name and up by "..": however deep the folders go (an extraction makes
 // them as deep as the archive's), no path is handed to the system, and the
 // lines show paths of at most 4,096 bytes.
-void CExtraction::DeleteDirectoryAt(const std::string &sPath)
+void DeleteDirectoryAt(const std::string &sPath, IConsole &Console)
 {
     CBoundedPath Shown(sPath);
     int iFolder = ::open(sPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -160,6 +134,31 @@ void CExtraction::DeleteDirectoryAt(const std::string &sPath)
         Console.WriteLine("Deleted " + ShortenedPath(sPath) + ".", ELineColor::Gray);
     else
         Console.WriteLine("Could not delete " + ShortenedPath(sPath) + ".", ELineColor::Red);
+}
+
+}  // namespace
+
+void CTempFolder::DeleteDirectory(const std::string &sDirectory, IConsole &Console)
+{
+    if (sDirectory.empty())
+        return;
+    std::string sPath = sDirectory;
+    if (sPath.front() != '/')
+    {
+        if (char *szWorking = ::getcwd(nullptr, 0))
+        {
+            sPath = JoinPath(szWorking, sDirectory.c_str());
+            std::free(szWorking);
+        }
+    }
+    while (sPath.size() > 1 && sPath.back() == '/')
+        sPath.pop_back();
+    // A link in place of the folder is not the folder: nothing behind it is
+    // deleted.
+    struct stat Stat;
+    if (::lstat(sPath.c_str(), &Stat) != 0 || !S_ISDIR(Stat.st_mode))
+        return;
+    DeleteDirectoryAt(sPath, Console);
 }
 
 }  // namespace Larkspur
