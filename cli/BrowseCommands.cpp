@@ -103,8 +103,8 @@ int RunInfoCommand(const SCliContext &Context, const std::string &sArchive, bool
             {"items", qint64{GCFFile.GetItemCount()}},
             {"folders", qint64{GCFFile.GetDirectoryItemFolderCount(0)}},
             {"files", qint64{GCFFile.GetDirectoryItemFileCount(0)}},
-            {"data_size", qint64{GCFFile.GetDirectoryItemSize(0)}},
-            {"size_on_disk", qint64{GCFFile.GetDirectoryItemSizeOnDisk(0)}},
+            {"data_size", static_cast<qint64>(GCFFile.GetDirectoryItemSize(0))},
+            {"size_on_disk", static_cast<qint64>(GCFFile.GetDirectoryItemSizeOnDisk(0))},
         }));
         return CLI_EXIT_OK;
     }
