@@ -149,7 +149,7 @@ void Previews(const SOptions &Options, const CGCF &GCFFile, const GcfBuilder::SL
     const auto Preview = [&](const std::string &sPath) {
         const uint32_t uiIndex = IndexOf(Layout, "\\root\\" + sPath);
         return [&, uiIndex, sPath] {
-            Pane.ShowPreview(QString::fromStdString(sPath), PreviewItem(GCFFile, uiIndex, &GCFPreviewPane::IsImage));
+            Pane.ShowPreview(QString::fromStdString(sPath), PreviewItem(GCFFile, uiIndex, &IsPreviewPicture));
             Pane.repaint();
         };
     };

@@ -18,9 +18,12 @@
 //   bench_tree [ROUNDS]      (15 by default; offscreen unless QT_QPA_PLATFORM says otherwise)
 //   bench_tree --million [ROUNDS]   (7 by default): the archive of 1,000,000
 //                                   items instead (BenchMillionTree.cpp)
+//   bench_tree --bounds [ROUNDS]    (3 by default): costly archive content in
+//                                   the window at two sizes (BenchWindowBounds.cpp)
 
 #include "BenchDesktop.h"
 #include "BenchMillionTree.h"
+#include "BenchWindowBounds.h"
 #include "GcfBuilder.h"
 #include "archive/CGCF.h"
 #include "dialogs/Search.h"
@@ -240,6 +243,11 @@ int main(int argc, char **argv)
     const QStringList Arguments = QCoreApplication::arguments();
     if (Arguments.size() == 3 && Arguments[1] == QStringLiteral("--million-rss"))
         return MillionTreeRss(Arguments[2]);
+    if (Arguments.size() == 5 && Arguments[1] == QStringLiteral("--bounds-case"))
+        return WindowBoundsCase(Arguments[2], Arguments[3], Arguments[4]);
+    if (Arguments.size() >= 2 && Arguments[1] == QStringLiteral("--bounds"))
+        return BenchWindowBounds(Arguments.size() > 2 ? std::max(1, Arguments[2].toInt()) : 3,
+                                 QCoreApplication::applicationFilePath());
     if (Arguments.size() >= 2 && Arguments[1] == QStringLiteral("--million"))
         return BenchMillionTree(Arguments.size() > 2 ? std::max(1, Arguments[2].toInt()) : 7,
                                 QCoreApplication::applicationFilePath());

@@ -9,6 +9,9 @@
 #include "window/ShownText.h"
 #include "window/Utils.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <string>
 
 namespace Larkspur
@@ -28,17 +31,84 @@ std::string Decimal(uint64_t uiNumber)
     return std::to_string(uiNumber);
 }
 
+// One object on one line, as JSON Lines takes it. JSON escapes the C0
+// controls itself; bShown masks the others too (ShownText), for a terminal.
+std::string JsonLine(const QJsonObject &Object, bool bShown = false)
+{
+    const std::string sText = QJsonDocument(Object).toJson(QJsonDocument::Compact).toStdString();
+    return (bShown ? ShownText(sText) : sText) + "\n";
+}
+
+// A location with each name decoded as the window decodes it (UTF-8, else
+// Latin-1).
+QString DecodedLocation(std::string_view sLocation)
+{
+    QString sDecoded;
+    for (size_t uiStart = 0;;)
+    {
+        const size_t uiEnd = sLocation.find('/', uiStart);
+        sDecoded += Utils::DecodeName(sLocation.substr(uiStart, uiEnd - uiStart));
+        if (uiEnd == std::string_view::npos)
+            return sDecoded;
+        sDecoded += u'/';
+        uiStart = uiEnd + 1;
+    }
+}
+
+// One item's line of the listing in the form asked for; bTerminal when it
+// goes to a terminal.
+std::string ListLine(const CGCF &GCFFile, uint32_t uiIndex, std::string_view sLocation, EListForm eForm,
+                     bool bTerminal)
+{
+    const SItemRow Row = ReadItemRow(GCFFile, uiIndex);
+    const bool bFolder = Row.eType == EItemType::Folder;
+    if (eForm == EListForm::Json)
+    {
+        const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiIndex);
+        QJsonObject Item{{"path", DecodedLocation(sLocation)},
+                         {"type", bFolder ? "folder" : "file"},
+                         {bFolder ? "items" : "size", qint64{Row.uiItemSize}},
+                         {"flags", qint64{lpEntry != nullptr ? lpEntry->uiFlags : 0}}};
+        if (!bFolder)
+            Item.insert("data", GCFFile.GetFirstEntry(uiIndex) < GCFFile.GetHeaders().BlockEntryHeader.uiEntryCount);
+        return JsonLine(Item, bTerminal);
+    }
+    std::string sLine(ShownText(sLocation));
+    sLine += '\t';
+    sLine += eForm == EListForm::Bytes && !bFolder ? Decimal(Row.uiItemSize)
+                                                   : ToOutput(ItemSizeText(Row.eType, Row.uiItemSize));
+    sLine += '\t';
+    sLine += ShownText(ToOutput(ItemTypeText(Row.eType, Row.sName)));
+    sLine += '\n';
+    return sLine;
+}
+
 }  // namespace
 
-int RunInfoCommand(const SCliContext &Context, const std::string &sArchive)
+int RunInfoCommand(const SCliContext &Context, const std::string &sArchive, bool bJson)
 {
     CGCF GCFFile;
     if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
 
-    std::string sText;
     const GCFHeader &Header = GCFFile.GetHeaders().Header;
     const GCFDataBlockHeader &DataBlockHeader = GCFFile.GetHeaders().DataBlockHeader;
+    if (bJson)
+    {
+        Context.Output.WriteOut(JsonLine(QJsonObject{
+            {"version", qint64{Header.uiVersion}},
+            {"size", qint64{Header.uiRecordedSize}},
+            {"used_blocks", qint64{DataBlockHeader.uiUsedBlocks}},
+            {"total_blocks", qint64{DataBlockHeader.uiTotalBlocks}},
+            {"items", qint64{GCFFile.GetItemCount()}},
+            {"folders", qint64{GCFFile.GetDirectoryItemFolderCount(0)}},
+            {"files", qint64{GCFFile.GetDirectoryItemFileCount(0)}},
+            {"data_size", qint64{GCFFile.GetDirectoryItemSize(0)}},
+            {"size_on_disk", qint64{GCFFile.GetDirectoryItemSizeOnDisk(0)}},
+        }));
+        return CLI_EXIT_OK;
+    }
+    std::string sText;
     sText += "Version: " + Decimal(Header.uiVersion) + "\n";
     sText += "Size: " + ToOutput(Utils::FileSizeToString(Header.uiRecordedSize)) + "\n";
     sText += "Blocks: " + Decimal(DataBlockHeader.uiUsedBlocks) + "/" + Decimal(DataBlockHeader.uiTotalBlocks) + "\n";
@@ -51,48 +121,46 @@ int RunInfoCommand(const SCliContext &Context, const std::string &sArchive)
     return CLI_EXIT_OK;
 }
 
-int RunListCommand(const SCliContext &Context, const std::string &sArchive, const std::optional<std::string> &sItem)
+int RunListCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
+                   EListForm eForm)
 {
     CGCF GCFFile;
     if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
-
-    uint32_t uiStart = 0;
-    if (sItem && !ResolveItem(GCFFile, *sItem, uiStart))
-    {
-        Context.Output.WriteError("No such item: " + ShownText(*sItem) + "\n");
+    std::vector<uint32_t> Starts;
+    if (!MatchItemArguments(Context, GCFFile, Items, Starts))
         return CLI_EXIT_USAGE;
-    }
 
     // One line per item as it is reached: the output is never held whole.
-    std::string sLine;
+    // No name may drive a terminal; in a file or a pipe JSON keeps the
+    // names' characters.
+    const bool bTerminal = Context.Output.OutIsTerminal();
     CLeftOutReport Report(Context.Output);
-    const bool bComplete = WalkLocations(GCFFile, uiStart, [&](uint32_t uiIndex, const CBoundedPath &Location) {
-        if (InterruptSignal() != 0)
-            return false;
-        if (Location.Size() >= MAX_WHOLE_PATH_BYTES)
-        {
-            Report.Add("Error listing ", Location.Shown(), "a path of 4,096 bytes or more");
-            return true;
-        }
-        const SItemRow Row = ReadItemRow(GCFFile, uiIndex);
-        sLine = ShownText(Location.Text());
-        sLine += '\t';
-        sLine += ToOutput(ItemSizeText(Row.eType, Row.uiItemSize));
-        sLine += '\t';
-        sLine += ShownText(ToOutput(ItemTypeText(Row.eType, Row.sName)));
-        sLine += '\n';
-        Context.Output.WriteOut(sLine);
-        return true;
-    });
-    Report.Finish();
-    if (!bComplete)
+    bool bDamaged = false;
+    for (const uint32_t uiStart : Starts)
     {
-        Context.Output.WriteError(
-            "Error:\nThe archive's directory is damaged; the listing stops where it could not be followed.\n");
-        return CLI_EXIT_FAILED;
+        const bool bComplete = WalkLocations(GCFFile, uiStart, [&](uint32_t uiIndex, const CBoundedPath &Location) {
+            if (InterruptSignal() != 0)
+                return false;
+            if (Location.Size() >= MAX_WHOLE_PATH_BYTES)
+            {
+                Report.Add("Error listing ", Location.Shown(), "a path of 4,096 bytes or more");
+                return true;
+            }
+            Context.Output.WriteOut(ListLine(GCFFile, uiIndex, Location.Text(), eForm, bTerminal));
+            return true;
+        });
+        if (InterruptSignal() != 0)
+            break;
+        if (!bComplete)
+        {
+            Context.Output.WriteError(
+                "Error:\nThe archive's directory is damaged; the listing stops where it could not be followed.\n");
+            bDamaged = true;
+        }
     }
-    return Report.GetCount() > 0 ? CLI_EXIT_FAILED : CLI_EXIT_OK;
+    Report.Finish();
+    return bDamaged || Report.GetCount() > 0 ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }
 
 int RunDumpCommand(const SCliContext &Context, const std::string &sArchive)
@@ -149,8 +217,10 @@ int RunFindCommand(const SCliContext &Context, const std::string &sArchive, cons
     }
     if (InterruptSignal() != 0)
         return CLI_EXIT_FAILED;
-    Context.Output.WriteOut(ShownText(SearchResultLine(sText, uiMatches)) + "\n");
-    return Report.GetCount() > 0 ? CLI_EXIT_FAILED : CLI_EXIT_OK;
+    // Only the locations go to stdout, for the next command to read; the
+    // count is for people.
+    Context.Output.WriteError(ShownText(SearchResultLine(sText, uiMatches)) + "\n");
+    return uiMatches == 0 || Report.GetCount() > 0 ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }
 
 }  // namespace Larkspur

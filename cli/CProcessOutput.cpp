@@ -10,16 +10,22 @@
 namespace Larkspur
 {
 
+bool EscapesWanted(bool bTerminal, const char *szTerm)
+{
+    return bTerminal && !(szTerm != nullptr && std::strcmp(szTerm, "dumb") == 0);
+}
+
 bool ColourWanted(bool bTerminal, const char *szNoColor, const char *szTerm)
 {
     const bool bNoColor = szNoColor != nullptr && szNoColor[0] != '\0';
-    const bool bDumb = szTerm != nullptr && std::strcmp(szTerm, "dumb") == 0;
-    return bTerminal && !bNoColor && !bDumb;
+    return EscapesWanted(bTerminal, szTerm) && !bNoColor;
 }
 
 CProcessOutput::CProcessOutput()
-    : bOutTerminal(::isatty(STDOUT_FILENO) == 1), bErrorTerminal(::isatty(STDERR_FILENO) == 1),
-      bOutColour(ColourWanted(bOutTerminal, std::getenv("NO_COLOR"), std::getenv("TERM")))
+    : bOutTerminal(::isatty(STDOUT_FILENO) == 1),
+      bErrorProgress(EscapesWanted(::isatty(STDERR_FILENO) == 1, std::getenv("TERM"))),
+      bOutColour(ColourWanted(bOutTerminal, std::getenv("NO_COLOR"), std::getenv("TERM"))),
+      bErrorColour(ColourWanted(::isatty(STDERR_FILENO) == 1, std::getenv("NO_COLOR"), std::getenv("TERM")))
 {
 }
 

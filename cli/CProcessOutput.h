@@ -7,9 +7,11 @@
 namespace Larkspur
 {
 
-// Colour only on a terminal, never when the user set NO_COLOR (to anything
-// but the empty text) and never on a terminal that declares itself "dumb".
-// The two texts are those environment variables, null when unset.
+// Escape sequences (a progress bar, colour) only on a terminal, never on one
+// that declares itself "dumb"; colour never when the user set NO_COLOR (to
+// anything but the empty text) either. The texts are those environment
+// variables, null when unset.
+bool EscapesWanted(bool bTerminal, const char *szTerm);
 bool ColourWanted(bool bTerminal, const char *szNoColor, const char *szTerm);
 
 class CProcessOutput final : public ICliOutput
@@ -21,8 +23,9 @@ public:
     void WriteError(std::string_view sText) override;
     void FlushOut() override;
     bool OutIsTerminal() const override { return bOutTerminal; }
-    bool ErrorIsTerminal() const override { return bErrorTerminal; }
+    bool ErrorTakesProgress() const override { return bErrorProgress; }
     bool OutTakesColour() const override { return bOutColour; }
+    bool ErrorTakesColour() const override { return bErrorColour; }
 
     // False when some output to stdout never arrived (a full disk, a closed
     // pipe): flushes what is left first.
@@ -30,8 +33,9 @@ public:
 
 private:
     const bool bOutTerminal;
-    const bool bErrorTerminal;
+    const bool bErrorProgress;
     const bool bOutColour;
+    const bool bErrorColour;
 };
 
 }  // namespace Larkspur

@@ -5,8 +5,11 @@
 #include "archive/CGCF.h"
 #include "window/ShownText.h"
 
+#include <fnmatch.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <unordered_set>
 #include <vector>
 
 namespace Larkspur
@@ -42,6 +45,16 @@ std::vector<std::string_view> SplitLocation(std::string_view sItem)
         }
     }
     return Parts;
+}
+
+bool IsPattern(std::string_view sItem)
+{
+    return sItem.find_first_of("*?[") != std::string_view::npos;
+}
+
+bool NameMatches(const std::string &sPattern, std::string_view sName)
+{
+    return ::fnmatch(sPattern.c_str(), std::string(sName).c_str(), FNM_PATHNAME | FNM_NOESCAPE) == 0;
 }
 
 }  // namespace
@@ -102,6 +115,65 @@ bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex)
     return true;
 }
 
+std::vector<uint32_t> MatchItems(const CGCF &GCFFile, std::string_view sItem)
+{
+    uint32_t uiExact = 0;
+    if (ResolveItem(GCFFile, sItem, uiExact))
+        return {uiExact};
+    const std::vector<std::string_view> Parts = SplitLocation(sItem);
+    if (!IsPattern(sItem) || Parts.empty() || !NameMatches(std::string(Parts.front()), "root") ||
+        !GCFFile.IsValidDirectoryIndex(0))
+        return {};
+
+    // Level by level, the items matched so far; each at most once per level,
+    // so that folders whose damaged links share items cannot multiply them.
+    const bool bFolderWanted = IsSeparator(sItem.back());
+    std::vector<uint32_t> Matched{0}, Next, Children;
+    std::unordered_set<uint32_t> Seen;
+    for (size_t uiPart = 1; uiPart < Parts.size() && !Matched.empty(); ++uiPart)
+    {
+        const bool bAnyKind = uiPart + 1 == Parts.size() && !bFolderWanted;
+        const std::string sPattern(Parts[uiPart]);
+        Next.clear();
+        Seen.clear();
+        for (const uint32_t uiFolder : Matched)
+        {
+            Children.clear();
+            if (GCFFile.IsFolder(uiFolder))
+                GCFFile.GetDirectoryItemChildren(uiFolder, Children);
+            for (const uint32_t uiChild : Children)
+            {
+                if ((bAnyKind || GCFFile.IsFolder(uiChild)) &&
+                    NameMatches(sPattern, GCFFile.GetDirectoryItemName(uiChild)) && Seen.insert(uiChild).second)
+                    Next.push_back(uiChild);
+            }
+        }
+        Matched.swap(Next);
+    }
+    return Matched;
+}
+
+bool MatchItemArguments(const SCliContext &Context, const CGCF &GCFFile, const std::vector<std::string> &Items,
+                        std::vector<uint32_t> &Indexes)
+{
+    std::unordered_set<uint32_t> Named;
+    for (const std::string &sItem : Items)
+    {
+        const std::vector<uint32_t> Matched = MatchItems(GCFFile, sItem);
+        if (Matched.empty())
+        {
+            Context.Output.WriteError("No such item: " + ShownText(sItem) + "\n");
+            return false;
+        }
+        for (const uint32_t uiIndex : Matched)
+            if (Named.insert(uiIndex).second)
+                Indexes.push_back(uiIndex);
+    }
+    if (Indexes.empty())
+        Indexes.push_back(0);
+    return true;
+}
+
 bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
                    const std::function<bool(uint32_t uiDirectoryIndex, const CBoundedPath &Location)> &OnItem)
 {
@@ -124,7 +196,7 @@ bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
     }
     CBoundedPath Location;
     for (auto It = Above.rbegin(); It != Above.rend(); ++It)
-        Location.Push('\\', *It);
+        Location.Push(Location.Depth() == 0 ? '\0' : '/', *It);
     const size_t uiAboveDepth = Location.Depth();
 
     // The walk is in pre-order, so an item's folder is on this stack of the
@@ -137,7 +209,8 @@ bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
         while (!Open.empty() && Open.back().first != uiParentSlot)
             Open.pop_back();
         Location.Truncate(Open.empty() ? uiAboveDepth : Open.back().second);
-        Location.Push('\\', GCFFile.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex));
+        const char cSeparator = Location.Depth() == 0 ? '\0' : '/';
+        Location.Push(cSeparator, GCFFile.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex));
         Open.emplace_back(uiSlot, Location.Depth());
         if (!OnItem(Items[uiSlot].uiDirectoryIndex, Location))
             return true;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Larkspur
 {
@@ -29,9 +30,25 @@ bool OpenArchiveForCli(const SCliContext &Context, CGCF &GCFFile, const std::str
 // Names compare exactly, byte for byte. False when no such item exists.
 bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex);
 
+// The items an ITEM argument names: the item that it names exactly
+// (ResolveItem), even when its name holds "*", "?" or "["; otherwise, when
+// it holds one of those, every item whose location matches it part by part
+// as a shell pattern (fnmatch with FNM_PATHNAME | FNM_NOESCAPE), in the
+// folder tree's order. As in ResolveItem, a part with more parts after it,
+// or before a trailing separator, matches folders only. Empty when nothing
+// matches.
+std::vector<uint32_t> MatchItems(const CGCF &GCFFile, std::string_view sItem);
+
+// The items that a command's ITEM arguments name, each once, in the order
+// named (the root when none is named). False, with "No such item: " + ITEM
+// on stderr, when an argument names nothing: the caller then exits with
+// CLI_EXIT_USAGE.
+bool MatchItemArguments(const SCliContext &Context, const CGCF &GCFFile, const std::vector<std::string> &Items,
+                        std::vector<uint32_t> &Indexes);
+
 // Walks the subtree at uiStart (uiStart first) in the folder tree's order
-// and hands each item to OnItem with its location as the properties dialog
-// shows it ("\root\maps\x.bsp"), the archive's bytes (ShownText shows
+// and hands each item to OnItem with its location in the form that every
+// command takes ("root/maps/x.bsp"), the archive's bytes (ShownText shows
 // them). The location is built as the walk goes and only its first bytes
 // are held (CBoundedPath): memory grows with the depth, not with the
 // length of the paths. OnItem returns false to end the walk there. False

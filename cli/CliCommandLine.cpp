@@ -12,7 +12,6 @@
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
-#include <optional>
 #include <sstream>
 #include <system_error>
 
@@ -29,71 +28,161 @@ std::string CurrentFolder()
     return Error ? std::string(".") : Path.string();
 }
 
+// What the command line holds once parsed.
+struct SArguments
+{
+    std::string sArchive;
+    std::string sText;  // find's TEXT, cat's ITEM
+    std::vector<std::string> Items;
+    std::string sOutputDirectory;
+    std::string sMountPoint;
+    bool bCrc32 = false;
+    bool bJson = false;
+    bool bBytes = false;
+    bool bForeground = false;
+    SExtractOptions ExtractOptions;
+};
+
+// The commands, each with its arguments and help.
+struct SCommands
+{
+    CLI::App *Info, *List, *Dump, *Find, *Extract, *Hash, *Cat, *Mount;
+};
+
+// A positional argument. Help shows its name alone ("ARCHIVE REQUIRED", not
+// "ARCHIVE TEXT REQUIRED").
+template <typename T>
+CLI::Option *AddPositional(CLI::App *Command, const char *szName, T &Value, const char *szHelp)
+{
+    return Command->add_option(szName, Value, szHelp)->type_name("");
+}
+
+CLI::App *AddCommand(CLI::App &App, const char *szName, const std::string &sHelp, SArguments &Arguments)
+{
+    CLI::App *Command = App.add_subcommand(szName, sHelp);
+    AddPositional(Command, "ARCHIVE", Arguments.sArchive, "The GCF file")->required();
+    return Command;
+}
+
+SCommands AddCommands(CLI::App &App, SArguments &Arguments)
+{
+    SCommands Commands{};
+    Commands.Info = AddCommand(App, "info", "Show the archive's version, size, blocks and counts.", Arguments);
+    Commands.Info->add_flag("--json", Arguments.bJson, "One JSON object, sizes in bytes");
+
+    Commands.List = AddCommand(App, "list",
+                               "List items and everything below them, one per line: location, size and type, "
+                               "separated by tabs.",
+                               Arguments);
+    AddPositional(Commands.List, "ITEM", Arguments.Items,
+                  "Locations or shell patterns, such as root/maps or 'root/*/*.bsp' (default: root)");
+    Commands.List->add_flag("--json", Arguments.bJson, "JSON Lines: one object per item");
+    Commands.List->add_flag("--bytes", Arguments.bBytes, "File sizes in bytes");
+
+    Commands.Dump =
+        AddCommand(App, "dump", "Write the archive's headers to dump.txt in the current folder.", Arguments);
+
+    Commands.Find = AddCommand(App, "find", "List the items whose names contain TEXT, ignoring case.", Arguments);
+    AddPositional(Commands.Find, "TEXT", Arguments.sText, "The text to look for, blanks included")->required();
+
+    Commands.Extract =
+        AddCommand(App, "extract", "Extract items (default: the whole archive) into a folder.", Arguments);
+    AddPositional(Commands.Extract, "ITEM", Arguments.Items,
+                  "Locations or shell patterns, such as root/maps/x.bsp or 'root/maps/*.bsp'");
+    // An empty folder name is a slip (an unset variable in a script), not a
+    // wish for the current folder.
+    Commands.Extract
+        ->add_option("-o,--output", Arguments.sOutputDirectory,
+                     "The folder to extract into, made when missing (default: the current folder)")
+        ->type_name("DIR")
+        ->check(CLI::Validator(
+            [](std::string &sValue) { return sValue.empty() ? std::string("the folder's name is empty") : std::string(); },
+            "", "not empty"));
+    Commands.Extract->add_flag("-k,--keep-old-files", Arguments.ExtractOptions.bKeepExisting,
+                               "Keep files that exist (\"Kept ...\"); by default they are replaced");
+    Commands.Extract->add_flag("-q,--quiet", Arguments.ExtractOptions.bQuiet,
+                               "No \"Created\", \"Wrote\" or \"Kept\" lines");
+
+    Commands.Hash = AddCommand(App, "hash",
+                               "Print the SHA-256 of every file below the items (default: the whole archive) as "
+                               "sha256sum does, with the paths extract writes.",
+                               Arguments);
+    AddPositional(Commands.Hash, "ITEM", Arguments.Items,
+                  "Locations or shell patterns, such as root/maps or 'root/*/*.txt'");
+    Commands.Hash->add_flag("--crc32", Arguments.bCrc32, "Print each file's CRC32 (8 hexadecimal digits) instead");
+
+    Commands.Cat = AddCommand(App, "cat", "Write one file's data to standard output.", Arguments);
+    AddPositional(Commands.Cat, "ITEM", Arguments.sText, "The file's location, or a pattern that matches it alone")
+        ->required();
+
+    Commands.Mount = AddCommand(App, "mount",
+                                std::string("Show the archive as a read-only folder at MOUNTPOINT until it is "
+                                            "unmounted (fusermount3 -u MOUNTPOINT).") +
+                                    (MountingAvailable() ? "" : " Not available in this build."),
+                                Arguments);
+    AddPositional(Commands.Mount, "MOUNTPOINT", Arguments.sMountPoint,
+                  "An existing folder; the archive shows as MOUNTPOINT/root")
+        ->required();
+    Commands.Mount->add_flag("-f,--foreground", Arguments.bForeground, "Stay in the foreground; Ctrl+C unmounts");
+    return Commands;
+}
+
+// Runs the command that was parsed; szNotDone is set to what a stop leaves
+// out of it.
+int RunCommand(const SCliContext &Context, const SCommands &Commands, const SArguments &Arguments,
+               const char *&szNotDone)
+{
+    const std::string &sArchive = Arguments.sArchive;
+    szNotDone = "written";
+    if (*Commands.Info)
+    {
+        szNotDone = "shown";
+        return RunInfoCommand(Context, sArchive, Arguments.bJson);
+    }
+    if (*Commands.List)
+    {
+        szNotDone = "listed";
+        const EListForm eForm = Arguments.bJson    ? EListForm::Json
+                                : Arguments.bBytes ? EListForm::Bytes
+                                                   : EListForm::Text;
+        return RunListCommand(Context, sArchive, Arguments.Items, eForm);
+    }
+    if (*Commands.Dump)
+        return RunDumpCommand(Context, sArchive);
+    if (*Commands.Find)
+    {
+        szNotDone = "searched";
+        return RunFindCommand(Context, sArchive, Arguments.sText);
+    }
+    if (*Commands.Extract)
+    {
+        szNotDone = "extracted";
+        const std::string sFolder = Arguments.sOutputDirectory.empty() ? CurrentFolder() : Arguments.sOutputDirectory;
+        return RunExtractCommand(Context, sArchive, Arguments.Items, sFolder, Arguments.ExtractOptions);
+    }
+    if (*Commands.Hash)
+    {
+        szNotDone = "hashed";
+        return RunHashCommand(Context, sArchive, Arguments.Items, Arguments.bCrc32);
+    }
+    if (*Commands.Cat)
+        return RunCatCommand(Context, sArchive, Arguments.sText);
+    return CLI_EXIT_USAGE;
+}
+
 }  // namespace
 
-int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &Arguments)
+int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &Words)
 {
     CLI::App App{"Shows and extracts the contents of GCF archives.", "larkspur-cli"};
     App.set_version_flag("--version", std::string("larkspur-cli ") + LARKSPUR_VERSION);
     App.require_subcommand(1);
-
-    std::string sArchive;
-    std::optional<std::string> sItem;
-    std::string sText;
-    std::vector<std::string> Items;
-    std::string sOutputDirectory;
-    bool bCrc32 = false;
-
-    CLI::App *Info = App.add_subcommand("info", "Show the archive's version, size, blocks and counts.");
-    Info->add_option("ARCHIVE", sArchive, "The GCF file")->required();
-
-    CLI::App *List = App.add_subcommand("list", "List an item and everything below it, one per line: "
-                                                "location, size and type, separated by tabs.");
-    List->add_option("ARCHIVE", sArchive, "The GCF file")->required();
-    List->add_option("ITEM", sItem, "The item's location, such as root/maps (default: root)");
-
-    CLI::App *Dump = App.add_subcommand("dump", "Write the archive's headers to dump.txt in the current folder.");
-    Dump->add_option("ARCHIVE", sArchive, "The GCF file")->required();
-
-    CLI::App *Find = App.add_subcommand("find", "List the items whose names contain TEXT, ignoring case.");
-    Find->add_option("ARCHIVE", sArchive, "The GCF file")->required();
-    Find->add_option("TEXT", sText, "The text to look for, blanks included")->required();
-
-    CLI::App *Extract = App.add_subcommand("extract", "Extract items (default: the whole archive) into a folder.");
-    Extract->add_option("ARCHIVE", sArchive, "The GCF file")->required();
-    Extract->add_option("ITEM", Items, "The items' locations, such as root/maps/x.bsp");
-    // An empty folder name is a slip (an unset variable in a script), not a
-    // wish for the current folder.
-    Extract
-        ->add_option("-o,--output", sOutputDirectory,
-                     "The folder to extract into, made when missing (default: the current folder)")
-        ->check(CLI::Validator(
-            [](std::string &sValue) { return sValue.empty() ? std::string("the folder's name is empty") : std::string(); },
-            "FOLDER", "not empty"));
-
-    CLI::App *Hash = App.add_subcommand("hash", "Print the SHA-256 of every file below the items (default: the whole "
-                                                "archive) as sha256sum does, with the paths extract writes.");
-    Hash->add_option("ARCHIVE", sArchive, "The GCF file")->required();
-    Hash->add_option("ITEM", Items, "The items' locations, such as root/maps");
-    Hash->add_flag("--crc32", bCrc32, "Print each file's CRC32 (8 hexadecimal digits) instead");
-
-    CLI::App *Cat = App.add_subcommand("cat", "Write one file's data to standard output.");
-    Cat->add_option("ARCHIVE", sArchive, "The GCF file")->required();
-    Cat->add_option("ITEM", sText, "The file's location, such as root/maps/x.bsp")->required();
-
-    std::string sMountPoint;
-    bool bForeground = false;
-    CLI::App *Mount = App.add_subcommand(
-        "mount", std::string("Show the archive as a read-only folder at MOUNTPOINT until it is unmounted "
-                             "(fusermount3 -u MOUNTPOINT).") +
-                     (MountingAvailable() ? "" : " Not available in this build."));
-    Mount->add_option("ARCHIVE", sArchive, "The GCF file")->required();
-    Mount->add_option("MOUNTPOINT", sMountPoint, "An existing folder; the archive shows as MOUNTPOINT/root")->required();
-    Mount->add_flag("-f,--foreground", bForeground, "Stay in the foreground; Ctrl+C unmounts");
+    SArguments Arguments;
+    const SCommands Commands = AddCommands(App, Arguments);
 
     std::vector<const char *> Argv{"larkspur-cli"};
-    for (const std::string &sArgument : Arguments)
-        Argv.push_back(sArgument.c_str());
+    for (const std::string &sWord : Words)
+        Argv.push_back(sWord.c_str());
     try
     {
         App.parse(static_cast<int>(Argv.size()), Argv.data());
@@ -112,46 +201,12 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &A
 
     // A mount is stopped by unmounting it; its server takes those signals
     // itself.
-    if (*Mount)
-        return RunMountCommand(Context, sArchive, sMountPoint, bForeground);
+    if (*Commands.Mount)
+        return RunMountCommand(Context, Arguments.sArchive, Arguments.sMountPoint, Arguments.bForeground);
 
     CInterruptGuard Guard;
-    int iStatus = CLI_EXIT_USAGE;
     const char *szNotDone = "written";  // what an interrupted command leaves out
-    if (*Info)
-    {
-        iStatus = RunInfoCommand(Context, sArchive);
-        szNotDone = "shown";
-    }
-    else if (*List)
-    {
-        iStatus = RunListCommand(Context, sArchive, sItem);
-        szNotDone = "listed";
-    }
-    else if (*Dump)
-    {
-        iStatus = RunDumpCommand(Context, sArchive);
-    }
-    else if (*Find)
-    {
-        iStatus = RunFindCommand(Context, sArchive, sText);
-        szNotDone = "searched";
-    }
-    else if (*Extract)
-    {
-        const std::string sFolder = sOutputDirectory.empty() ? CurrentFolder() : sOutputDirectory;
-        iStatus = RunExtractCommand(Context, sArchive, Items, sFolder);
-        szNotDone = "extracted";
-    }
-    else if (*Hash)
-    {
-        iStatus = RunHashCommand(Context, sArchive, Items, bCrc32);
-        szNotDone = "hashed";
-    }
-    else if (*Cat)
-    {
-        iStatus = RunCatCommand(Context, sArchive, sText);
-    }
+    const int iStatus = RunCommand(Context, Commands, Arguments, szNotDone);
     // Whatever the command said before, a stop it was asked for is said
     // last, with the signal's status.
     if (const int iSignal = InterruptSignal())

@@ -28,9 +28,13 @@ public:
     // Hands what was written to stdout on at once (a line on a terminal).
     virtual void FlushOut() = 0;
     virtual bool OutIsTerminal() const = 0;
-    virtual bool ErrorIsTerminal() const = 0;
-    // Whether the console lines on stdout take their colours.
+    // Whether stderr is a terminal that takes the progress bar's escape
+    // sequences (not one that declares itself "dumb").
+    virtual bool ErrorTakesProgress() const = 0;
+    // Whether the console lines on stdout, and the failures on stderr, take
+    // their colours.
     virtual bool OutTakesColour() const = 0;
+    virtual bool ErrorTakesColour() const = 0;
 };
 
 struct SCliContext

@@ -22,26 +22,6 @@ namespace Larkspur
 namespace
 {
 
-// Finds every item before anything is written; false (with the message
-// written) when one is missing.
-bool ResolveItems(const SCliContext &Context, const CGCF &GCFFile, const std::vector<std::string> &Items,
-                  std::vector<uint32_t> &Indexes)
-{
-    for (const std::string &sItem : Items)
-    {
-        uint32_t uiIndex = 0;
-        if (!ResolveItem(GCFFile, sItem, uiIndex))
-        {
-            Context.Output.WriteError("No such item: " + ShownText(sItem) + "\n");
-            return false;
-        }
-        Indexes.push_back(uiIndex);
-    }
-    if (Indexes.empty())
-        Indexes.push_back(0);
-    return true;
-}
-
 const char *const CUT_SHORT_ERROR =
     "Error:\nThe archive was cut short while it was open; the items not reached were not hashed.\n";
 
@@ -222,7 +202,7 @@ int RunHashCommand(const SCliContext &Context, const std::string &sArchive, cons
     if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
     std::vector<uint32_t> Indexes;
-    if (!ResolveItems(Context, GCFFile, Items, Indexes))
+    if (!MatchItemArguments(Context, GCFFile, Items, Indexes))
         return CLI_EXIT_USAGE;
 
     CHashRun Run(Context, GCFFile, bCrc32);
@@ -245,12 +225,15 @@ int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const
     CGCF GCFFile;
     if (!OpenArchiveForCli(Context, GCFFile, sArchive))
         return CLI_EXIT_USAGE;
-    uint32_t uiIndex = 0;
-    if (!ResolveItem(GCFFile, sItem, uiIndex))
+    // One file's bytes: a pattern must name one item.
+    const std::vector<uint32_t> Matched = MatchItems(GCFFile, sItem);
+    if (Matched.size() != 1)
     {
-        Context.Output.WriteError("No such item: " + ShownText(sItem) + "\n");
+        Context.Output.WriteError((Matched.empty() ? "No such item: " : "More than one item matches: ") +
+                                  ShownText(sItem) + "\n");
         return CLI_EXIT_USAGE;
     }
+    const uint32_t uiIndex = Matched.front();
     if (GCFFile.IsFolder(uiIndex))
     {
         Context.Output.WriteError("Not a file: " + ShownText(sItem) + "\n");

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,12 @@ namespace Larkspur
 namespace
 {
 
-// The progress bar on stderr, drawn only when stderr is a terminal.
+// The progress bar on stderr, drawn only when stderr is a terminal that
+// takes its escape sequences.
 class CProgressBar
 {
 public:
-    explicit CProgressBar(ICliOutput &Output) : Output(Output), bShown(Output.ErrorIsTerminal()) {}
+    explicit CProgressBar(ICliOutput &Output) : Output(Output), bShown(Output.ErrorTakesProgress()) {}
 
     void SetTotal(uint32_t uiFiles) { uiTotal = uiFiles; }
     void Update(uint32_t uiCount)
@@ -72,26 +74,35 @@ private:
     std::chrono::steady_clock::time_point LastDrawn;
 };
 
-// The console of the command-line tool: one line per console line on stdout,
-// with control characters of item names shown as "?" (ShownText) so that one
-// item is one line and a name cannot drive a terminal. On a terminal each
-// line shows at once, in its colour where colour is wanted; otherwise the
-// lines are written in large chunks.
-class CStdoutConsole : public IConsole
+// The console of the command-line tool. Lines of success go to stdout, one
+// per console line; failures go to stderr with the system's reason after
+// them, stdout being handed on first so that both streams in one file keep
+// their order. Control characters of item names show as "?" (ShownText), so
+// that one item is one line and a name cannot drive a terminal. On a
+// terminal each line shows at once, in its colour where colour is wanted;
+// otherwise the lines on stdout are written in large chunks. Quiet leaves
+// out the per-item lines of success (gray: created, wrote, kept).
+class CToolConsole : public IConsole
 {
 public:
-    CStdoutConsole(ICliOutput &Output, CProgressBar &Bar)
-        : Output(Output), bTerminal(Output.OutIsTerminal()), bColour(Output.OutTakesColour()), Bar(Bar)
+    CToolConsole(ICliOutput &Output, CProgressBar &Bar, bool bQuiet)
+        : Output(Output), bTerminal(Output.OutIsTerminal()), bColour(Output.OutTakesColour()),
+          bErrorColour(Output.ErrorTakesColour()), bQuiet(bQuiet), Bar(Bar)
     {
     }
-    ~CStdoutConsole() override { Flush(); }
-    CStdoutConsole(const CStdoutConsole &) = delete;
-    CStdoutConsole &operator=(const CStdoutConsole &) = delete;
+    ~CToolConsole() override { Flush(); }
+    CToolConsole(const CToolConsole &) = delete;
+    CToolConsole &operator=(const CToolConsole &) = delete;
 
     void WriteLine(std::string_view sLine, ELineColor eColor) override
     {
         if (eColor == ELineColor::Red)
-            bAnyFailed = true;
+        {
+            WriteFailure(sLine, 0);
+            return;
+        }
+        if (bQuiet && eColor == ELineColor::Gray)
+            return;
         if (!bTerminal)
         {
             sBuffer.append(ShownText(sLine)).push_back('\n');
@@ -99,27 +110,46 @@ public:
                 Flush();
             return;
         }
-        std::string sShown = bColour ? ColorCode(eColor) : "";
-        sShown += ShownText(sLine);
-        sShown += bColour ? "\033[0m\n" : "\n";
         Bar.Erase();
-        Output.WriteOut(sShown);
+        Output.WriteOut(Coloured(bColour, eColor, ShownText(sLine)));
         Output.FlushOut();
+        Bar.Redraw();
+    }
+
+    void WriteFailure(std::string_view sLine, int iSystemError) override
+    {
+        ++uiFailures;
+        std::string sText = ShownText(sLine);
+        if (iSystemError != 0)
+            sText.append(" (").append(std::strerror(iSystemError)).append(")");
+        Flush();
+        Bar.Erase();
+        Output.WriteError(Coloured(bErrorColour, ELineColor::Red, sText));
         Bar.Redraw();
     }
 
     void Flush()
     {
+        if (sBuffer.empty())
+            return;
         Output.WriteOut(sBuffer);
         sBuffer.clear();
     }
 
-    bool AnyFailed() const { return bAnyFailed; }
+    uint64_t GetFailures() const { return uiFailures; }
 
 private:
     static constexpr size_t CHUNK_BYTES = 64u << 10;
 
-    static const char *ColorCode(ELineColor eColor)
+    // The line and its line feed, in its colour when bColour.
+    static std::string Coloured(bool bColour, ELineColor eColor, const std::string &sText)
+    {
+        if (!bColour)
+            return sText + "\n";
+        return ColorCode(eColor) + sText + "\033[0m\n";
+    }
+
+    static std::string ColorCode(ELineColor eColor)
     {
         switch (eColor)
         {
@@ -133,9 +163,11 @@ private:
     ICliOutput &Output;
     const bool bTerminal;
     const bool bColour;
+    const bool bErrorColour;
+    const bool bQuiet;
     CProgressBar &Bar;
     std::string sBuffer;
-    bool bAnyFailed = false;
+    uint64_t uiFailures = 0;
 };
 
 // Stands where the window's abort dialog stands: it draws the progress and
@@ -167,7 +199,7 @@ bool IsNotAFolder(const std::string &sPath)
 }  // namespace
 
 int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
-                      const std::string &sOutputDirectory)
+                      const std::string &sOutputDirectory, const SExtractOptions &Options)
 {
     ICliOutput &Output = Context.Output;
     // A missing folder is made, with its parents, by the first item written
@@ -183,22 +215,13 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
 
     // Every item is found before anything is written.
     std::vector<uint32_t> Indexes;
-    for (const std::string &sItem : Items)
-    {
-        uint32_t uiIndex = 0;
-        if (!ResolveItem(GCFFile, sItem, uiIndex))
-        {
-            Output.WriteError("No such item: " + ShownText(sItem) + "\n");
-            return CLI_EXIT_USAGE;
-        }
-        Indexes.push_back(uiIndex);
-    }
-    if (Indexes.empty())
-        Indexes.push_back(0);
+    if (!MatchItemArguments(Context, GCFFile, Items, Indexes))
+        return CLI_EXIT_USAGE;
 
     CProgressBar Bar(Output);
-    CStdoutConsole Console(Output, Bar);
+    CToolConsole Console(Output, Bar, Options.bQuiet);
     CExtraction Extraction(GCFFile, Console);
+    Extraction.SetKeepExisting(Options.bKeepExisting);
     CExtractCommand Command(Extraction, Indexes);
     Bar.SetTotal(Command.GetTotal());
     CCliHook Hook(Extraction, Bar);
@@ -206,13 +229,18 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
     Bar.Erase();
     Console.Flush();
 
+    // "Done." stays the last line on stdout; the count of failures follows
+    // it on stderr.
+    const uint64_t uiFailures = Console.GetFailures();
+    if (uiFailures > 0)
+        Output.WriteError(std::to_string(uiFailures) + (uiFailures == 1 ? " error.\n" : " errors.\n"));
     if (Extraction.ArchiveCutShort())
     {
         Output.WriteError("Error:\nThe archive was cut short while it was open; the items not reached were not "
                           "extracted.\n");
         return CLI_EXIT_FAILED;
     }
-    return Console.AnyFailed() ? CLI_EXIT_FAILED : CLI_EXIT_OK;
+    return uiFailures > 0 ? CLI_EXIT_FAILED : CLI_EXIT_OK;
 }
 
 }  // namespace Larkspur

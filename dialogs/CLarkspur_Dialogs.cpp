@@ -9,6 +9,7 @@
 #include "dialogs/ItemChecksums.h"
 #include "dialogs/ItemProperties.h"
 #include "dialogs/Search.h"
+#include "window/FolderLocations.h"
 #include "window/GCFTreeNode.h"
 #include "window/IDesktop.h"
 #include "window/ItemViews.h"
@@ -51,13 +52,19 @@ void CLarkspur::FindItems(GCFTreeNode *Node, const QString &sSearchWord)
     // the walk over the reader finds the nodes in the tree's order.
     if (Node->GetDirectoryIndex() != 0)
         return;
+    if (!Locations)
+    {
+        std::vector<SDirectoryWalkItem> Items;
+        GCFFile->WalkDirectory(0, Items);
+        Locations = std::make_unique<CFolderLocations>(*GCFFile, std::move(Items));
+    }
     std::vector<GCFListViewItem> Rows;
     for (const uint32_t uiIndex : FindMatchingItems(*GCFFile, sSearchWord))
     {
         if (uiIndex < NodesByIndex.size() && NodesByIndex[uiIndex])
             Rows.push_back(MakeListViewItem(*GCFFile, NodesByIndex[uiIndex]));
     }
-    ListModel->SetRows(std::move(Rows), true);
+    ListModel->SetRows(std::move(Rows), Locations.get());
 }
 
 void CLarkspur::ShowProperties(uint32_t uiDirectoryIndex)

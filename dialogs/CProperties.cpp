@@ -261,7 +261,11 @@ QString CProperties::ChecksumNote(const std::string &sProblem)
 
 void CProperties::btnCompute_Click()
 {
-    btnCompute->setEnabled(false);
+    // The sums are computed once. The button stays enabled, and so keeps
+    // the focus: a disabled button would hand it to the Name field, which
+    // then shows its text selected.
+    if (Checksums->GetState() != EChecksumState::Ready)
+        return;
     proChecksums->setValue(0);
     proChecksums->show();
     // A small file is done at once; a large one goes on between events.

@@ -35,11 +35,12 @@ bool IsFolderOnDisk(const std::string &sPath)
 }
 
 // Creates the folder and every missing folder above it. A component that
-// exists already (as a folder, or a link to one) is passed through.
-bool MakeDirectories(const std::string &sDirectory)
+// exists already (as a folder, or a link to one) is passed through. 0 when
+// the folder exists afterwards, else the system's reason (an errno value).
+int MakeDirectories(const std::string &sDirectory)
 {
     if (sDirectory.empty())
-        return false;
+        return ENOENT;
     size_t uiEnd = 0;
     while (uiEnd != std::string::npos)
     {
@@ -47,10 +48,14 @@ bool MakeDirectories(const std::string &sDirectory)
         const std::string sPrefix = sDirectory.substr(0, uiEnd);
         if (sPrefix.empty() || sPrefix.back() == '/')
             continue;  // the root, or a doubled separator
-        if (::mkdir(sPrefix.c_str(), 0777) != 0 && errno != EEXIST && !IsFolderOnDisk(sPrefix))
-            return false;
+        const int iError = ::mkdir(sPrefix.c_str(), 0777) == 0 ? 0 : errno;
+        if (iError != 0 && iError != EEXIST && !IsFolderOnDisk(sPrefix))
+            return iError;
     }
-    return IsFolderOnDisk(sDirectory);
+    struct stat Stat;
+    if (::stat(sDirectory.c_str(), &Stat) != 0)
+        return errno;
+    return S_ISDIR(Stat.st_mode) ? 0 : ENOTDIR;
 }
 
 }  // namespace
@@ -126,7 +131,8 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
     Receiving.iDescriptor = ::open(sDirectory.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (Receiving.iDescriptor < 0)
     {
-        Console.WriteLine("Faild to create directory " + ShortenedPath(sDirectory) + ".", ELineColor::Red);
+        const int iError = errno;
+        Console.WriteFailure("Faild to create directory " + ShortenedPath(sDirectory) + ".", iError);
         return false;
     }
     Receiving.eState = SFolderLevel::EState::Made;
@@ -245,7 +251,10 @@ void CExtraction::CloseFolder(std::vector<SFolderWalk> &Walks)
     // The parent takes its descriptor back from this folder's "..".
     SFolderLevel &Parent = *Level.lpParent;
     if (Level.iDescriptor >= 0 && Parent.eState == SFolderLevel::EState::Made && Parent.iDescriptor < 0)
+    {
         Parent.iDescriptor = ::openat(Level.iDescriptor, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        Parent.iError = Parent.iDescriptor < 0 ? errno : 0;
+    }
     Walks.pop_back();
     Path.Pop();
 }
@@ -267,7 +276,7 @@ bool CExtraction::CreateDirectory(SFolderLevel &Level)
     {
         if (Level.iDescriptor >= 0)
             return true;
-        Console.WriteLine("Faild to create directory " + ShownPath(Level) + ".", ELineColor::Red);
+        Console.WriteFailure("Faild to create directory " + ShownPath(Level) + ".", Level.iError);
         return false;
     }
     SFolderLevel &Parent = *Level.lpParent;
@@ -279,10 +288,14 @@ bool CExtraction::CreateDirectory(SFolderLevel &Level)
     }
 
     const std::string sName(Level.sName);
-    const bool bMade = ::mkdirat(Parent.iDescriptor, sName.c_str(), 0777) == 0;
+    const int iMakeError = ::mkdirat(Parent.iDescriptor, sName.c_str(), 0777) == 0 ? 0 : errno;
+    const bool bMade = iMakeError == 0;
     const int iFolder = ::openat(Parent.iDescriptor, sName.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (iFolder < 0)
     {
+        // Why it could not be made, or else why what stands there is no
+        // folder.
+        const int iError = iMakeError != 0 && iMakeError != EEXIST ? iMakeError : errno;
         struct stat Stat;
         if (::fstatat(Parent.iDescriptor, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(Stat.st_mode))
         {
@@ -291,7 +304,7 @@ bool CExtraction::CreateDirectory(SFolderLevel &Level)
         }
         else
         {
-            Console.WriteLine("Faild to create directory " + ShownPath(Level) + ".", ELineColor::Red);
+            Console.WriteFailure("Faild to create directory " + ShownPath(Level) + ".", iError);
         }
         return false;
     }
@@ -330,20 +343,21 @@ bool CExtraction::CreateDirectory(const std::string &sDirectory)
 {
     if (IsFolderOnDisk(sDirectory))
         return true;
-    if (MakeDirectories(sDirectory))
+    const int iError = MakeDirectories(sDirectory);
+    if (iError == 0)
     {
         Console.WriteLine("Created " + ShortenedPath(sDirectory) + ".", ELineColor::Gray);
         return true;
     }
-    Console.WriteLine("Faild to create directory " + ShortenedPath(sDirectory) + ".", ELineColor::Red);
+    Console.WriteFailure("Faild to create directory " + ShortenedPath(sDirectory) + ".", iError);
     return false;
 }
 
-void CExtraction::WriteRed(std::string_view sPath, std::string_view sReason)
+void CExtraction::WriteRed(std::string_view sPath, std::string_view sReason, int iSystemError)
 {
     std::string sLine = "Error writing ";
     sLine.append(sPath).append(" (").append(sReason).append(").");
-    Console.WriteLine(sLine, ELineColor::Red);
+    Console.WriteFailure(sLine, iSystemError);
 }
 
 }  // namespace Larkspur

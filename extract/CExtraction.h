@@ -11,6 +11,7 @@
 #include "../window/Console.h"
 #include "../window/ShownText.h"
 #include "CCommandScope.h"
+#include "COutputFile.h"
 #include "CReadAhead.h"
 
 #include <cstdint>
@@ -81,6 +82,10 @@ public:
     }
     void StopExtracting() { bExtracting = false; }
 
+    // Whether an existing file, or anything else, at a file's target path
+    // is left as it is ("Kept ... (it exists)."); by default it is replaced.
+    void SetKeepExisting(bool bKeep) { bKeepExisting = bKeep; }
+
     // True once a read of the archive failed because its file was cut short
     // while it was open: the extraction stopped there, and nothing more can
     // be read from this archive.
@@ -114,12 +119,16 @@ private:
     void CloseFolder(std::vector<SFolderWalk> &Walks);
     bool ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
     // ExtractFile for an item whose name the level has taken: describes its
-    // data, writes it (WriteRuns) and reports the file (ReportWritten). The
-    // result is ExtractFile's.
+    // data, opens the file (OpenOutput), writes it (WriteRuns) and reports
+    // it (ReportWritten). The result is ExtractFile's.
     bool ExtractFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
-    // False, with its red line, when the file could not be opened or
-    // written; what was written stays on disk.
-    bool WriteRuns(const SFolderLevel &Level, std::string_view sName, const std::string &sPath, const CItemData &Data);
+    // Opens the file in the level's folder; every outcome but Opened has
+    // written its line.
+    EOpenOutput OpenOutput(COutputFile &File, const SFolderLevel &Level, std::string_view sName,
+                           const std::string &sPath);
+    // False, with its red line, when the file could not be written; what
+    // was written stays on disk.
+    bool WriteRuns(COutputFile &File, const std::string &sPath, const CItemData &Data);
     // The file's line: gray when it holds its recorded size, red otherwise;
     // false when damage cut its data short.
     bool ReportWritten(const std::string &sPath, EDataWalk eData, uint64_t uiWritten, uint32_t uiItemSize);
@@ -137,12 +146,15 @@ private:
     // unsafe name or one taken before in the same folder.
     bool ClaimItem(SFolderLevel &Level, std::string_view sName);
     void MarkCutShort(std::string_view sPath);
-    void WriteRed(std::string_view sPath, std::string_view sReason);
+    // "Error writing " + path + " (" + reason + ")."; iSystemError is the
+    // system's own reason, when it gave one.
+    void WriteRed(std::string_view sPath, std::string_view sReason, int iSystemError = 0);
 
     const CGCF &GCFFile;
     IConsole &Console;
     bool bExtracting = false;
     bool bArchiveCutShort = false;
+    bool bKeepExisting = false;
     uint32_t uiCount = 0;              // files reached by the current Extract command
     IExtractionHook *Abort = nullptr;  // the front end's hook while an Extract command runs
     CReadAhead ReadAhead;              // started by the Extract command

@@ -46,6 +46,7 @@ struct CExtraction::SFolderLevel
     size_t uiDepth;  // pieces of the walk's path down to this folder
     EState eState = EState::Unmade;
     int iDescriptor = -1;
+    int iError = 0;  // why a made folder has no descriptor (an errno value)
     // The names of the items reached in this folder (the receiving folder's
     // are the command's, in its scope).
     std::unordered_set<std::string_view> Names;

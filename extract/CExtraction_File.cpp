@@ -96,26 +96,38 @@ bool CExtraction::ExtractFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, st
         WriteRed(sPath, DataWalkReason(eData));
         return false;
     }
-    return WriteRuns(Level, sName, sPath, Data) &&
+    COutputFile File;
+    const EOpenOutput eOpen = OpenOutput(File, Level, sName, sPath);
+    if (eOpen != EOpenOutput::Opened)
+        return eOpen == EOpenOutput::Exists;  // a kept file counts as extracted
+    return WriteRuns(File, sPath, Data) &&
            ReportWritten(sPath, eData, Data.GetSize(), GCFFile.GetDirectoryEntry(uiDirectoryIndex)->uiItemSize);
 }
 
-bool CExtraction::WriteRuns(const SFolderLevel &Level, std::string_view sName, const std::string &sPath,
-                            const CItemData &Data)
+EOpenOutput CExtraction::OpenOutput(COutputFile &File, const SFolderLevel &Level, std::string_view sName,
+                                    const std::string &sPath)
 {
-    COutputFile File;
-    switch (File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(), GCFFile.GetFileInode()))
+    const EOpenOutput eOpen = File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(),
+                                          GCFFile.GetFileInode(), !bKeepExisting);
+    switch (eOpen)
     {
     case EOpenOutput::Opened:
         break;
     case EOpenOutput::IsArchive:
         WriteRed(sPath, "the archive itself");
-        return false;
+        break;
     case EOpenOutput::Failed:
-        Console.WriteLine("Could not open " + sPath + " for writing.", ELineColor::Red);
-        return false;
+        Console.WriteFailure("Could not open " + sPath + " for writing.", File.GetError());
+        break;
+    case EOpenOutput::Exists:
+        Console.WriteLine("Kept " + sPath + " (it exists).", ELineColor::Gray);
+        break;
     }
+    return eOpen;
+}
 
+bool CExtraction::WriteRuns(COutputFile &File, const std::string &sPath, const CItemData &Data)
+{
     bool bWritten = true;
     for (const SDataRun &Run : Data.GetRuns())
     {
@@ -134,7 +146,7 @@ bool CExtraction::WriteRuns(const SFolderLevel &Level, std::string_view sName, c
     if (File.SourceUnreadable() || GCFFile.IsCutShort())
         MarkCutShort(sPath);
     else
-        WriteRed(sPath, "fwrite() failure");
+        WriteRed(sPath, "fwrite() failure", File.GetError());
     return false;
 }
 

@@ -17,36 +17,48 @@ COutputFile::~COutputFile()
 }
 
 EOpenOutput COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice,
-                                uint64_t uiArchiveInode)
+                                uint64_t uiArchiveInode, bool bReplaceExisting)
 {
     // Most targets are new: one openat makes them. O_EXCL never opens what
     // is there already (nor follows a link there), so only a name that is
     // taken needs the checks below, and a file made at that name in between
     // is not written into either.
     constexpr int CREATE_FLAGS = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    iError = 0;
     int iFile = ::openat(iFolder, sName.c_str(), CREATE_FLAGS, 0666);
     if (iFile < 0 && errno == EEXIST)
     {
+        if (!bReplaceExisting)
+            return EOpenOutput::Exists;
         struct stat Stat;
         if (::fstatat(iFolder, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) != 0)
-            return EOpenOutput::Failed;
+            return Fail(errno);
         if ((uiArchiveDevice != 0 || uiArchiveInode != 0) && static_cast<uint64_t>(Stat.st_dev) == uiArchiveDevice &&
             static_cast<uint64_t>(Stat.st_ino) == uiArchiveInode)
             return EOpenOutput::IsArchive;
+        // A link, FIFO or device at the name stays: the exclusive create's
+        // "exists" is the reason.
+        if (!S_ISREG(Stat.st_mode))
+            return Fail(S_ISDIR(Stat.st_mode) ? EISDIR : EEXIST);
         // A file we may not write is left as it is, as a write into it would
         // have been refused.
-        if (!S_ISREG(Stat.st_mode) || ::faccessat(iFolder, sName.c_str(), W_OK, AT_EACCESS) != 0 ||
-            ::unlinkat(iFolder, sName.c_str(), 0) != 0)
-            return EOpenOutput::Failed;
+        if (::faccessat(iFolder, sName.c_str(), W_OK, AT_EACCESS) != 0 || ::unlinkat(iFolder, sName.c_str(), 0) != 0)
+            return Fail(errno);
         iFile = ::openat(iFolder, sName.c_str(), CREATE_FLAGS, 0666);
     }
     if (iFile < 0)
-        return EOpenOutput::Failed;
+        return Fail(errno);
     iDescriptor = iFile;
     uiPendingRuns = 0;
     uiPendingBytes = 0;
     bSourceUnreadable = false;
     return EOpenOutput::Opened;
+}
+
+EOpenOutput COutputFile::Fail(int iSystemError)
+{
+    iError = iSystemError;
+    return EOpenOutput::Failed;
 }
 
 bool COutputFile::Append(const SDataRun &Run)
@@ -66,6 +78,7 @@ bool COutputFile::Append(const SDataRun &Run)
             bSourceUnreadable = true;
             return false;
         case EKernelCopy::Failed:
+            iError = errno;
             return false;
         case EKernelCopy::Unsupported:
             // This run is written from the mapping, as every later one.
@@ -100,7 +113,8 @@ bool COutputFile::Flush()
             continue;
         if (iWritten <= 0)
         {
-            bSourceUnreadable = iWritten < 0 && errno == EFAULT;
+            iError = iWritten < 0 ? errno : 0;
+            bSourceUnreadable = iError == EFAULT;
             bWritten = false;
             break;
         }
@@ -126,6 +140,8 @@ bool COutputFile::Close()
     // A failed close can be the first report of a failed write (a full disk
     // on a network file system): it fails the file like the write would.
     const bool bClosed = ::close(iDescriptor) == 0;
+    if (!bClosed && iError == 0)
+        iError = errno;
     iDescriptor = -1;
     return bFlushed && bClosed;
 }

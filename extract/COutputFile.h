@@ -33,6 +33,7 @@ enum class EOpenOutput
     Failed,    // missing folder, no permission, a folder, a link, a FIFO, ...
     IsArchive, // the target is the archive being read: truncating it would
                // pull the mapped bytes out from under the reader
+    Exists,    // something stands at the name and existing files are kept
 };
 
 class COutputFile
@@ -51,8 +52,11 @@ public:
     // link, FIFO, device or folder at the name is refused and left alone,
     // so the open never blocks and never writes anywhere but that folder.
     // The archive's own file (same device and inode; both 0 for an archive
-    // held in memory) is refused before anything is removed.
-    EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode);
+    // held in memory) is refused before anything is removed. With
+    // bReplaceExisting false, whatever stands at the name is left alone
+    // (Exists).
+    EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode,
+                       bool bReplaceExisting = true);
 
     // Queues the run's bytes after what was queued before. False when a
     // write failed (the file then holds what was written before the
@@ -66,6 +70,9 @@ public:
     // True when a write failed because the bytes to write could not be read
     // from the mapping (the archive's file was cut short).
     bool SourceUnreadable() const { return bSourceUnreadable; }
+    // The system's reason (an errno value) for the last failed open, write
+    // or close; 0 when it gave none.
+    int GetError() const { return iError; }
 
     // The copy steps are gathered up to this many separate runs ...
     static constexpr size_t MAX_PENDING_RUNS = 256;
@@ -77,6 +84,9 @@ public:
     static constexpr uint64_t COPY_RUN_BYTES = 64u << 10;
 
 private:
+    // Keeps the reason and gives Failed.
+    EOpenOutput Fail(int iSystemError);
+
     // Until the file systems turn out not to copy between them.
     bool bCopyInKernel = true;
     int iDescriptor = -1;
@@ -84,6 +94,7 @@ private:
     size_t uiPendingRuns = 0;
     uint64_t uiPendingBytes = 0;
     bool bSourceUnreadable = false;
+    int iError = 0;
 };
 
 }  // namespace Larkspur

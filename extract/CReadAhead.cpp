@@ -99,7 +99,12 @@ void CReadAhead::AdviseFiles(const std::vector<uint32_t> &Children)
     if (Wanted.empty() || uiBytes / Wanted.size() < SMALLEST_STRETCH_BYTES)
         return;
     for (const SWanted &Stretch : Wanted)
-        Stretch.lpSource->AdviseWillNeed(Stretch.uiOffset, Stretch.uiLength);
+        Advise(*Stretch.lpSource, Stretch.uiOffset, Stretch.uiLength);
+}
+
+void CReadAhead::Advise(const CDataSource &Source, uint64_t uiOffset, uint64_t uiLength)
+{
+    Source.AdviseWillNeed(uiOffset, uiLength);
 }
 
 }  // namespace Larkspur

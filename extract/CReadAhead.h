@@ -25,6 +25,7 @@ class CReadAhead
 {
 public:
     explicit CReadAhead(const CGCF &GCFFile) : GCFFile(GCFFile) {}
+    virtual ~CReadAhead() = default;
 
     // Looks at which pages of the archive are resident now.
     void Start();
@@ -40,6 +41,11 @@ public:
     static constexpr uint64_t MERGE_GAP_BYTES = 256u << 10;
     // Announced only when the stretches are this long on average.
     static constexpr uint64_t SMALLEST_STRETCH_BYTES = 128u << 10;
+
+protected:
+    // Announces one stretch of a source to the kernel (a test records it
+    // instead).
+    virtual void Advise(const CDataSource &Source, uint64_t uiOffset, uint64_t uiLength);
 
 private:
     // A stretch of a source to announce.

@@ -53,8 +53,9 @@ public:
     void WriteError(std::string_view sText) override { Check(sText, uiErrLineBytes, MAX_LINE_BYTES, uiErrLines); }
     void FlushOut() override {}
     bool OutIsTerminal() const override { return false; }
-    bool ErrorIsTerminal() const override { return false; }
+    bool ErrorTakesProgress() const override { return false; }
     bool OutTakesColour() const override { return false; }
+    bool ErrorTakesColour() const override { return false; }
 
     uint64_t uiOutLines = 0, uiErrLines = 0;
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Fuzz target: larkspur-cli's list, find, hash (of the whole archive, and of
-// items named twice) and info on the input as an archive file. Looks for a
-// crash, a line on stdout longer than a path one system call takes, a line
-// on stderr longer than a shortened path allows, and a report of left-out
-// items that does not end after its 100 lines.
+// Fuzz target: larkspur-cli's list (of the whole archive, and of the folders
+// a pattern names), find, hash (of the whole archive, and of items named
+// twice) and info on the input as an archive file. Looks for a crash, a
+// line on stdout longer than a path one system call takes, a line on stderr
+// longer than a shortened path allows, and a report of left-out items that
+// does not end after its 100 lines.
 
 #include "FuzzCommandSupport.h"
 
@@ -20,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *lpData, size_t uiSize)
     const std::string sArchive = InputAsFile(lpData, uiSize);
     const std::vector<std::vector<std::string>> Commands = {
         {"list", sArchive},
+        {"list", sArchive, "r?ot/*/"},
         {"find", sArchive, "a"},
         {"hash", sArchive},
         {"hash", "--crc32", sArchive, "root", "/root/"},

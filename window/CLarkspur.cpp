@@ -8,6 +8,7 @@
 #include "extract/CAbort.h"
 #include "window/CommandLine.h"
 #include "window/ConsoleView.h"
+#include "window/FolderLocations.h"
 #include "window/GCFTreeNode.h"
 #include "window/IDesktop.h"
 #include "window/Images.h"
@@ -54,6 +55,9 @@ CLarkspur::CLarkspur(const QStringList &Arguments, IDesktop &Desktop, const SPro
 CLarkspur::~CLarkspur()
 {
     HideAbort();
+    // The rows go before what they point to (tree nodes, the locations of
+    // search results): the views ask for them while they are taken down.
+    ListModel->Clear();
     ClearTree();
 }
 
@@ -111,6 +115,11 @@ void CLarkspur::changeEvent(QEvent *lpEvent)
 
 bool CLarkspur::eventFilter(QObject *lpWatched, QEvent *lpEvent)
 {
+    if (lpWatched == btnFilter && lpEvent->type() == QEvent::Shortcut)
+    {
+        btnFilter_KeyDown();
+        return true;
+    }
     if (lpWatched == txtFilter && lpEvent->type() == QEvent::KeyPress)
     {
         const int iKey = static_cast<QKeyEvent *>(lpEvent)->key();
@@ -242,6 +251,7 @@ void CLarkspur::CloseGCFFile()
 
     lstGCFFile->setUpdatesEnabled(false);
     ListModel->Clear();
+    Locations.reset();
     ResetListArrangement();
     lstGCFFile->setUpdatesEnabled(true);
 

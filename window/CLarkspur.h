@@ -53,6 +53,7 @@ namespace Larkspur
 
 class CAbort;
 class CAbout;
+class CFolderLocations;
 class GCFConsole;
 class GCFDetailsView;
 class GCFListView;
@@ -178,6 +179,11 @@ private:
     // sorted column, none in the archive's order.
     void ShowListSort();
     void btnFilter_Click();
+    // Ctrl+I (FilterKeyCommand); a click on the menu item shows or hides.
+    void btnFilter_KeyDown();
+    void ShowFilter();
+    // View > Sort By: as a click on the key's column header does.
+    void btnSortBy_Click(ESortKey eKey);
     void txtFilter_TextChanged();
     // Escape in the filter box: the filter is cleared and hidden.
     void txtFilter_KeyDown(int iKey);
@@ -286,6 +292,8 @@ private:
     // nodes in the tree's order.
     std::vector<GCFTreeNode *> NodesByIndex;
     std::vector<GCFTreeNode *> TreeNodes;
+    // Where search results lie, worked out at an archive's first search.
+    std::unique_ptr<CFolderLocations> Locations;
     GCFListModel *ListModel = nullptr;
     EPreviewSource ePreviewSource = EPreviewSource::List;
     std::optional<uint32_t> uiPreviewShown;  // the item the pane shows
@@ -305,6 +313,12 @@ private:
     QAction *btnList = nullptr;
     QAction *btnDetails = nullptr;
     QAction *btnViewLine1 = nullptr;
+    QMenu *btnSortBy = nullptr;  // the list's order, checked as the header shows it
+    QActionGroup *SortGroup = nullptr;
+    QAction *btnSortByName = nullptr;
+    QAction *btnSortBySize = nullptr;
+    QAction *btnSortByType = nullptr;
+    QAction *btnSortByArchiveOrder = nullptr;
     QAction *btnFilter = nullptr;  // checked while the filter box shows
     QAction *btnPreview = nullptr;  // checked while the preview pane shows
     QMenu *btnHelp = nullptr;

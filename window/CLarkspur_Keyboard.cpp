@@ -41,6 +41,10 @@ void CLarkspur::lstGCFFile_KeyDown(QAbstractItemView *lpView, EViewKey eKey)
     case EViewKey::ParentFolder:
         SelectParentFolder();
         return;
+    case EViewKey::ClearFilter:
+        if (btnFilter->isChecked())
+            HideFilter();
+        return;
     case EViewKey::ContextMenu:
         break;
     case EViewKey::None:

@@ -126,10 +126,28 @@ void CLarkspur::InitializeMenus()
         ViewGroup->addAction(lpViewItem);
     }
     btnViewLine1 = AddSeparator(btnView, "btnViewLine1");
-    btnFilter = AddAction(btnView, "btnFilter", QStringLiteral("Filter"));
+    btnSortBy = btnView->addMenu(QStringLiteral("&Sort By"));
+    btnSortBy->setObjectName(QStringLiteral("btnSortBy"));
+    SortGroup = new QActionGroup(this);
+    // Search results sorted by location check none of the four.
+    SortGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    btnSortByName = AddAction(btnSortBy, "btnSortByName", QStringLiteral("&Name"));
+    btnSortBySize = AddAction(btnSortBy, "btnSortBySize", QStringLiteral("&Size"));
+    btnSortByType = AddAction(btnSortBy, "btnSortByType", QStringLiteral("&Type"));
+    btnSortByArchiveOrder = AddAction(btnSortBy, "btnSortByArchiveOrder", QStringLiteral("&Archive Order"));
+    for (QAction *lpSortItem : {btnSortByName, btnSortBySize, btnSortByType, btnSortByArchiveOrder})
+    {
+        lpSortItem->setCheckable(true);
+        SortGroup->addAction(lpSortItem);
+    }
+    btnSortByArchiveOrder->setChecked(true);
+    // Access keys that no other item of the View menu takes (I, L, D, S).
+    btnFilter = AddAction(btnView, "btnFilter", QStringLiteral("&Filter"));
     btnFilter->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     btnFilter->setCheckable(true);
-    btnPreview = AddAction(btnView, "btnPreview", QStringLiteral("Preview"));
+    // The key is handled apart from a click on the item (btnFilter_KeyDown).
+    btnFilter->installEventFilter(this);
+    btnPreview = AddAction(btnView, "btnPreview", QStringLiteral("&Preview"));
     btnPreview->setShortcut(QKeySequence(Qt::Key_F3));
     btnPreview->setCheckable(true);
 
@@ -142,6 +160,10 @@ void CLarkspur::InitializeMenus()
     connect(btnIcons, &QAction::triggered, this, [this] { btnIcons_Click(); });
     connect(btnList, &QAction::triggered, this, [this] { btnList_Click(); });
     connect(btnDetails, &QAction::triggered, this, [this] { btnDetails_Click(); });
+    connect(btnSortByName, &QAction::triggered, this, [this] { btnSortBy_Click(ESortKey::Name); });
+    connect(btnSortBySize, &QAction::triggered, this, [this] { btnSortBy_Click(ESortKey::Size); });
+    connect(btnSortByType, &QAction::triggered, this, [this] { btnSortBy_Click(ESortKey::Type); });
+    connect(btnSortByArchiveOrder, &QAction::triggered, this, [this] { btnSortBy_Click(ESortKey::ArchiveOrder); });
     connect(btnFilter, &QAction::triggered, this, [this] { btnFilter_Click(); });
     connect(btnPreview, &QAction::triggered, this, [this] { btnPreview_Click(); });
     connect(btnAbout, &QAction::triggered, this, [this] { btnAbout_Click(); });
@@ -219,6 +241,7 @@ void CLarkspur::InitializePanes()
     lstGCFFileIcons->setUniformItemSizes(true);
     lstGCFFileIcons->setMovement(QListView::Static);
     lstGCFFileIcons->setResizeMode(QListView::Adjust);
+    lstGCFFileIcons->setItemDelegate(new GCFListItemDelegate(lstGCFFileIcons));
     // Long names keep their extension in view.
     lstGCFFileIcons->setTextElideMode(Qt::ElideMiddle);
 
@@ -226,6 +249,7 @@ void CLarkspur::InitializePanes()
     lstGCFFileDetails->setObjectName(QStringLiteral("lstGCFFileDetails"));
     lstGCFFileDetails->setModel(ListModel);
     lstGCFFileDetails->setSelectionModel(lstGCFFileIcons->selectionModel());
+    lstGCFFileDetails->setItemDelegate(new GCFDetailsItemDelegate(lstGCFFileDetails));
     lstGCFFileDetails->setRootIsDecorated(false);
     lstGCFFileDetails->setItemsExpandable(false);
     lstGCFFileDetails->setUniformRowHeights(true);

@@ -7,6 +7,8 @@
 #include "window/DropRules.h"
 #include "window/ItemViews.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -59,6 +61,24 @@ void CLarkspur::ShowListSort()
 {
     const SListSort &Sort = ListModel->GetSort();
     lstGCFFileDetails->header()->setSortIndicator(GCFListModel::ColumnOfSortKey(Sort.eKey), Sort.eOrder);
+    switch (Sort.eKey)
+    {
+    case ESortKey::Name: btnSortByName->setChecked(true); break;
+    case ESortKey::Size: btnSortBySize->setChecked(true); break;
+    case ESortKey::Type: btnSortByType->setChecked(true); break;
+    // Search results sorted by location: none of the menu's orders.
+    case ESortKey::Location:
+        if (QAction *lpChecked = SortGroup->checkedAction())
+            lpChecked->setChecked(false);
+        break;
+    case ESortKey::ArchiveOrder: btnSortByArchiveOrder->setChecked(true); break;
+    }
+}
+
+void CLarkspur::btnSortBy_Click(ESortKey eKey)
+{
+    ListModel->SetSort(eKey == ESortKey::ArchiveOrder ? SListSort() : NextListSort(ListModel->GetSort(), eKey));
+    ShowListSort();
 }
 
 void CLarkspur::btnFilter_Click()
@@ -68,6 +88,22 @@ void CLarkspur::btnFilter_Click()
         HideFilter();
         return;
     }
+    ShowFilter();
+}
+
+void CLarkspur::btnFilter_KeyDown()
+{
+    if (!btnFilter->isEnabled())
+        return;
+    if (FilterKeyCommand(btnFilter->isChecked(), txtFilter->hasFocus()) == EFilterKey::Hide)
+        HideFilter();
+    else
+        ShowFilter();
+}
+
+void CLarkspur::ShowFilter()
+{
+    btnFilter->setChecked(true);
     txtFilter->show();
     txtFilter->setFocus();
 }

@@ -7,6 +7,7 @@
 #include "window/GCFTreeNode.h"
 #include "window/ItemPreview.h"
 #include "window/ItemViews.h"
+#include "window/PictureDecoding.h"
 #include "window/PreviewPane.h"
 #include "window/Utils.h"
 
@@ -82,7 +83,7 @@ void CLarkspur::UpdatePreview()
         pnlPreview->ClearPreview();
         return;
     }
-    const SItemPreview Preview = PreviewItem(*GCFFile, *uiItem, &GCFPreviewPane::IsImage);
+    const SItemPreview Preview = PreviewItem(*GCFFile, *uiItem, &IsPreviewPicture);
     pnlPreview->ShowPreview(Utils::DecodeName(GCFFile->GetDirectoryItemName(*uiItem)), Preview);
     // The pane shows what could be read; an archive cut short under the
     // read is then closed, as after any other read that meets the loss.

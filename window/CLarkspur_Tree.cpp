@@ -96,8 +96,10 @@ void CLarkspur::btnIcons_Click()
     lstGCFFileIcons->setFlow(QListView::LeftToRight);
     lstGCFFileIcons->setWrapping(true);
     lstGCFFileIcons->setIconSize(QSize(32, 32));
-    lstGCFFileIcons->setGridSize(QSize(104, 64));
+    lstGCFFileIcons->setGridSize(GCFListItemDelegate::IconGridSize(lstGCFFileIcons->fontMetrics()));
     lstGCFFileIcons->setWordWrap(true);
+    // A name too long for its lines keeps its start.
+    lstGCFFileIcons->setTextElideMode(Qt::ElideRight);
     lstGCFFile->setCurrentWidget(lstGCFFileIcons);
     UpdateListViewSizing();
 }
@@ -112,15 +114,18 @@ void CLarkspur::btnList_Click()
     lstGCFFileIcons->setIconSize(QSize(16, 16));
     lstGCFFileIcons->setGridSize(QSize());
     lstGCFFileIcons->setWordWrap(false);
+    // Long names keep their extension in view where a cell is narrower
+    // than its name (never in a large folder, whose cells fit the longest).
+    lstGCFFileIcons->setTextElideMode(Qt::ElideMiddle);
     lstGCFFile->setCurrentWidget(lstGCFFileIcons);
     UpdateListViewSizing();
 }
 
 void CLarkspur::UpdateListViewSizing()
 {
-    // Uniform item sizes make large folders fast to lay out, but the view
-    // sizes every item like the last one, which cuts longer names short in
-    // the List view's columns. The Icons view's grid fixes the cells anyway.
+    // Uniform item sizes make large folders fast to lay out: the view asks
+    // for one size, which the delegate makes that of the longest name. The
+    // Icons view's grid fixes the cells anyway.
     constexpr int LARGE_FOLDER_ROWS = 2000;
     const bool bUniform =
         lstGCFFileIcons->viewMode() == QListView::IconMode || ListModel->RowCount() > LARGE_FOLDER_ROWS;

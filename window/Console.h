@@ -39,6 +39,14 @@ class IConsole
 public:
     virtual ~IConsole() = default;
     virtual void WriteLine(std::string_view sLine, ELineColor eColor) = 0;
+    // A red line for a failure the system gave a reason for (an errno
+    // value; 0 when it gave none). The line's text is the same either way:
+    // the window shows it as it is, the command-line tool adds the reason.
+    virtual void WriteFailure(std::string_view sLine, int iSystemError)
+    {
+        static_cast<void>(iSystemError);
+        WriteLine(sLine, ELineColor::Red);
+    }
 };
 
 }  // namespace Larkspur

@@ -4,8 +4,24 @@
 #include "window/GCFTreeNode.h"
 #include "window/Images.h"
 
+#include <QTextDocument>
+
 namespace Larkspur
 {
+
+namespace
+{
+
+// A tooltip that looks like markup is shown as markup: such a name is
+// escaped and shown as it is written.
+QString NameToolTip(const QString &sName)
+{
+    if (!Qt::mightBeRichText(sName))
+        return sName;
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(sName.toHtmlEscaped());
+}
+
+}  // namespace
 
 int GCFListModel::rowCount(const QModelIndex &Parent) const
 {
@@ -16,7 +32,7 @@ int GCFListModel::columnCount(const QModelIndex &Parent) const
 {
     if (Parent.isValid())
         return 0;
-    return bLocations ? COLUMN_COUNT_WITH_LOCATION : COLUMN_COUNT;
+    return lpLocations ? COLUMN_COUNT_WITH_LOCATION : COLUMN_COUNT;
 }
 
 QVariant GCFListModel::data(const QModelIndex &Index, int iRole) const
@@ -31,10 +47,13 @@ QVariant GCFListModel::data(const QModelIndex &Index, int iRole) const
         case colItemName: return Item.GetName();
         case colItemSize: return Item.GetSizeText();
         case colItemExt: return Item.GetTypeText();
-        case colItemLocation: return bLocations ? FolderLocation(Item.GetTreeNode()) : QVariant();
+        case colItemLocation: return lpLocations ? lpLocations->Location(Item.GetDirectoryIndex()) : QVariant();
         default: return QVariant();
         }
     }
+    // The whole name, for the views that cut it (Icons cuts after three lines).
+    if (iRole == Qt::ToolTipRole && Index.column() == colItemName)
+        return NameToolTip(Item.GetName());
     if (iRole == Qt::DecorationRole && Index.column() == colItemName)
         return ListViewItemImage(Item.GetListViewItemType());
     return QVariant();
@@ -54,15 +73,18 @@ QVariant GCFListModel::headerData(int iSection, Qt::Orientation eOrientation, in
     }
 }
 
-void GCFListModel::SetRows(std::vector<GCFListViewItem> &&NewRows, bool bNewLocations)
+void GCFListModel::SetRows(std::vector<GCFListViewItem> &&NewRows, const CFolderLocations *lpNewLocations)
 {
     beginResetModel();
     Rows = std::move(NewRows);
-    bLocations = bNewLocations;
+    lpLocations = lpNewLocations;
+    if (!lpLocations && GetSort().eKey == ESortKey::Location)
+        Arrangement.SetSort(SListSort());
     std::vector<SListRowKeys> Keys;
     Keys.reserve(Rows.size());
     for (const GCFListViewItem &Item : Rows)
-        Keys.push_back({&Item.GetName(), &Item.GetTypeText(), Item.GetListViewItemType(), Item.GetItemSize()});
+        Keys.push_back({&Item.GetName(), &Item.GetTypeText(), Item.GetListViewItemType(), Item.GetItemSize(),
+                        lpLocations ? lpLocations->FolderPlace(Item.GetDirectoryIndex()) : 0});
     Arrangement.SetRows(std::move(Keys));
     endResetModel();
 }
@@ -91,7 +113,8 @@ ESortKey GCFListModel::SortKeyOfColumn(int iColumn)
     case colItemName: return ESortKey::Name;
     case colItemSize: return ESortKey::Size;
     case colItemExt: return ESortKey::Type;
-    default: return ESortKey::ArchiveOrder;  // the Location column does not sort
+    case colItemLocation: return ESortKey::Location;
+    default: return ESortKey::ArchiveOrder;
     }
 }
 
@@ -102,6 +125,7 @@ int GCFListModel::ColumnOfSortKey(ESortKey eKey)
     case ESortKey::Name: return colItemName;
     case ESortKey::Size: return colItemSize;
     case ESortKey::Type: return colItemExt;
+    case ESortKey::Location: return colItemLocation;
     case ESortKey::ArchiveOrder: break;
     }
     return -1;

@@ -11,6 +11,7 @@
 // commands act on. Sorting and filtering keep the selection of the rows that
 // stay shown.
 
+#include "window/FolderLocations.h"
 #include "window/GCFListViewItem.h"
 #include "window/ListOrder.h"
 
@@ -44,9 +45,11 @@ public:
     QVariant data(const QModelIndex &Index, int iRole) const override;
     QVariant headerData(int iSection, Qt::Orientation eOrientation, int iRole) const override;
 
-    // Replaces all rows at once (the views are told once). bLocations adds
-    // the Location column, for search results.
-    void SetRows(std::vector<GCFListViewItem> &&NewRows, bool bLocations = false);
+    // Replaces all rows at once (the views are told once). Locations (kept
+    // by the caller while the rows are shown) adds the Location column, for
+    // search results; a cell's location is made when the cell is painted.
+    // Rows without it end an order by location.
+    void SetRows(std::vector<GCFListViewItem> &&NewRows, const CFolderLocations *lpLocations = nullptr);
     void Clear();
 
     void SetSort(SListSort Sort);
@@ -63,7 +66,7 @@ public:
     int RowCount() const { return int(Arrangement.GetShown().size()); }
     // Every row given, the hidden ones included.
     int AllRowCount() const { return int(Rows.size()); }
-    bool ShowsLocations() const { return bLocations; }
+    bool ShowsLocations() const { return lpLocations != nullptr; }
 
 private:
     // Runs a change of the arrangement as one change of the layout, moving
@@ -73,7 +76,7 @@ private:
 
     std::vector<GCFListViewItem> Rows;
     CListArrangement Arrangement;
-    bool bLocations = false;
+    const CFolderLocations *lpLocations = nullptr;
 };
 
 }  // namespace Larkspur

@@ -27,17 +27,6 @@ QVariant GCFTreeNode::data(int iColumn, int iRole) const
     return QTreeWidgetItem::data(iColumn, iRole);
 }
 
-QString FolderLocation(const GCFTreeNode *Node)
-{
-    std::vector<const GCFTreeNode *> Folders;
-    for (const GCFTreeNode *Folder = Node->GetParentNode(); Folder; Folder = Folder->GetParentNode())
-        Folders.push_back(Folder);
-    QString sLocation;
-    for (auto Folder = Folders.rbegin(); Folder != Folders.rend(); ++Folder)
-        sLocation += QLatin1Char('\\') + (*Folder)->text(0);
-    return sLocation;
-}
-
 GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkItem> &Items,
                           std::vector<GCFTreeNode *> &NodesByIndex, std::vector<GCFTreeNode *> &PreOrder)
 {

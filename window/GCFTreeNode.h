@@ -42,13 +42,6 @@ private:
     uint32_t uiDirectoryIndex;
 };
 
-// The folder that holds the node, as search results show it: "\root\maps"
-// for \root\maps\x.bsp, "\root" for an item of the root, "" for the root
-// itself. It is made from the nodes' names each time it is asked for, since
-// keeping one for every result would grow with the square of the depth in an
-// archive whose folders nest thousands deep.
-QString FolderLocation(const GCFTreeNode *Node);
-
 // Builds the nodes of a directory walk (pre-order, each item with the slot of
 // its folder) into one tree under a node named "root". The tree is finished
 // before the caller shows it, so the tree's model is told about the whole

@@ -65,6 +65,13 @@ SItemStart ReadStart(const CGCF &GCFFile, uint32_t uiDirectoryIndex, uint32_t ui
     return Start;
 }
 
+void SetHex(SItemPreview &Preview, QByteArrayView Bytes)
+{
+    const QByteArrayView Shown = Bytes.first(std::min<qsizetype>(Bytes.size(), qsizetype(HEX_BYTES)));
+    Preview.eKind = EPreviewKind::Hex;
+    Preview.sText = HexDump(Shown);
+}
+
 void SetTextOrHex(SItemPreview &Preview, const QByteArray &Bytes)
 {
     if (Bytes.isEmpty() && Preview.uiItemSize == 0)
@@ -80,13 +87,12 @@ void SetTextOrHex(SItemPreview &Preview, const QByteArray &Bytes)
     {
         Shown = View.first(std::min<qsizetype>(View.size(), qsizetype(TEXT_BYTES)));
         Preview.eKind = EPreviewKind::Text;
-        Preview.sText = DecodePreviewText(Shown, uint64_t(Shown.size()) < Preview.uiItemSize);
+        Preview.sText = BreakLongLines(DecodePreviewText(Shown, uint64_t(Shown.size()) < Preview.uiItemSize));
     }
     else
     {
         Shown = View.first(std::min<qsizetype>(View.size(), qsizetype(HEX_BYTES)));
-        Preview.eKind = EPreviewKind::Hex;
-        Preview.sText = HexDump(Shown);
+        SetHex(Preview, Shown);
     }
     if (Preview.sDamage.isEmpty() && uint64_t(Shown.size()) < Preview.uiItemSize)
         Preview.sNote = QStringLiteral("Showing the first %1 of %2.")
@@ -154,6 +160,14 @@ void PreviewAsTextOrHex(SItemPreview &Preview)
     SetTextOrHex(Preview, Bytes);
 }
 
+void PreviewAsHex(SItemPreview &Preview, const QString &sNote)
+{
+    const QByteArray Bytes = std::move(Preview.Image);
+    Preview.Image = QByteArray();
+    SetHex(Preview, Bytes);
+    Preview.sNote = sNote;
+}
+
 bool LooksLikeText(QByteArrayView Bytes)
 {
     qsizetype iControls = 0;
@@ -192,6 +206,46 @@ QString DecodePreviewText(QByteArrayView Bytes, bool bCut)
     if (!Decoder.hasError())
         return sText;
     return QString::fromLatin1(Bytes);
+}
+
+QString BreakLongLines(const QString &sText, qsizetype iMaxLine)
+{
+    // Most texts have no such line: they are handed back without a copy.
+    qsizetype iLineStart = 0;
+    qsizetype iFirstLong = -1;
+    for (qsizetype i = 0; i <= sText.size(); ++i)
+    {
+        if (i == sText.size() || sText[i] == QLatin1Char('\n'))
+        {
+            if (i - iLineStart > iMaxLine)
+            {
+                iFirstLong = iLineStart;
+                break;
+            }
+            iLineStart = i + 1;
+        }
+    }
+    if (iFirstLong < 0 || iMaxLine < 2)
+        return sText;
+
+    QString sBroken;
+    sBroken.reserve(sText.size() + sText.size() / iMaxLine + 1);
+    sBroken.append(QStringView(sText).first(iFirstLong));
+    qsizetype iLength = 0;  // of the shown line so far
+    for (qsizetype i = iFirstLong; i < sText.size(); ++i)
+    {
+        const QChar cChar = sText[i];
+        if (cChar == QLatin1Char('\n'))
+            iLength = -1;
+        else if (iLength >= iMaxLine && !(cChar.isLowSurrogate() && sText[i - 1].isHighSurrogate()))
+        {
+            sBroken.append(QLatin1Char('\n'));
+            iLength = 0;
+        }
+        sBroken.append(cChar);
+        ++iLength;
+    }
+    return sBroken;
 }
 
 QString HexDump(QByteArrayView Bytes)

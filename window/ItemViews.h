@@ -8,9 +8,11 @@
 
 #include "window/KeyboardRules.h"
 
+#include <QHash>
 #include <QListView>
 #include <QModelIndex>
 #include <QPoint>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -94,6 +96,68 @@ protected:
 
 private:
     CDragStart DragStart;
+};
+
+// The cells of the Icons and List views, so that two names never show
+// alike. In the List view a large folder's cells all take the size of one
+// (uniform sizes make it fast), and that size is the one of the folder's
+// longest name, not of its last. In the Icons view a name wraps onto up to
+// ICON_TEXT_LINES lines under its picture and is cut at the end past them.
+class GCFListItemDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit GCFListItemDelegate(QListView *lpView);
+
+    static constexpr int ICON_TEXT_LINES = 3;
+    // The Icons view's grid: room for a 32-pixel picture and the lines.
+    static QSize IconGridSize(const QFontMetrics &Metrics);
+
+    QSize sizeHint(const QStyleOptionViewItem &Option, const QModelIndex &Index) const override;
+
+    // The rows changed (another folder, a filter): the longest name is
+    // looked for again when next asked.
+    void ForgetLongestName() { LongestNameSize = QSize(); }
+
+    // sName in at most ICON_TEXT_LINES lines of iWidth pixels, broken
+    // between words where it can and anywhere where it must (names without
+    // blanks are common), the last line cut at its end with "..." when the
+    // name needs more. The lines are joined by line separators.
+    static QString WrappedName(const QString &sName, const QFont &Font, int iWidth);
+
+protected:
+    // In the Icons view the style's own wrapping breaks only between words.
+    void initStyleOption(QStyleOptionViewItem *lpOption, const QModelIndex &Index) const override;
+
+private:
+    QSize FindLongestNameSize(const QStyleOptionViewItem &Option) const;
+    // The width of a name as the sum of its characters' widths: within a
+    // few pixels of the laid-out width, at a small part of its cost.
+    qreal EstimatedWidth(const QFontMetricsF &Metrics, const QString &sName) const;
+
+    QListView *lpView;
+    mutable QSize LongestNameSize;
+    mutable QFont MeasuredFont;
+    mutable QHash<char16_t, qreal> CharacterWidths;
+};
+
+// The cells of the Details view. A cell's text is cut to fit its column by
+// the style, which lays out the whole text to do so: a location of 4,096
+// bytes took milliseconds a cell, a tenth of a second a page. A text far
+// longer than any column shows is first cut to its part that can show,
+// with "..." where it was cut.
+class GCFDetailsItemDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    static constexpr qsizetype MOST_SHOWN_CHARACTERS = 512;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *lpOption, const QModelIndex &Index) const override;
 };
 
 // The Details view.

@@ -23,9 +23,18 @@ EViewKey ViewKeyCommand(int iKey, Qt::KeyboardModifiers eModifiers)
         return eModifiers == Qt::NoModifier ? EViewKey::ParentFolder : EViewKey::None;
     case Qt::Key_Up:
         return eModifiers == Qt::AltModifier ? EViewKey::ParentFolder : EViewKey::None;
+    case Qt::Key_Escape:
+        return eModifiers == Qt::NoModifier ? EViewKey::ClearFilter : EViewKey::None;
     default:
         return EViewKey::None;
     }
+}
+
+EFilterKey FilterKeyCommand(bool bShown, bool bFocused)
+{
+    if (!bShown)
+        return EFilterKey::ShowAndFocus;
+    return bFocused ? EFilterKey::Hide : EFilterKey::Focus;
 }
 
 int KeyboardMenuRow(const std::vector<int> &SelectedRows, int iCurrentRow)

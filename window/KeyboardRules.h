@@ -19,9 +19,22 @@ enum class EViewKey
     ContextMenu,   // the Menu key or Shift+F10: the context menu of the selected item
     Open,          // Enter: what a double-click does
     ParentFolder,  // Backspace or Alt+Up: select the folder one level up
+    ClearFilter,   // Escape (the item list): the filter box is cleared and hidden
 };
 // The keypad flag does not count: Enter on the keypad is Enter.
 EViewKey ViewKeyCommand(int iKey, Qt::KeyboardModifiers eModifiers);
+
+// Ctrl+I, the filter box's key: it shows the box and moves the focus into it
+// when the box is hidden, only moves the focus when the box shows but the
+// focus is elsewhere (the text typed stays), and hides the box when pressed
+// inside it.
+enum class EFilterKey
+{
+    ShowAndFocus,
+    Focus,
+    Hide,
+};
+EFilterKey FilterKeyCommand(bool bShown, bool bFocused);
 
 // The list row a menu opened from the keyboard speaks for, as a right-click
 // speaks for the row under the pointer: the focused row when it is one of

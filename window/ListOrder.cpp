@@ -139,7 +139,7 @@ void CListArrangement::ApplySort()
     {
         uint64_t uiNameHead[2];  // the name key's first eight characters, zero-padded
         uint32_t uiGroup;        // folders before files
-        uint32_t uiPrimary;      // the size, or the type's rank; 0 for the Name order
+        uint32_t uiPrimary;      // the size, the type's rank or the folder's place; 0 for the Name order
         size_t uiKeyStart, uiKeyLength;
         int iRow;
     };
@@ -163,9 +163,14 @@ void CListArrangement::ApplySort()
             Entry.uiNameHead[uiChar / 4] = (uiChar % 4 ? Entry.uiNameHead[uiChar / 4] << 16 : 0) | uiUnit;
         }
         Entry.uiGroup = Row.eType == EItemType::Folder ? 0 : 1;
-        Entry.uiPrimary = Sort.eKey == ESortKey::Size ? Row.uiItemSize
-                          : Sort.eKey == ESortKey::Type ? uint32_t(Ranks[uiRow])
-                                                        : 0;
+        switch (Sort.eKey)
+        {
+        case ESortKey::Size: Entry.uiPrimary = Row.uiItemSize; break;
+        case ESortKey::Type: Entry.uiPrimary = uint32_t(Ranks[uiRow]); break;
+        case ESortKey::Location: Entry.uiPrimary = Row.uiFolderPlace; break;
+        case ESortKey::Name:
+        case ESortKey::ArchiveOrder: Entry.uiPrimary = 0; break;
+        }
         Entry.iRow = int(uiRow);
     }
 

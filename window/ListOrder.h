@@ -2,7 +2,7 @@
 #pragma once
 // The order and the filter of the item list, worked out apart from the
 // widgets. The list shows its rows in the archive's order until the user
-// sorts it by name, size or type; sorted, folders come before files in
+// sorts it by name, size, type or (search results) location; sorted, folders come before files in
 // either direction, and unsorted they stay interleaved as the archive has
 // them. The filter hides the rows whose names do not contain its text, in
 // any case. Both stay when the list is given new rows (another folder, or
@@ -25,6 +25,7 @@ enum class ESortKey
     Name,          // case-insensitive, with runs of digits compared as numbers
     Size,          // a file's bytes, a folder's number of items
     Type,          // the Type column's text, case-insensitive
+    Location,      // search results: where each item's folder stands in the tree's order
 };
 
 struct SListSort
@@ -46,7 +47,8 @@ struct SListRowKeys
     const QString *lpName;
     const QString *lpType;
     EItemType eType;
-    uint32_t uiItemSize;  // a file's bytes, a folder's number of items
+    uint32_t uiItemSize;       // a file's bytes, a folder's number of items
+    uint32_t uiFolderPlace;    // the place of the item's folder in the tree (CFolderLocations::FolderPlace)
 };
 
 // The name as the Name order compares it: case-folded, each run of ASCII

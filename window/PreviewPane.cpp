@@ -2,20 +2,15 @@
 #include "window/PreviewPane.h"
 
 #include "window/ConsoleView.h"
+#include "window/Contrast.h"
 
-#include <QBuffer>
+#include <QEvent>
 #include <QFontDatabase>
-#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QStackedWidget>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTimer>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace Larkspur
 {
@@ -36,11 +31,17 @@ QLabel *AddNoteLabel(const char *szName)
     return lpLabel;
 }
 
+// Only the text's colour is the label's own; the rest follows the pane.
 void SetTextColor(QLabel *lpLabel, QColor Color)
 {
-    QPalette Palette = lpLabel->palette();
+    QPalette Palette;
     Palette.setColor(QPalette::WindowText, Color);
     lpLabel->setPalette(Palette);
+}
+
+SLineRgb Rgb(const QColor &Color)
+{
+    return {uint8_t(Color.red()), uint8_t(Color.green()), uint8_t(Color.blue())};
 }
 
 }  // namespace
@@ -79,6 +80,8 @@ GCFPreviewPane::GCFPreviewPane(QWidget *lpParent) : QWidget(lpParent)
 {
     setObjectName(QStringLiteral("pnlPreview"));
     setAccessibleName(QStringLiteral("Preview"));
+    LimitPictureAllocation();
+    Decoder.setMaxThreadCount(1);
 
     lblPreviewName = AddNoteLabel("lblPreviewName");
     QFont Bold = lblPreviewName->font();
@@ -86,28 +89,20 @@ GCFPreviewPane::GCFPreviewPane(QWidget *lpParent) : QWidget(lpParent)
     lblPreviewName->setFont(Bold);
     lblPreviewName->setWordWrap(false);
     lblPreviewNote = AddNoteLabel("lblPreviewNote");
-    SetTextColor(lblPreviewNote, palette().color(QPalette::Disabled, QPalette::WindowText));
     lblPreviewDamage = AddNoteLabel("lblPreviewDamage");
-    // The console's red, kept readable on a dark palette.
-    SetTextColor(lblPreviewDamage, ReadableColor(LineColorRgb(ELineColor::Red), palette().color(QPalette::Window)));
 
     lblPreviewEmpty = new QLabel(QStringLiteral("Select a file to see its contents here."));
     lblPreviewEmpty->setObjectName(QStringLiteral("lblPreviewEmpty"));
     lblPreviewEmpty->setAlignment(Qt::AlignCenter);
     lblPreviewEmpty->setWordWrap(true);
-    SetTextColor(lblPreviewEmpty, palette().color(QPalette::Disabled, QPalette::WindowText));
 
     txtPreview = new QPlainTextEdit;
     txtPreview->setObjectName(QStringLiteral("txtPreview"));
     txtPreview->setAccessibleName(QStringLiteral("Preview"));
     txtPreview->setReadOnly(true);
     txtPreview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    // The document grows by the blocks of the text handed to it; undo would
-    // keep a second copy of it.
+    // An undo history would keep a second copy of the text.
     txtPreview->setUndoRedoEnabled(false);
-    tmrText = new QTimer(this);
-    tmrText->setInterval(0);
-    connect(tmrText, &QTimer::timeout, this, [this] { AppendTextPiece(); });
 
     imgPreview = new CImageView;
     imgPreview->setObjectName(QStringLiteral("imgPreview"));
@@ -125,121 +120,128 @@ GCFPreviewPane::GCFPreviewPane(QWidget *lpParent) : QWidget(lpParent)
     lpLayout->addWidget(lblPreviewNote);
     lpLayout->addWidget(lblPreviewDamage);
     lpLayout->addWidget(stkPreview, 1);
+    ColorNotes();
     ClearPreview();
+}
+
+GCFPreviewPane::~GCFPreviewPane()
+{
+    StopDecoding();
+    Decoder.waitForDone();
 }
 
 void GCFPreviewPane::ShowPreview(const QString &sName, SItemPreview Preview)
 {
+    StopDecoding();
     Image = QImage();
-    tmrText->stop();
-    sPendingText = QString();
-    if (Preview.eKind == EPreviewKind::Image)
-    {
-        QByteArray sFormat;
-        if (DecodeImage(sName, Preview.Image, sFormat))
-            Preview.sNote = QStringLiteral("%1 x %2 pixels, %3 image.")
-                                .arg(Image.width())
-                                .arg(Image.height())
-                                .arg(QString::fromLatin1(sFormat.toUpper()));
-        else
-            PreviewAsTextOrHex(Preview);
-    }
-    eKind = Preview.eKind;
     lblPreviewName->setText(sName);
     lblPreviewName->setVisible(true);
-    lblPreviewNote->setText(Preview.sNote);
-    lblPreviewNote->setVisible(!Preview.sNote.isEmpty());
-    lblPreviewDamage->setText(Preview.sDamage);
-    lblPreviewDamage->setVisible(!Preview.sDamage.isEmpty());
-
-    switch (eKind)
+    if (Preview.eKind == EPreviewKind::Image)
     {
-    case EPreviewKind::None:
-        ClearPreview();
-        return;
-    case EPreviewKind::Image:
+        DecodingPreview = std::move(Preview);
+        ShowNotes(QString(), QString());
+        eKind = EPreviewKind::None;
         txtPreview->clear();
-        imgPreview->SetImage(Image);
-        stkPreview->setCurrentWidget(imgPreview);
-        return;
-    case EPreviewKind::Text:
-    case EPreviewKind::Hex:
         imgPreview->SetImage(QImage());
-        // Text wraps at the pane's edge; a hex dump keeps its columns.
-        txtPreview->setLineWrapMode(eKind == EPreviewKind::Text ? QPlainTextEdit::WidgetWidth
-                                                                : QPlainTextEdit::NoWrap);
-        // The dump's last line end would show as one more, empty line.
-        if (eKind == EPreviewKind::Hex && Preview.sText.endsWith(QLatin1Char('\n')))
-            Preview.sText.chop(1);
-        sPendingText = std::move(Preview.sText);
-        txtPreview->setPlainText(TakeTextPiece());
-        if (!sPendingText.isEmpty())
-            tmrText->start();
-        stkPreview->setCurrentWidget(txtPreview);
+        stkPreview->setCurrentWidget(imgPreview);
+        StartDecoding(sName);
         return;
     }
+    ShowNotes(Preview.sNote, Preview.sDamage);
+    if (Preview.eKind == EPreviewKind::None)
+        ClearPreview();
+    else
+        ShowTextOrHex(Preview);
 }
 
-QString GCFPreviewPane::TakeTextPiece()
+void GCFPreviewPane::ShowNotes(const QString &sNote, const QString &sDamage)
 {
-    qsizetype iLength = std::min(TEXT_PIECE, sPendingText.size());
-    if (iLength < sPendingText.size())
-    {
-        const qsizetype iLineEnd = sPendingText.lastIndexOf(QLatin1Char('\n'), iLength - 1);
-        if (iLineEnd > 0)
-            iLength = iLineEnd + 1;
-        else if (sPendingText.at(iLength - 1).isHighSurrogate())
-            --iLength;  // a character is never cut in two
-    }
-    QString sPiece = sPendingText.left(iLength);
-    sPendingText.remove(0, iLength);
-    if (sPendingText.isEmpty())
-        sPendingText = QString();  // gives the memory back
-    return sPiece;
+    lblPreviewNote->setText(sNote);
+    lblPreviewNote->setVisible(!sNote.isEmpty());
+    lblPreviewDamage->setText(sDamage);
+    lblPreviewDamage->setVisible(!sDamage.isEmpty());
 }
 
-void GCFPreviewPane::AppendTextPiece()
+void GCFPreviewPane::ShowTextOrHex(SItemPreview &Preview)
 {
-    if (sPendingText.isEmpty())
+    eKind = Preview.eKind;
+    imgPreview->SetImage(QImage());
+    // Text wraps at the pane's edge; a hex dump keeps its columns.
+    txtPreview->setLineWrapMode(eKind == EPreviewKind::Text ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    // The dump's last line end would show as one more, empty line.
+    if (eKind == EPreviewKind::Hex && Preview.sText.endsWith(QLatin1Char('\n')))
+        Preview.sText.chop(1);
+    // The whole text at once: the view lays out only the lines it shows,
+    // and the longest line is a few thousand characters (ItemPreview).
+    txtPreview->setPlainText(Preview.sText);
+    stkPreview->setCurrentWidget(txtPreview);
+}
+
+void GCFPreviewPane::ShowImage(const SDecodedPicture &Picture)
+{
+    eKind = EPreviewKind::Image;
+    Image = Picture.Image;
+    ShowNotes(QStringLiteral("%1 x %2 pixels, %3 image.")
+                  .arg(Image.width())
+                  .arg(Image.height())
+                  .arg(QString::fromLatin1(Picture.sFormat.toUpper())),
+              QString());
+    imgPreview->SetImage(Image);
+    stkPreview->setCurrentWidget(imgPreview);
+}
+
+void GCFPreviewPane::StartDecoding(const QString &sName)
+{
+    bDecoding = true;
+    auto bStop = std::make_shared<std::atomic<bool>>(false);
+    bStopDecode = bStop;
+    const uint64_t uiThis = ++uiDecode;
+    // The thread gets its own reference to the bytes; the pane outlives it
+    // (its destructor waits), so the result can be handed back to it.
+    Decoder.start([this, bStop, uiThis, sName, Bytes = DecodingPreview.Image] {
+        if (bStop->load())
+            return;
+        const SDecodedPicture Picture =
+            DecodePicture(Bytes, sName, *bStop, QDeadlineTimer(DECODE_MILLISECONDS));
+        QMetaObject::invokeMethod(this, [this, uiThis, Picture] { ShowDecoded(uiThis, Picture); },
+                                  Qt::QueuedConnection);
+    });
+}
+
+void GCFPreviewPane::ShowDecoded(uint64_t uiThis, const SDecodedPicture &Picture)
+{
+    if (uiThis != uiDecode || !bDecoding || Picture.eResult == EPictureResult::Stopped)
+        return;
+    bDecoding = false;
+    bStopDecode.reset();
+    if (Picture.eResult == EPictureResult::Decoded)
     {
-        tmrText->stop();
+        DecodingPreview = SItemPreview();
+        ShowImage(Picture);
         return;
     }
-    // Added at the end without moving the view's cursor, so the text stays
-    // where the user scrolled it.
-    QTextCursor End(txtPreview->document());
-    End.movePosition(QTextCursor::End);
-    End.insertText(TakeTextPiece());
+    SItemPreview Preview = std::move(DecodingPreview);
+    DecodingPreview = SItemPreview();
+    if (const QString sNote = PictureResultNote(Picture.eResult); !sNote.isEmpty())
+        PreviewAsHex(Preview, sNote);
+    else
+        PreviewAsTextOrHex(Preview);
+    ShowNotes(Preview.sNote, Preview.sDamage);
+    ShowTextOrHex(Preview);
 }
 
-bool GCFPreviewPane::DecodeImage(const QString &sName, const QByteArray &Bytes, QByteArray &sFormat)
+void GCFPreviewPane::StopDecoding()
 {
-    // The format the name says first (some formats carry too weak a mark to
-    // be told from the bytes), then whatever the bytes hold.
-    QList<QByteArray> Formats;
-    if (const QByteArray sNamed = PreviewImageFormat(sName, ReadableImageFormats()); !sNamed.isEmpty())
-        Formats.append(sNamed);
-    Formats.append(QByteArray());
-    for (const QByteArray &sTried : Formats)
-    {
-        QByteArray Decoded = ImageBytesForDecoding(sTried, Bytes);
-        QBuffer Buffer(&Decoded);
-        Buffer.open(QIODevice::ReadOnly);
-        QImageReader Reader(&Buffer, sTried);
-        Reader.setAutoTransform(true);
-        // Asked before the read: without a format given, the reader tells it
-        // from the bytes.
-        sFormat = Reader.format();
-        if (Reader.read(&Image))
-            return true;
-    }
-    return false;
+    if (bStopDecode)
+        bStopDecode->store(true);
+    bStopDecode.reset();
+    bDecoding = false;
+    DecodingPreview = SItemPreview();
 }
 
 void GCFPreviewPane::ClearPreview()
 {
-    tmrText->stop();
-    sPendingText = QString();
+    StopDecoding();
     eKind = EPreviewKind::None;
     Image = QImage();
     lblPreviewName->clear();
@@ -251,18 +253,23 @@ void GCFPreviewPane::ClearPreview()
     stkPreview->setCurrentWidget(lblPreviewEmpty);
 }
 
-const QList<QByteArray> &GCFPreviewPane::ReadableImageFormats()
+void GCFPreviewPane::changeEvent(QEvent *lpEvent)
 {
-    static const QList<QByteArray> Formats = QImageReader::supportedImageFormats();
-    return Formats;
+    QWidget::changeEvent(lpEvent);
+    if (lpEvent->type() == QEvent::PaletteChange)
+        ColorNotes();
 }
 
-bool GCFPreviewPane::IsImage(QByteArrayView Head, const QString &sName)
+void GCFPreviewPane::ColorNotes()
 {
-    QByteArray Bytes = QByteArray::fromRawData(Head.data(), Head.size());
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::ReadOnly);
-    return IsPreviewImage(sName, QImageReader::imageFormat(&Buffer), ReadableImageFormats());
+    const QColor Background = palette().color(QPalette::Window);
+    // The palette's grey for what stands back, made dark (or light) enough
+    // to read against the pane.
+    const SLineRgb Note = ReadableNoteOn(Rgb(palette().color(QPalette::Disabled, QPalette::WindowText)), Rgb(Background));
+    for (QLabel *lpNote : {lblPreviewNote, lblPreviewEmpty})
+        SetTextColor(lpNote, QColor(Note.uiRed, Note.uiGreen, Note.uiBlue));
+    // The console's red, kept readable on a dark palette.
+    SetTextColor(lblPreviewDamage, ReadableColor(LineColorRgb(ELineColor::Red), Background));
 }
 
 }  // namespace Larkspur

@@ -3,17 +3,24 @@
 // The preview pane beside the item list: the selected file's name, a note on
 // how much of it shows, a red note when its data is damaged, and the file as
 // text, as a picture or as a hex dump. The window reads the file (ItemPreview)
-// and hands the result over; the pane only decodes a picture and shows it.
+// and hands the result over; the pane shows it. A picture is decoded on a
+// thread of the pane's own, within the bounds of DecodePicture, so that the
+// window answers whatever the bytes hold.
 
 #include "window/ItemPreview.h"
+#include "window/PictureDecoding.h"
 
 #include <QImage>
+#include <QThreadPool>
 #include <QWidget>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
 
 class QLabel;
 class QPlainTextEdit;
 class QStackedWidget;
-class QTimer;
 
 namespace Larkspur
 {
@@ -24,35 +31,36 @@ class GCFPreviewPane final : public QWidget
 
 public:
     explicit GCFPreviewPane(QWidget *lpParent = nullptr);
+    // Waits for a decode still running, which is told to stop first.
+    ~GCFPreviewPane() override;
 
-    // Shows the file named sName. A picture that does not decode shows as
-    // text or hex instead.
+    // Shows the file named sName. A picture shows once decoded; one that
+    // does not decode shows as text or hex instead, and one past the bounds
+    // of its decoding as hex with a note that says why.
     void ShowPreview(const QString &sName, SItemPreview Preview);
     // Nothing selected, or a folder: the pane says how to fill it.
     void ClearPreview();
 
-    // What the pane shows now, and the picture it decoded.
+    // What the pane shows now (None while a picture is being decoded), and
+    // the picture it decoded.
     EPreviewKind GetKind() const { return eKind; }
     const QImage &GetImage() const { return Image; }
-    // True while the text is still being handed to its view.
-    bool IsLoadingText() const { return !sPendingText.isEmpty(); }
+    bool IsDecoding() const { return bDecoding; }
 
-    // Text handed to the view at once, and then per turn of the event loop:
-    // laying out a MiB of text takes tens of milliseconds, and the file
-    // shows after the first piece.
-    static constexpr qsizetype TEXT_PIECE = 32768;
-
-    // The formats the window decodes pictures in (QImageReader's list).
-    static const QList<QByteArray> &ReadableImageFormats();
-    // Whether bytes of a file are a picture the pane shows as one.
-    static bool IsImage(QByteArrayView Head, const QString &sName);
+protected:
+    void changeEvent(QEvent *lpEvent) override;
 
 private:
-    // Decodes the picture into Image; false when the bytes hold none.
-    bool DecodeImage(const QString &sName, const QByteArray &Bytes, QByteArray &sFormat);
-    // The next piece of sPendingText, ending after a line end where there is one.
-    QString TakeTextPiece();
-    void AppendTextPiece();
+    void ShowNotes(const QString &sNote, const QString &sDamage);
+    void ShowTextOrHex(SItemPreview &Preview);
+    void ShowImage(const SDecodedPicture &Picture);
+    // Decodes DecodingPreview's picture on the decoding thread.
+    void StartDecoding(const QString &sName);
+    void ShowDecoded(uint64_t uiDecode, const SDecodedPicture &Picture);
+    // Tells a decode still running that its picture is no longer wanted.
+    void StopDecoding();
+    // The notes in colours that read on the current palette.
+    void ColorNotes();
 
     QLabel *lblPreviewName = nullptr;
     QLabel *lblPreviewNote = nullptr;
@@ -63,9 +71,14 @@ private:
     class CImageView;
     CImageView *imgPreview = nullptr;
     QImage Image;  // the decoded picture
-    QString sPendingText;  // what the text view has yet to get
-    QTimer *tmrText = nullptr;
     EPreviewKind eKind = EPreviewKind::None;
+
+    // One thread, so that a decode told to stop ends before the next starts.
+    QThreadPool Decoder;
+    std::shared_ptr<std::atomic<bool>> bStopDecode;
+    uint64_t uiDecode = 0;          // counts decodes; only the last one's result shows
+    bool bDecoding = false;
+    SItemPreview DecodingPreview;   // the picture being decoded, for the text or hex in its place
 };
 
 }  // namespace Larkspur

@@ -4,6 +4,7 @@ list(APPEND LOGIC_SOURCES
   window/CommandLine.cpp
   window/Contrast.cpp
   window/DropRules.cpp
+  window/FolderLocations.cpp
   window/ItemPreview.cpp
   window/ItemTexts.cpp
   window/KeyboardRules.cpp
@@ -28,6 +29,7 @@ list(APPEND GUI_SOURCES
   window/GCFTreeNode.cpp
   window/Images.cpp
   window/ItemViews.cpp
+  window/PictureDecoding.cpp
   window/PreviewPane.cpp
   window/QtDesktop.cpp
   resources/larkspur.qrc

@@ -190,6 +190,16 @@ TEST_F(DamagedData, AdjacentBlocksMakeOneRun)
     EXPECT_EQ(Walk(Reader.GCF, 2).uiRuns, 1u);
 }
 
+// The fragmentation map ends at its own count, whatever lies after it.
+TEST_F(DamagedData, LinksEndWithTheMap)
+{
+    ASSERT_TRUE(Reader.Open(Archive.Bytes));
+    const uint32_t uiLinkCount = Reader.GCF.GetHeaders().FragmentationMapHeader.uiLinkCount;
+    uint32_t uiNextBlock = 0;
+    EXPECT_TRUE(Reader.GCF.ReadNextBlock(uiLinkCount - 1, uiNextBlock));
+    EXPECT_FALSE(Reader.GCF.ReadNextBlock(uiLinkCount, uiNextBlock));
+}
+
 TEST_F(DamagedData, NoItemHoldsMoreThanItsRecordedSize)
 {
     const SWalk Result = WalkAfter([&](SArchive &A) { SetDirectoryField(A, 2, EDirField::ItemSize, 100); }, 2);
@@ -267,6 +277,17 @@ INSTANTIATE_TEST_SUITE_P(
                      EDataWalk::BlockLoop},
         SChainDamage{"LongChainLoopsBack", [](SArchive &A, const DamagedData &F)
                      { SetNextBlock(A, F.Block(2, 6), F.Block(2, 3)); },
+                     EDataWalk::BlockLoop},
+        SChainDamage{"LongChainDescendsThenLoops", [](SArchive &A, const DamagedData &F)
+                     {
+                         // Blocks 9 down to 3 of the long file, then block 9
+                         // again, long before the item's size is reached.
+                         SetBlockEntryField(A, A.Layout.Entries[2][0], EEntryField::DataLength, 1000);
+                         SetBlockEntryField(A, A.Layout.Entries[2][0], EEntryField::FirstBlock, F.Block(2, 9));
+                         for (uint32_t uiStep = 9; uiStep > 3; --uiStep)
+                             SetNextBlock(A, F.Block(2, uiStep), F.Block(2, uiStep - 1));
+                         SetNextBlock(A, F.Block(2, 3), F.Block(2, 9));
+                     },
                      EDataWalk::BlockLoop},
         SChainDamage{"LongChainLengthUnbounded", [](SArchive &A, const DamagedData &F)
                      {

@@ -118,48 +118,45 @@ TEST(DirectoryQueries, BadIndexAnswersAsAnEmptyItem)
     EXPECT_FALSE(G.ReadBlockEntry(G.GetHeaders().BlockEntryHeader.uiEntryCount, Entry));
 }
 
-TEST(DirectoryQueries, SizeOnDiskRoundsUpToWholeBlocksAndSumsWrap)
+// A file takes whole blocks of the GCF Header's block size (the copy step,
+// not the Data Block Header's spacing of the blocks), and one more block when
+// its size is an exact multiple; sums wrap at 32 bits like every size in the
+// archive.
+TEST(DirectoryQueries, SizeOnDiskIsWholeBlocksOfTheCopyStep)
 {
     const SItem Root = SItem::Folder(
         "root", {SItem::Folder("sizes", {Sized("0", 0), Sized("1", 1), Sized("8191", 8191), Sized("8192", 8192),
                                          Sized("8193", 8193)}),
                  SItem::Folder("wrap", {Sized("big1", 0xFFFFFFF0u), Sized("big2", 0x20)})});
-    SMemoryArchive Reader;
-    ASSERT_TRUE(Reader.Open(Build(Root).Bytes));
-    const CGCF &G = Reader.GCF;
-    const uint32_t Expected[] = {0, 8192, 8192, 16384, 16384};
-    for (uint32_t i = 0; i < 5; i++)
-        EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(2 + i), Expected[i]) << G.GetDirectoryItemName(2 + i);
-    EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(1), 49152u);
-    EXPECT_EQ(G.GetDirectoryItemSize(7), 0x10u);  // 0xFFFFFFF0 + 0x20 modulo 2^32
-    // 0xFFFFFFF0 rounds up to exactly 2^32, which wraps to 0; 0x20 takes 8192.
-    EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(7), 8192u);
-}
-
-// The size on disk counts in the GCF Header's block size (the copy step), not
-// in the Data Block Header's block size, which only places the blocks.
-TEST(DirectoryQueries, SizeOnDiskCountsInTheHeadersBlockSize)
-{
-    const SItem Root = SItem::Folder("root", {Sized("1", 1), Sized("8192", 8192), Sized("8193", 8193)});
     const struct
     {
         uint32_t uiBlockSize, uiDataBlockSize;
-        uint32_t Expected[3];
+        uint32_t Expected[5];
     } Cases[] = {
-        {8192, 512, {8192, 16384, 16384}},
-        {512, 8192, {512, 8704, 8704}},
+        {8192, 8192, {0, 8192, 8192, 16384, 16384}},
+        {8192, 512, {0, 8192, 8192, 16384, 16384}},
+        {512, 8192, {0, 512, 8192, 8704, 8704}},
     };
     for (const auto &Case : Cases)
     {
+        SCOPED_TRACE(Case.uiBlockSize);
         SOptions Options;
         Options.uiBlockSize = Case.uiBlockSize;
         Options.uiDataBlockSize = Case.uiDataBlockSize;
         SMemoryArchive Reader;
         ASSERT_TRUE(Reader.Open(Build(Root, Options).Bytes)) << Reader.GCF.GetLastError();
-        for (uint32_t i = 0; i < 3; i++)
-            EXPECT_EQ(Reader.GCF.GetDirectoryItemSizeOnDisk(1 + i), Case.Expected[i])
-                << Case.uiBlockSize << " " << Reader.GCF.GetDirectoryItemName(1 + i);
-        EXPECT_EQ(Reader.GCF.GetDirectoryItemSizeOnDisk(0), Case.Expected[0] + Case.Expected[1] + Case.Expected[2]);
+        const CGCF &G = Reader.GCF;
+        uint32_t uiSum = 0;
+        for (uint32_t i = 0; i < 5; i++)
+        {
+            EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(2 + i), Case.Expected[i]) << G.GetDirectoryItemName(2 + i);
+            uiSum += Case.Expected[i];
+        }
+        EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(1), uiSum);
+        EXPECT_EQ(G.GetDirectoryItemSize(7), 0x10u);  // 0xFFFFFFF0 + 0x20 modulo 2^32
+        // 0xFFFFFFF0 rounds up to exactly 2^32, which wraps to 0; 0x20 takes a block.
+        EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(7), Case.uiBlockSize);
+        EXPECT_EQ(G.GetDirectoryItemSizeOnDisk(0), uiSum + Case.uiBlockSize);
     }
 }
 
@@ -206,14 +203,20 @@ TEST(DirectoryQueries, EveryNonZeroFlagsValueIsAFile)
     EXPECT_EQ(Items.size(), 7u);
 }
 
-// One damaged link or name per row; every query must end, and the walk and
-// the children query must say that the directory is damaged.
+// One damaged link or name per row; every query must end, and the walk must
+// say that the directory is damaged. The folder next to the damage lists the
+// items its chain reaches (a chain that loops stops when it holds as many
+// items as a folder can: all but the root) and counts no item twice, nor
+// itself.
 struct SLinkDamage
 {
     const char *szName;
     std::function<void(SArchive &)> Damage;
-    bool bChildrenOfAIntact;  // GetDirectoryItemChildren(1) still succeeds
-    uint32_t uiRootFiles;     // file count of the root afterwards
+    uint32_t uiFolder;
+    std::vector<uint32_t> Children;
+    bool bChildrenWhole;
+    uint32_t uiFolders;    // folders below uiFolder
+    uint32_t uiRootFiles;  // files below the root
 };
 
 void PrintTo(const SLinkDamage &Value, std::ostream *pStream)
@@ -227,8 +230,9 @@ class DamagedDirectory : public testing::TestWithParam<SLinkDamage>
 
 TEST_P(DamagedDirectory, QueriesEndAndTheWalkFails)
 {
+    const SLinkDamage &Row = GetParam();
     SArchive Archive = Build(SmallTree());
-    GetParam().Damage(Archive);
+    Row.Damage(Archive);
     SMemoryArchive Reader;
     ASSERT_TRUE(Reader.Open(Archive.Bytes));
     const CGCF &G = Reader.GCF;
@@ -237,9 +241,10 @@ TEST_P(DamagedDirectory, QueriesEndAndTheWalkFails)
     EXPECT_FALSE(G.WalkDirectory(0, Items));
     EXPECT_LE(Items.size(), 8u);
     std::vector<uint32_t> Children;
-    EXPECT_EQ(G.GetDirectoryItemChildren(1, Children), GetParam().bChildrenOfAIntact);
-    EXPECT_LE(Children.size(), 8u);
-    EXPECT_EQ(G.GetDirectoryItemFileCount(0), GetParam().uiRootFiles);
+    EXPECT_EQ(G.GetDirectoryItemChildren(Row.uiFolder, Children), Row.bChildrenWhole);
+    EXPECT_EQ(Children, Row.Children);
+    EXPECT_EQ(G.GetDirectoryItemFolderCount(Row.uiFolder), Row.uiFolders);
+    EXPECT_EQ(G.GetDirectoryItemFileCount(0), Row.uiRootFiles);
     for (uint32_t i = 0; i < 8; i++)
     {
         std::string sPath;
@@ -250,20 +255,29 @@ TEST_P(DamagedDirectory, QueriesEndAndTheWalkFails)
     }
 }
 
+// root: 1 a/ (2 b.txt, 3 c/ (4 d.bin, 5 e/), 6 f.txt), 7 g.txt
 INSTANTIATE_TEST_SUITE_P(
     Links, DamagedDirectory,
     testing::Values(
-        SLinkDamage{"SiblingLoop", [](SArchive &A) { SetDirectoryField(A, 6, EDirField::NextSibling, 2); }, false, 4},
-        SLinkDamage{"SiblingSelfLoop", [](SArchive &A) { SetDirectoryField(A, 7, EDirField::NextSibling, 7); }, true, 4},
-        SLinkDamage{"ChildIsItsFolder", [](SArchive &A) { SetDirectoryField(A, 5, EDirField::FirstChild, 3); }, true, 4},
-        SLinkDamage{"ChildIsAnAncestor", [](SArchive &A) { SetDirectoryField(A, 3, EDirField::FirstChild, 1); }, true, 3},
-        SLinkDamage{"ChildOutOfRange", [](SArchive &A) { SetDirectoryField(A, 3, EDirField::FirstChild, 8); }, true, 3},
+        SLinkDamage{"SiblingLoop", [](SArchive &A) { SetDirectoryField(A, 6, EDirField::NextSibling, 2); },
+                    1, {2, 3, 6, 2, 3, 6, 2}, false, 2, 4},
+        SLinkDamage{"SiblingSelfLoop", [](SArchive &A) { SetDirectoryField(A, 7, EDirField::NextSibling, 7); },
+                    0, {1, 7, 7, 7, 7, 7, 7}, false, 3, 4},
+        SLinkDamage{"ChildIsItsFolder", [](SArchive &A) { SetDirectoryField(A, 5, EDirField::FirstChild, 3); },
+                    5, {3, 6}, true, 1, 4},
+        SLinkDamage{"ChildIsAnAncestor", [](SArchive &A) { SetDirectoryField(A, 3, EDirField::FirstChild, 1); },
+                    1, {2, 3, 6}, true, 1, 3},
+        SLinkDamage{"ChildOutOfRange", [](SArchive &A) { SetDirectoryField(A, 3, EDirField::FirstChild, 8); },
+                    3, {}, false, 0, 3},
         SLinkDamage{"SiblingOutOfRange",
-                    [](SArchive &A) { SetDirectoryField(A, 3, EDirField::NextSibling, 0xFFFFFFFFu); }, false, 3},
-        SLinkDamage{"SharedSubtree", [](SArchive &A) { SetDirectoryField(A, 7, EDirField::NextSibling, 3); }, true, 4},
+                    [](SArchive &A) { SetDirectoryField(A, 3, EDirField::NextSibling, 0xFFFFFFFFu); },
+                    1, {2, 3}, false, 2, 3},
+        SLinkDamage{"SharedSubtree", [](SArchive &A) { SetDirectoryField(A, 7, EDirField::NextSibling, 3); },
+                    0, {1, 7, 3, 6}, true, 3, 4},
         SLinkDamage{"NameOutsideTable",
                     [](SArchive &A)
-                    { SetDirectoryField(A, 4, EDirField::NameStart, A.Layout.uiNameTableSize); }, true, 4}),
+                    { SetDirectoryField(A, 4, EDirField::NameStart, A.Layout.uiNameTableSize); },
+                    1, {2, 3, 6}, true, 2, 4}),
     [](const testing::TestParamInfo<SLinkDamage> &Info) { return std::string(Info.param.szName); });
 
 TEST(DirectoryQueries, ParentLinksThatLoopOrLeaveTheDirectoryEndThePath)

@@ -3,11 +3,15 @@
 // block chains are scattered over the data area, so that browsing and
 // extracting it exercise the fragmentation map. Files named after the archive
 // are added to its materials folder under their own names (the screenshot
-// of the preview pane shows a picture that way).
+// of the preview pane shows a picture that way). --many N adds a folder
+// "many" of N empty files item00000.wav ... (the screenshot of a large
+// folder in the List view).
 
 #include "GcfBuilder.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,12 +20,25 @@ int main(int argc, char **argv)
 {
     if (argc < 2)
     {
-        std::fprintf(stderr, "usage: %s ARCHIVE [FILE...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s ARCHIVE [--many N] [FILE...]\n", argv[0]);
         return 2;
     }
     GcfBuilder::SItem Tree = GcfBuilder::SampleTree();
     for (int iFile = 2; iFile < argc; ++iFile)
     {
+        if (std::string(argv[iFile]) == "--many" && iFile + 1 < argc)
+        {
+            GcfBuilder::SItem Many = GcfBuilder::SItem::Folder("many");
+            const int iCount = std::atoi(argv[++iFile]);
+            char szName[32];
+            for (int iItem = 0; iItem < iCount; ++iItem)
+            {
+                std::snprintf(szName, sizeof szName, "item%05d.wav", iItem);
+                Many.Children.push_back(GcfBuilder::SItem::File(szName, ""));
+            }
+            Tree.Children.push_back(Many);
+            continue;
+        }
         std::ifstream Stream(argv[iFile], std::ios::binary);
         if (!Stream)
         {

@@ -82,9 +82,9 @@ TEST_F(BoundsCli, ItemsBoundForOnePathAndItemsNamedTwice)
                                Temp.sPath);
     EXPECT_EQ(Run, (SCliRun{1,
                             "Extracting to " + sOut + ".\nCreated " + sOut + "/.\nWrote " + sOut +
-                                "/x.txt (1 B).\nError writing " + sOut +
-                                "/x.txt (a second item of this name in the folder).\nDone.\n",
-                            ""}));
+                                "/x.txt (1 B).\nDone.\n",
+                            "Error writing " + sOut +
+                                "/x.txt (a second item of this name in the folder).\n1 error.\n"}));
     EXPECT_EQ(ReadFile(sOut + "/x.txt"), "a");
     const SCliRun Hash = RunCli({"hash", sArchive, "root/a", "root/a/x.txt"}, Temp.sPath);
     EXPECT_EQ(Hash.iExitCode, 0);
@@ -101,16 +101,16 @@ TEST_F(BoundsCli, PathsLongerThanAPathMayBeGoToStderr)
     const SCliRun Find = RunCli({"find", sDeep, "a"}, Temp.sPath);
     EXPECT_EQ(Find.iExitCode, 1);
     const SStrings Found = Lines(Find.sOut);
-    ASSERT_EQ(Found.size(), 16u);
-    EXPECT_EQ(Found[14].size(), 5u + 15 * 256);
-    EXPECT_EQ(Found[15], "Search for 'a' returned 5000 results.");
+    ASSERT_EQ(Found.size(), 15u);
+    EXPECT_EQ(Found[14].size(), 4u + 15 * 256);
     const SStrings Errors = Lines(Find.sErr);
-    ASSERT_EQ(Errors.size(), 101u);
-    EXPECT_EQ(Errors.back(), "... and 4885 more.");
+    ASSERT_EQ(Errors.size(), 102u);
+    EXPECT_EQ(Errors[100], "... and 4885 more.");
+    EXPECT_EQ(Errors[101], "Search for 'a' returned 5000 results.");
     EXPECT_TRUE(Errors[0] == "Error listing " + [] {
-        std::string sPath = "\\root";
+        std::string sPath = "root";
         for (int i = 0; i < 16; ++i)
-            sPath += "\\" + std::string(255, 'a');
+            sPath += "/" + std::string(255, 'a');
         return ShortenedPath(sPath);
     }() + " (a path of 4,096 bytes or more).") << Errors[0].substr(0, 40);
 
@@ -145,7 +145,7 @@ TEST_F(BoundsCli, EveryStopSignalEndsACommandBetweenItems)
                       };
                       const SCliRun List = RunCli({"list", sArchive}, Temp.sPath, Output);
                       EXPECT_EQ(List.iExitCode, 128 + iSignal);
-                      EXPECT_TRUE(List.sOut.ends_with("\\root\\file1\t4 B\tFile\n")) << List.sOut;
+                      EXPECT_TRUE(List.sOut.ends_with("\nroot/file1\t4 B\tFile\n")) << List.sOut;
                       EXPECT_EQ(List.sErr, "Interrupted: the items not reached were not listed.\n");
 
                       CMemoryCliOutput Terminal;
@@ -169,8 +169,7 @@ TEST_F(BoundsCli, InvisibleFormatCharactersAreMasked)
         "bidi.gcf", GcfBuilder::Build(SItem::Folder("root", {SItem::File("evil\xe2\x80\xaetxt.exe", "x"),
                                                              SItem::File("zero\xe2\x80\x8bwidth", "y")}))
                         .Bytes);
-    EXPECT_EQ(RunCli({"find", sArchive, "i"}, Temp.sPath).sOut,
-              "\\root\\evil?txt.exe\n\\root\\zero?width\nSearch for 'i' returned 2 results.\n");
+    EXPECT_EQ(RunCli({"find", sArchive, "i"}, Temp.sPath).sOut, "root/evil?txt.exe\nroot/zero?width\n");
 }
 
 // The mount leaves out files sharing one chain (all but the first) and

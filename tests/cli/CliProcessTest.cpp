@@ -11,6 +11,12 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
 using namespace TestSupport;
 using GcfBuilder::SItem;
 
@@ -71,4 +77,61 @@ TEST(CliProcess, ExitStatusesAndOutputAsTheShellSeesThem)
     }
     // The program writes a refused archive's dump into its current folder.
     EXPECT_TRUE(ReadFile(sWork + "/dump.txt").starts_with("Dump:\tGCF Header\r\n"));
+}
+
+// With both streams in one file ("> log 2>&1"), each failure stands where it
+// happened among the lines on stdout; "Done." ends those, the count of
+// failures follows.
+TEST(CliProcess, BothStreamsInOneFileKeepTheirOrder)
+{
+    CTempDir Temp;
+    SItem Ghost = SItem::File("ghost", "");
+    Ghost.bNoData = true;
+    const std::string sArchive = Temp / "ghost.gcf", sOut = Temp / "out";
+    const SItem Tree = SItem::Folder("root", {SItem::File("a", "a"), Ghost, SItem::File("z", "z")});
+    ASSERT_TRUE(GcfBuilder::WriteFile(sArchive, GcfBuilder::Build(Tree).Bytes));
+    QProcess Process;
+    Process.setProcessChannelMode(QProcess::MergedChannels);
+    Process.start(QStringLiteral(LARKSPUR_CLI_PATH),
+                  {QStringLiteral("extract"), QString::fromStdString(sArchive), QStringLiteral("-o"),
+                   QString::fromStdString(sOut)});
+    ASSERT_TRUE(Process.waitForFinished(60000));
+    EXPECT_EQ(Process.exitCode(), 1);
+    EXPECT_EQ(Process.readAll().toStdString(),
+              "Extracting to " + sOut + ".\nCreated " + sOut + "/.\nCreated " + sOut + "/root/.\nWrote " + sOut +
+                  "/root/a (1 B).\nError writing ghost (no physical data to write).\nWrote " + sOut +
+                  "/root/z (1 B).\nDone.\n1 error.\n");
+}
+
+// On a terminal the lines take colours and stderr a progress bar; on a
+// terminal that declares itself dumb no escape sequence is written at all.
+TEST(CliProcess, ADumbTerminalGetsNoEscapeSequences)
+{
+    CTempDir Temp;
+    const std::string sArchive = Temp / "wide.gcf";
+    ASSERT_TRUE(GcfBuilder::WriteFile(sArchive, GcfBuilder::Build(GcfBuilder::WideTree(3, 3)).Bytes));
+    for (const char *szTerm : {"xterm", "dumb"})
+    {
+        int iTerminal = -1;
+        const pid_t iChild = ::forkpty(&iTerminal, nullptr, nullptr, nullptr);
+        ASSERT_GE(iChild, 0);
+        if (iChild == 0)
+        {
+            ::setenv("TERM", szTerm, 1);
+            ::unsetenv("NO_COLOR");
+            const std::string sOut = Temp / szTerm;
+            ::execl(LARKSPUR_CLI_PATH, "larkspur-cli", "extract", sArchive.c_str(), "-o", sOut.c_str(), nullptr);
+            ::_exit(127);
+        }
+        std::string sShown;
+        char Buffer[4096];
+        for (ssize_t iRead; (iRead = ::read(iTerminal, Buffer, sizeof Buffer)) > 0;)
+            sShown.append(Buffer, static_cast<size_t>(iRead));
+        ::close(iTerminal);
+        int iStatus = 0;
+        ASSERT_EQ(::waitpid(iChild, &iStatus, 0), iChild);
+        EXPECT_TRUE(WIFEXITED(iStatus) && WEXITSTATUS(iStatus) == 0) << szTerm;
+        EXPECT_NE(sShown.find("Done."), std::string::npos) << sShown;
+        EXPECT_EQ(sShown.find('\033') != std::string::npos, std::string(szTerm) == "xterm") << szTerm;
+    }
 }

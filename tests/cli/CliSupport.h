@@ -34,11 +34,12 @@ public:
     void WriteError(std::string_view sText) override { sErr.append(sText); }
     void FlushOut() override {}
     bool OutIsTerminal() const override { return bOutTerminal; }
-    bool ErrorIsTerminal() const override { return bErrorTerminal; }
+    bool ErrorTakesProgress() const override { return bErrorProgress; }
     bool OutTakesColour() const override { return bOutColour; }
+    bool ErrorTakesColour() const override { return bErrorColour; }
 
     std::string sOut, sErr;
-    bool bOutTerminal = false, bErrorTerminal = false, bOutColour = false;
+    bool bOutTerminal = false, bErrorProgress = false, bOutColour = false, bErrorColour = false;
     std::function<void(std::string_view)> OnWriteOut;
 };
 

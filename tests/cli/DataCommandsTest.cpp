@@ -264,3 +264,16 @@ TEST(ChecksumPaths, AreEscapedAsSha256sumEscapesThem)
         EXPECT_EQ(bEscaped, Case.bEscaped) << Case.sWritten;
     }
 }
+
+// A file whose chain holds less than its recorded size: the bytes there are,
+// then the failure.
+TEST(CatCommand, DataShorterThanTheRecordedSizeFails)
+{
+    SItem Short = SItem::File("short", "abc");
+    Short.bOverrideItemSize = true;
+    Short.uiItemSize = 10;
+    CDataArchive Archive(SItem::Folder("root", {Short}));
+    ASSERT_TRUE(Archive.Open());
+    EXPECT_EQ(Tool(Archive, {"cat", "root/short"}),
+              (SCliRun{1, "abc", "Error reading root/short (the data holds 3 of 10 bytes).\n"}));
+}

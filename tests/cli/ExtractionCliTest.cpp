@@ -6,7 +6,10 @@
 
 #include "cli/CProcessOutput.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -46,11 +49,11 @@ TEST(ExtractionCli, PrintsTheConsoleLinesAndItsStatus)
                                 "/a/c/d.txt (1.50 KB).\nDone.\n");
     EXPECT_EQ(Example.sErr, "");
 
-    // Several items in order into one folder; a red line makes the status 1.
+    // Several items in order into one folder; a failure goes to stderr,
+    // counted after "Done.", and makes the status 1.
     const SCliRun Two = Extract(Case, {sArchive, "\\root\\top", "root/ghost", "-o", sOut + "/"});
-    EXPECT_EQ(Two.iExitCode, 1);
-    EXPECT_EQ(Two.sOut, "Extracting to " + sOut + "/.\nWrote " + sOut +
-                            "/top (3 B).\nError writing ghost (no physical data to write).\nDone.\n");
+    EXPECT_EQ(Two, (SCliRun{1, "Extracting to " + sOut + "/.\nWrote " + sOut + "/top (3 B).\nDone.\n",
+                            "Error writing ghost (no physical data to write).\n1 error.\n"}));
 
     // Without items, the whole archive.
     const SCliRun Whole = Extract(Case, {sArchive, "-o", sOut});
@@ -92,11 +95,12 @@ TEST(ExtractionCli, AMissingOutputFolderIsMadeWithItsParents)
                                ""}));
     EXPECT_EQ(ReadFile(sNew + "/top"), "top");
 
-    // A folder that cannot be made fails every item, as in the window.
+    // A folder that cannot be made fails every item, as in the window; the
+    // system says why.
     const std::string sBlocked = Case.sOut + "/new/deeper/top/inside";
-    const SCliRun Blocked = Extract(Case, {sArchive, "root/top", "-o", sBlocked});
-    EXPECT_EQ(Blocked,
-              (SCliRun{1, "Extracting to " + sBlocked + ".\nFaild to create directory " + sBlocked + "/.\nDone.\n", ""}));
+    const SCliRun Blocked = Extract(Case, {sArchive, "root/top", "root/a", "-o", sBlocked});
+    const std::string sFailed = "Faild to create directory " + sBlocked + "/. (Not a directory)\n";
+    EXPECT_EQ(Blocked, (SCliRun{1, "Extracting to " + sBlocked + ".\nDone.\n", sFailed + sFailed + "2 errors.\n"}));
 }
 
 TEST(ExtractionCli, ATerminalSeesColouredLinesSafeNamesAndAProgressBar)
@@ -104,7 +108,7 @@ TEST(ExtractionCli, ATerminalSeesColouredLinesSafeNamesAndAProgressBar)
     CArchiveCase Case(SItem::Folder("root", {SItem::File("bell\x07.txt", "x"), SItem::File("ok", "ok")}));
     ::mkdir(Case.sOut.c_str(), 0755);
     CMemoryCliOutput Terminal;
-    Terminal.bOutTerminal = Terminal.bErrorTerminal = Terminal.bOutColour = true;
+    Terminal.bOutTerminal = Terminal.bErrorProgress = Terminal.bOutColour = Terminal.bErrorColour = true;
     const SCliRun Result = Extract(Case, {Case.Temp / "archive.gcf", "-o", Case.sOut}, std::move(Terminal));
     EXPECT_EQ(Result.iExitCode, 0) << Result.sErr;
     // The bell in the name is written as "?"; the file on disk keeps its name.
@@ -125,24 +129,91 @@ TEST(ExtractionCli, ATerminalSeesColouredLinesSafeNamesAndAProgressBar)
               "Extracting to " + Case.sOut + ".\nWrote " + Case.sOut + "/bell?.txt (1 B).\nDone.\n");
 }
 
-TEST(ExtractionCli, ColourOnlyOnATerminalWithoutNoColorOrADumbTerm)
+TEST(ExtractionCli, EscapesOnlyOnATerminalThatIsNotDumbColourNotWithNoColor)
 {
     const struct
     {
         bool bTerminal;
         const char *szNoColor, *szTerm;
-        bool bColour;
+        bool bEscapes, bColour;
     } Cases[] = {
-        {true, nullptr, "xterm-256color", true}, {true, nullptr, nullptr, true},
-        {false, nullptr, "xterm", false},        {true, "1", "xterm", false},
-        {true, "", "xterm", true},  // an empty NO_COLOR asks for nothing
-        {true, nullptr, "dumb", false},          {true, "yes", "dumb", false},
-        {true, nullptr, "dumber", true},
+        {true, nullptr, "xterm-256color", true, true}, {true, nullptr, nullptr, true, true},
+        {false, nullptr, "xterm", false, false},       {true, "1", "xterm", true, false},
+        {true, "", "xterm", true, true},  // an empty NO_COLOR asks for nothing
+        {true, nullptr, "dumb", false, false},         {true, "yes", "dumb", false, false},
+        {true, nullptr, "dumber", true, true},
     };
     for (const auto &Case : Cases)
-        EXPECT_EQ(ColourWanted(Case.bTerminal, Case.szNoColor, Case.szTerm), Case.bColour)
-            << Case.bTerminal << " " << (Case.szNoColor ? Case.szNoColor : "(unset)") << " "
-            << (Case.szTerm ? Case.szTerm : "(unset)");
+    {
+        SCOPED_TRACE(testing::Message() << Case.bTerminal << " " << (Case.szNoColor ? Case.szNoColor : "(unset)")
+                                        << " " << (Case.szTerm ? Case.szTerm : "(unset)"));
+        EXPECT_EQ(EscapesWanted(Case.bTerminal, Case.szTerm), Case.bEscapes);
+        EXPECT_EQ(ColourWanted(Case.bTerminal, Case.szNoColor, Case.szTerm), Case.bColour);
+    }
+}
+
+// -k keeps what stands at a file's path and says so; replacing stays the
+// default. -q leaves out the lines of each item written, not its failures.
+TEST(ExtractionCli, KeepOldFilesAndQuiet)
+{
+    CArchiveCase Case(CliTree());
+    const std::string sArchive = Case.Temp / "archive.gcf", sOut = Case.sOut;
+    ASSERT_EQ(Extract(Case, {sArchive, "root/a", "-o", sOut}).iExitCode, 0);
+    WriteText(sOut + "/a/b.txt", "edited");
+    ::unlink((sOut + "/a/c/d.txt").c_str());
+
+    EXPECT_EQ(Extract(Case, {sArchive, "root/a", "--keep-old-files", "-o", sOut}),
+              (SCliRun{0,
+                       "Extracting to " + sOut + ".\nKept " + sOut + "/a/b.txt (it exists).\nWrote " + sOut +
+                           "/a/c/d.txt (1.50 KB).\nDone.\n",
+                       ""}));
+    EXPECT_EQ(ReadFile(sOut + "/a/b.txt"), "edited");
+
+    EXPECT_EQ(Extract(Case, {sArchive, "-q", "-o", sOut}),
+              (SCliRun{1, "Extracting to " + sOut + ".\nDone.\n",
+                       "Error writing ghost (no physical data to write).\n1 error.\n"}));
+    EXPECT_EQ(ReadFile(sOut + "/root/a/b.txt"), "hello world\n");
+    EXPECT_EQ(Extract(Case, {sArchive, "root/a", "-kq", "-o", sOut}),
+              (SCliRun{0, "Extracting to " + sOut + ".\nDone.\n", ""}));
+    EXPECT_EQ(ReadFile(sOut + "/a/b.txt"), "edited");
+}
+
+// The system's reason follows each failure: a folder the user may not
+// write (as root writes through permission bits, the child drops to
+// nobody), and a full disk (a 64 KiB file system of the child's own).
+TEST(ExtractionCli, FailuresCarryTheSystemsReason)
+{
+    CArchiveCase Case(
+        SItem::Folder("root", {SItem::File("small", "s"), SItem::File("big", std::string(256 << 10, 'b'))}));
+    const std::string sArchive = Case.Temp / "archive.gcf", sOut = Case.sOut;
+    ::chmod(Case.Temp.sPath.c_str(), 0755);  // the archive readable by nobody
+    ::mkdir(sOut.c_str(), 0555);
+    EXPECT_EQ(RunInChild([&] {
+                  if (::geteuid() == 0)
+                  {
+                      ASSERT_EQ(::setresgid(65534, 65534, 65534) | ::setresuid(65534, 65534, 65534), 0);
+                  }
+                  const std::string sFailed = "Faild to create directory " + sOut + "/root/. (Permission denied)\n";
+                  EXPECT_EQ(Extract(Case, {sArchive, "-o", sOut}),
+                            (SCliRun{1, "Extracting to " + sOut + ".\nDone.\n", sFailed + sFailed + "2 errors.\n"}));
+              }),
+              0);
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a file system of its own needs root";
+    ::chmod(sOut.c_str(), 0755);
+    EXPECT_EQ(RunInChild([&] {
+                  ASSERT_EQ(::unshare(CLONE_NEWNS), 0);
+                  ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+                  ASSERT_EQ(::mount("larkspur-test", sOut.c_str(), "tmpfs", 0, "size=64k"), 0);
+                  EXPECT_EQ(Extract(Case, {sArchive, "-o", sOut}),
+                            (SCliRun{1,
+                                     "Extracting to " + sOut + ".\nCreated " + sOut + "/root/.\nWrote " + sOut +
+                                         "/root/small (1 B).\nDone.\n",
+                                     "Error writing " + sOut +
+                                         "/root/big (fwrite() failure). (No space left on device)\n1 error.\n"}));
+              }),
+              0);
 }
 
 TEST(ExtractionCli, CtrlCStopsBetweenItems)

@@ -32,8 +32,7 @@ public:
     {
         for (size_t uiStart = 0; uiStart < sText.size();)
         {
-            if (bAtLineStart && sText.substr(uiStart).rfind("\\root", 0) != 0 &&
-                sText.substr(uiStart).rfind("Search for", 0) != 0)
+            if (bAtLineStart && sText.substr(uiStart).rfind("root", 0) != 0)
                 bAllRooted = false;
             const size_t uiEnd = sText.find('\n', uiStart);
             if (uiEnd == std::string_view::npos)
@@ -49,8 +48,9 @@ public:
     void WriteError(std::string_view sText) override { sErr.append(sText); }
     void FlushOut() override {}
     bool OutIsTerminal() const override { return false; }
-    bool ErrorIsTerminal() const override { return false; }
+    bool ErrorTakesProgress() const override { return false; }
     bool OutTakesColour() const override { return false; }
+    bool ErrorTakesColour() const override { return false; }
 
     uint64_t uiLines = 0;
     bool bAtLineStart = true, bAllRooted = true;
@@ -120,11 +120,11 @@ TEST_F(HostileCli, TheArchiveChangesWhileACommandRuns)
                   EXPECT_EQ(Run.iExitCode, 1);
                   const std::string sOut = Temp / "out";
                   EXPECT_EQ(Run.sOut, "Extracting to " + sOut + ".\nCreated " + sOut + "/.\nCreated " + sOut +
-                                          "/root/.\nWrote " + sOut +
-                                          "/root/file0 (256.00 KB).\nError writing " + sOut +
-                                          "/root/file1 (the archive was cut short while it was open).\nDone.\n");
-                  EXPECT_EQ(Run.sErr, "Error:\nThe archive was cut short while it was open; the items not reached "
-                                      "were not extracted.\n");
+                                          "/root/.\nWrote " + sOut + "/root/file0 (256.00 KB).\nDone.\n");
+                  EXPECT_EQ(Run.sErr, "Error writing " + sOut +
+                                          "/root/file1 (the archive was cut short while it was open).\n1 error.\n"
+                                          "Error:\nThe archive was cut short while it was open; the items not "
+                                          "reached were not extracted.\n");
               }),
               0);
 }
@@ -140,9 +140,10 @@ TEST_F(HostileCli, DeepLongPathsTakeLittleMemory)
                   ASSERT_EQ(::setrlimit(RLIMIT_AS, &Limit), 0);
                   CCountingOutput Output;
                   EXPECT_EQ(RunCommandLine(SCliContext{Output, Temp.sPath}, {"find", sWide, "aaaa"}), 1);
-                  EXPECT_EQ(Output.uiLines, 2u);
+                  EXPECT_EQ(Output.uiLines, 1u);
                   EXPECT_TRUE(Output.bAllRooted);
-                  EXPECT_TRUE(Output.sErr.ends_with("\n... and 499 more.\n"));
+                  EXPECT_TRUE(Output.sErr.ends_with("\n... and 499 more.\nSearch for 'aaaa' returned 600 results.\n"))
+                      << Output.sErr.substr(Output.sErr.size() - 100);
               },
                          60),
               0);
@@ -162,14 +163,13 @@ TEST_F(HostileCli, NamesCannotDriveTheTerminalOrForgeLines)
     const std::vector<std::string> Shown = {"?]0;owned?", "?[2Jclear", "tab?and?newline", "cr?x", "c1 ?31m",
                                             "utf8 c1 ?", "del?", "fine \xc3\x9b"};
 
-    std::string sList = "\\root\t8 Items\tFolder\n";
+    std::string sList = "root\t8 Items\tFolder\n";
     for (const std::string &sName : Shown)
-        sList += "\\root\\" + sName + "\t1 B\tFile\n";
+        sList += "root/" + sName + "\t1 B\tFile\n";
     EXPECT_EQ(RunCli({"list", sArchive}, Temp.sPath).sOut, sList);
 
     const SCliRun Find = RunCli({"find", sArchive, "n"}, Temp.sPath);
-    EXPECT_EQ(Find.sOut, "\\root\\?]0;owned?\n\\root\\tab?and?newline\n"
-                         "\\root\\fine \xc3\x9b\nSearch for 'n' returned 3 results.\n");
+    EXPECT_EQ(Find.sOut, "root/?]0;owned?\nroot/tab?and?newline\nroot/fine \xc3\x9b\n");
 
     for (const bool bTerminal : {false, true})
     {

@@ -109,3 +109,25 @@ TEST(MountTree, ADamagedDirectoryShowsWhatLiesBeforeTheDamage)
     EXPECT_EQ(ChildNames(Tree, CMountTree::NodeOf(2)), SStrings{"three"});
     EXPECT_TRUE(Tree.GetLeftOut().empty());
 }
+
+// A folder of many items, each name three times: the first item of each name
+// in the archive's order shows, however the look-up order sorts them.
+TEST(MountTree, InALargeFolderTheFirstItemOfANameShows)
+{
+    std::vector<SItem> Files;
+    for (int iRound = 0; iRound < 3; ++iRound)
+        for (int iName = 0; iName < 12; ++iName)
+            Files.push_back(SItem::File("n" + std::to_string((iName * 7) % 12), std::to_string(iRound)));
+    CArchiveCase Case(SItem::Folder("root", Files));
+    CMountTree Tree;
+    ASSERT_TRUE(Tree.Build(Case.GCFFile));
+    EXPECT_EQ(Tree.GetChildren(CMountTree::NodeOf(0)).size(), 12u);
+    EXPECT_EQ(Tree.GetLeftOut().size(), 24u);
+    for (int iName = 0; iName < 12; ++iName)
+    {
+        const std::string sName = "n" + std::to_string(iName);
+        // The builder numbers the root's items 1, 2, ... in the archive's order.
+        EXPECT_EQ(Tree.Lookup(CMountTree::NodeOf(0), sName), CMountTree::NodeOf(1 + uint32_t((iName * 7) % 12)))
+            << sName;
+    }
+}

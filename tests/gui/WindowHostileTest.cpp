@@ -215,18 +215,21 @@ TEST_F(WindowHostileTest, TheDumpIsNeverWrittenThroughALink)
     EXPECT_EQ(QFileInfo(WorkFolder.filePath("dump.txt")).symLinkTarget(), sNotes);
 }
 
-// A name that would forge a second console line shows as one line.
+// A name that would forge a second console line shows as one line; DEL and
+// the C1 controls (UTF-8 or a raw byte) show as "?" too.
 TEST_F(WindowHostileTest, ConsoleLinesShowControlCharactersAsQuestionMarks)
 {
-    const QString sArchive =
-        WriteArchive("names.gcf", SItem::Folder("root", {SItem::File("two\nlines\x1b[2J", "x")}));
+    const QString sArchive = WriteArchive(
+        "names.gcf", SItem::Folder("root", {SItem::File("two\nlines\x1b[2J", "x"), SItem::File("del\x7f", "x"),
+                                            SItem::File("c1 \xc2\x9b" "31m", "x"), SItem::File("raw \x85", "x")}));
     Start();
     Open(sArchive);
     Desktop.sFolder = WorkFolder.filePath("out");
     Tree()->setCurrentItem(Node("root"));
     Action("btnExtractGCFTreeItem")->trigger();
-    EXPECT_TRUE(ConsoleLines().contains("Wrote " + WorkFolder.filePath("out") + "/root/two?lines?[2J (1 B)."))
-        << ConsoleLines().join('\n').toStdString();
+    for (const char *szShown : {"two?lines?[2J", "del?", "c1 ?31m", "raw ?"})
+        EXPECT_TRUE(ConsoleLines().contains("Wrote " + WorkFolder.filePath("out") + "/root/" + szShown + " (1 B)."))
+            << ConsoleLines().join('\n').toStdString();
     EXPECT_TRUE(QFile::exists(WorkFolder.filePath("out") + "/root/two\nlines\x1b[2J"));
 }
 

@@ -4,6 +4,7 @@
 
 #include "WindowFixture.h"
 
+#include "window/ItemViews.h"
 #include "window/LayoutRules.h"
 
 #include <QAbstractItemModelTester>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QMimeData>
 #include <QTimer>
 
@@ -135,15 +137,48 @@ TEST_F(WindowListTest, HeaderClicksSortReverseAndReturnToTheArchivesOrder)
         {2, {"a|1 Item|Folder", "empty|0 Items|Folder", "a|23 B|File", "z.bsp|2.00 KB|Half-Life Level",
              "b.txt|12 B|Text File"}, {2, Qt::AscendingOrder}},
     };
-    for (const SStep &Step : Steps)
+    // View > Sort By does what the header does, and both show the order.
+    const char *const SortItems[] = {"btnSortByName", "btnSortBySize", "btnSortByType"};
+    for (const bool bMenu : {false, true})
     {
-        ClickHeader(Step.iColumn);
-        EXPECT_EQ(ListRows(), Step.Expected) << Step.iColumn;
-        if (Step.Indicator.first >= 0)
-            EXPECT_EQ(Indicator(), Step.Indicator) << Step.iColumn;
-        else
-            EXPECT_EQ(Indicator().first, -1);
+        for (const SStep &Step : Steps)
+        {
+            if (bMenu)
+                Action(SortItems[Step.iColumn])->trigger();
+            else
+                ClickHeader(Step.iColumn);
+            EXPECT_EQ(ListRows(), Step.Expected) << Step.iColumn << " " << bMenu;
+            if (Step.Indicator.first >= 0)
+                EXPECT_EQ(Indicator(), Step.Indicator) << Step.iColumn;
+            else
+                EXPECT_EQ(Indicator().first, -1);
+            const char *szChecked = Step.Indicator.first >= 0 ? SortItems[Step.Indicator.first] : "btnSortByArchiveOrder";
+            EXPECT_TRUE(Action(szChecked)->isChecked()) << szChecked;
+        }
+        Action("btnSortByArchiveOrder")->trigger();
+        EXPECT_EQ(Names(), ArchiveOrder);
+        EXPECT_EQ(Indicator().first, -1);
     }
+}
+
+TEST_F(WindowListTest, ViewMenuItemsHaveAccessKeysOfTheirOwn)
+{
+    for (const char *szMenu : {"btnView", "btnSortBy"})
+    {
+        QString sKeys;
+        for (const QAction *lpItem : Child<QMenu>(szMenu)->actions())
+        {
+            if (lpItem->isSeparator())
+                continue;
+            const qsizetype iAmpersand = lpItem->text().indexOf(QLatin1Char('&'));
+            ASSERT_GE(iAmpersand, 0) << lpItem->text().toStdString();
+            const QChar cKey = lpItem->text().at(iAmpersand + 1).toLower();
+            EXPECT_FALSE(sKeys.contains(cKey)) << lpItem->text().toStdString();
+            sKeys += cKey;
+        }
+    }
+    EXPECT_EQ(Child<QMenu>("btnSortBy")->title(), "&Sort By");
+    EXPECT_EQ(Action("btnSortByArchiveOrder")->text(), "&Archive Order");
 }
 
 TEST_F(WindowListTest, TheOrderStaysBetweenFoldersAndEveryArchiveOpensInItsOwnOrder)
@@ -170,6 +205,51 @@ TEST_F(WindowListTest, TheOrderStaysBetweenFoldersAndEveryArchiveOpensInItsOwnOr
     EXPECT_EQ(Indicator().first, -1);
 }
 
+TEST_F(WindowListTest, NamesThatDifferInTheMiddleShowWholeInLargeFolders)
+{
+    // More rows than the List view measures one by one; the last name is
+    // not the longest.
+    std::vector<SItem> Files{SItem::File("a-name-much-longer-than-the-others-00001.wav", "")};
+    for (int i = 0; i < 2100; ++i)
+        Files.push_back(SItem::File(QStringLiteral("item%1.wav").arg(i, 5, 10, QLatin1Char('0')).toStdString(), ""));
+    Open(WriteArchive("many.gcf", SItem::Folder("root", {SItem::Folder("many", Files)})));
+    Tree()->setCurrentItem(Node("root/many"));
+    Action("btnList")->trigger();
+    auto *lpView = static_cast<QListView *>(CurrentList());
+    ASSERT_TRUE(lpView->uniformItemSizes());
+    const QFontMetrics Metrics(lpView->font());
+    for (const int iRow : {0, 3, 13, 2100})
+    {
+        const QModelIndex Index = ListModel()->index(iRow, 0);
+        // Room for the picture and the longest name: no name is cut.
+        EXPECT_GE(lpView->visualRect(Index).width(), lpView->iconSize().width() + Metrics.horizontalAdvance(ListName(0)))
+            << iRow;
+        EXPECT_EQ(Index.data(Qt::ToolTipRole).toString(), ListName(iRow));
+    }
+    // A filter that hides the longest name, then shows it again.
+    Action("btnFilter")->trigger();
+    QTest::keyClicks(Filter(), "item");
+    Filter()->clear();
+    EXPECT_GE(lpView->visualRect(ListModel()->index(5, 0)).width(),
+              lpView->iconSize().width() + Metrics.horizontalAdvance(ListName(0)));
+
+    // Icons: a name wraps onto three lines under its picture, then its end
+    // is cut.
+    Action("btnIcons")->trigger();
+    EXPECT_GE(lpView->gridSize().height(), 32 + 3 * Metrics.lineSpacing());
+    EXPECT_EQ(lpView->textElideMode(), Qt::ElideRight);
+    const QRect Long = lpView->visualRect(ListModel()->index(0, 0));
+    EXPECT_GT(Long.height(), 32 + 2 * Metrics.lineSpacing());
+    EXPECT_LE(Long.height(), lpView->gridSize().height());
+    // Names without blanks wrap too, and two that differ in the middle show so.
+    QStringList Shown;
+    for (const char *szName : {"sound_effect_number_00001_of_the_big_pack.wav", "sound_effect_number_00002_of_the_big_pack.wav"})
+        Shown.append(Larkspur::GCFListItemDelegate::WrappedName(szName, lpView->font(), lpView->gridSize().width() - 8));
+    EXPECT_NE(Shown[0], Shown[1]);
+    EXPECT_EQ(Shown[0].count(QChar::LineSeparator), 2);
+    EXPECT_TRUE(Shown[0].endsWith(QChar(0x2026)));
+}
+
 TEST_F(WindowListTest, SortingKeepsTheSelectionAndCommandsTakeTheRowsTheyShow)
 {
     SelectRows({4, 0});  // z.bsp and b.txt
@@ -190,7 +270,7 @@ TEST_F(WindowListTest, FilterBoxHidesRowsAsYouTypeAndEscapeClearsAndHidesIt)
 {
     Activate();
     EXPECT_FALSE(Filter()->isVisible());
-    EXPECT_EQ(Action("btnFilter")->text(), "Filter");
+    EXPECT_EQ(Action("btnFilter")->text(), "&Filter");
     QTest::keyClick(Tree(), Qt::Key_I, Qt::ControlModifier);
     ASSERT_TRUE(Filter()->isVisible());
     EXPECT_TRUE(Filter()->hasFocus());
@@ -215,11 +295,26 @@ TEST_F(WindowListTest, FilterBoxHidesRowsAsYouTypeAndEscapeClearsAndHidesIt)
     Tree()->setCurrentItem(Node("root"));
     EXPECT_EQ(Names(), (QStringList{"b.txt", "a", "a", "empty", "z.bsp"}));
 
-    // Ctrl+I again shows the box; once more hides and clears it.
+    // Ctrl+I again shows the box. From the list it goes back to the box
+    // and the text typed; only inside the box it hides and clears it.
     QTest::keyClick(CurrentList(), Qt::Key_I, Qt::ControlModifier);
     QTest::keyClicks(Filter(), "z");
     EXPECT_EQ(Names(), QStringList{"z.bsp"});
+    CurrentList()->setFocus();
+    QTest::keyClick(CurrentList(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_TRUE(Filter()->isVisible());
+    EXPECT_TRUE(Filter()->hasFocus());
+    EXPECT_EQ(Filter()->text(), "z");
     QTest::keyClick(Filter(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_FALSE(Filter()->isVisible());
+    EXPECT_EQ(Names().size(), 5);
+
+    // Escape in the list, with a filter set, clears it as it does in the box.
+    QTest::keyClick(CurrentList(), Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClicks(Filter(), "b");
+    EXPECT_EQ(Names(), (QStringList{"b.txt", "z.bsp"}));
+    CurrentList()->setFocus();
+    QTest::keyClick(CurrentList(), Qt::Key_Escape);
     EXPECT_FALSE(Filter()->isVisible());
     EXPECT_EQ(Names().size(), 5);
 }
@@ -257,23 +352,46 @@ TEST_F(WindowListTest, SearchResultsShowWhereEachItemIs)
         return Header()->sectionSize(3) == Larkspur::ColumnWidths(Details()->viewport()->width(), true).iLocation;
     }));
 
-    // Sorted results; the Location column does not sort.
+    // Sorted results, by location too: the folders' places in the tree.
     Find(".bsp");
     ClickHeader(1);
     EXPECT_EQ(Names(), (QStringList{"x.bsp", "y.bsp", "z.bsp"}));
-    ClickHeader(1);
-    EXPECT_EQ(Names(), (QStringList{"z.bsp", "y.bsp", "x.bsp"}));
     ClickHeader(3);
     EXPECT_EQ(Names(), (QStringList{"z.bsp", "y.bsp", "x.bsp"}));
-    EXPECT_EQ(Indicator(), std::make_pair(1, Qt::DescendingOrder));
-    EXPECT_EQ(ListModel()->index(2, 3).data().toString(), "\\root\\maps\\old");
+    EXPECT_EQ(Indicator(), std::make_pair(3, Qt::AscendingOrder));
+    EXPECT_FALSE(Action("btnSortByArchiveOrder")->isChecked());
+    ClickHeader(3);
+    EXPECT_EQ(Names(), (QStringList{"x.bsp", "y.bsp", "z.bsp"}));
+    EXPECT_EQ(ListModel()->index(0, 3).data().toString(), "\\root\\maps\\old");
 
-    // Going to the folder of the last result lists it, without locations.
-    SelectRows({2});
+    // Going to the folder of a result lists it, without locations, in the
+    // archive's order.
+    SelectRows({0});
     Action("btnGCFListViewItemGoToDirectory")->trigger();
     EXPECT_EQ(SelectedNodeText(), "old");
     EXPECT_EQ(ListRows(), QStringList{"x.bsp|1 B|Half-Life Level"});
     EXPECT_EQ(ListModel()->columnCount(), 3);
+    EXPECT_EQ(Indicator().first, -1);
+    EXPECT_TRUE(Action("btnSortByArchiveOrder")->isChecked());
+}
+
+TEST_F(WindowListTest, LongLocationsShowCutAndCostLittleToPaint)
+{
+    SItem Deep = SItem::File("deep.bsp", "x");
+    for (int iLevel = 0; iLevel < 40; ++iLevel)
+        Deep = SItem::Folder(std::to_string(iLevel) + std::string(200, 'n'), {Deep});
+    Open(WriteArchive("deep.gcf", SItem::Folder("root", {Deep})));
+    Find("deep.bsp");
+    ASSERT_EQ(ListModel()->rowCount(), 1);
+    const QModelIndex Location = ListModel()->index(0, 3);
+    const QString sLocation = Location.data().toString();
+    EXPECT_LE(sLocation.toUtf8().size(), 4096);
+    EXPECT_TRUE(sLocation.startsWith("\\root\\39nnn") && sLocation.endsWith("\\0" + QString(200, 'n')));
+    // The cell lays out no more of it than a column can show.
+    QStyleOptionViewItem Option;
+    Option.font = Details()->font();
+    const QFontMetrics Metrics(Option.font);
+    EXPECT_LT(Details()->itemDelegate()->sizeHint(Option, Location).width(), Metrics.horizontalAdvance(sLocation) / 4);
 }
 
 TEST_F(WindowListTest, SearchCountsEveryMatchWhileTheFilterHidesSome)

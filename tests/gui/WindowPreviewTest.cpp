@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
 // The preview pane (View > Preview, F3) and the checksums of a file's
 // Properties: what shows for text, pictures, other files and damaged ones,
-// which selection the pane follows, and the pane kept across runs.
+// pictures past the bounds of their decoding, notes that read on any
+// palette, which selection the pane follows, and the pane kept across runs.
 
 #include "WindowFixture.h"
 
 #include "dialogs/CProperties.h"
+#include "tests/support/PictureSupport.h"
+#include "window/Contrast.h"
+#include "window/PictureDecoding.h"
 #include "window/PreviewPane.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFile>
@@ -58,7 +63,8 @@ SItem PreviewTree()
                  SItem::File("fake.png", "not a picture"),
                  SItem::File("broken.bin", GcfBuilder::PatternData(3 * 8192, 4)), SItem::Folder("maps"),
                  SItem::File("big.bin", GcfBuilder::PatternData(12u << 20, 5)),
-                 SItem::File("long.txt", GcfBuilder::PatternText(3u << 20, "long.txt"))});
+                 SItem::File("long.txt", GcfBuilder::PatternText(3u << 20, "long.txt")),
+                 SItem::File("minified.json", std::string(300000, '{'))});
 }
 
 class WindowPreviewTest : public WindowTest
@@ -114,7 +120,7 @@ TEST_F(WindowPreviewTest, TheViewMenuItemAndF3ShowAndHideThePane)
 {
     Start();
     QAction *btnPreview = Action("btnPreview");
-    EXPECT_EQ(btnPreview->text(), QStringLiteral("Preview"));
+    EXPECT_EQ(btnPreview->text(), QStringLiteral("&Preview"));
     EXPECT_EQ(btnPreview->shortcut(), QKeySequence(Qt::Key_F3));
     EXPECT_TRUE(btnPreview->isCheckable());
     EXPECT_FALSE(btnPreview->isChecked());
@@ -183,7 +189,6 @@ TEST_F(WindowPreviewTest, ShowsTextPicturesAndHexOfTheSelectedFile)
     EXPECT_TRUE(Shows("lblPreviewDamage"));
     EXPECT_EQ(Label("lblPreviewDamage"),
               QStringLiteral("Damaged data (data block index out of range): the preview ends after 8,192 bytes."));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !Pane()->IsLoadingText(); }));
     EXPECT_EQ(PreviewText().count(QLatin1Char('\n')) + 1, 8192 / 16);
 
     // A large file shows its first bytes at once.
@@ -191,14 +196,15 @@ TEST_F(WindowPreviewTest, ShowsTextPicturesAndHexOfTheSelectedFile)
     ExpectKind(Larkspur::EPreviewKind::Hex);
     EXPECT_EQ(Label("lblPreviewNote"), QStringLiteral("Showing the first 64.00 KB of 12.00 MB."));
 
-    // A long text shows its first piece at once, then the rest of its first
-    // MiB as the window's events go on.
+    // A long text shows its first MiB at once; a line too long to lay out
+    // is broken for display.
     SelectFile(QStringLiteral("long.txt"));
-    EXPECT_TRUE(Pane()->IsLoadingText());
-    EXPECT_LT(PreviewText().size(), 1 << 20);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !Pane()->IsLoadingText(); }));
     EXPECT_EQ(PreviewText(), QString::fromStdString(GcfBuilder::PatternText(1u << 20, "long.txt")));
     EXPECT_EQ(Label("lblPreviewNote"), QStringLiteral("Showing the first 1.00 MB of 3.00 MB."));
+    SelectFile(QStringLiteral("minified.json"));
+    const QStringList Lines = PreviewText().split(QLatin1Char('\n'));
+    EXPECT_EQ(Lines.size(), (300000 + Larkspur::SHOWN_LINE_CHARACTERS - 1) / Larkspur::SHOWN_LINE_CHARACTERS);
+    EXPECT_EQ(Lines.join(QString()), QString(300000, QLatin1Char('{')));
 
     // A folder, or nothing, empties the pane.
     SelectFile(QStringLiteral("maps"));
@@ -208,6 +214,99 @@ TEST_F(WindowPreviewTest, ShowsTextPicturesAndHexOfTheSelectedFile)
     ExpectKind(Larkspur::EPreviewKind::Text);
     Details()->selectionModel()->clearSelection();
     ExpectKind(Larkspur::EPreviewKind::None);
+}
+
+TEST_F(WindowPreviewTest, PicturesPastTheirBoundsShowAsHexWithTheReason)
+{
+    // Scans that keep a decoder busy for a minute, in a file named as no
+    // picture (the format is told from the bytes); a picture too large.
+    const QByteArray Scans = PictureTest::RepeatedScanJpeg(QSize(4096, 4096), 1 << 20);
+    ASSERT_FALSE(Scans.isEmpty());
+    Start();
+    Open(WriteArchive(QStringLiteral("hostile.gcf"),
+                      SItem::Folder("root", {SItem::File("scans.dat", Scans.toStdString()),
+                                             SItem::File("huge.bmp", PictureTest::HugeBmpHeader(9000, 9000).toStdString()),
+                                             SItem::File("notes.txt", NotesText)})));
+    Action("btnPreview")->trigger();
+
+    const struct
+    {
+        const char *szName, *szNote;
+    } Cases[] = {{"scans.dat", "The picture took too long to decode."}, {"huge.bmp", "The picture is too large to show."}};
+    for (const auto &Case : Cases)
+    {
+        SelectFile(QLatin1String(Case.szName));
+        // The window goes on while the picture is decoded: events run (this
+        // wait runs them) until the pane gives up on it.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Pane()->GetKind() == Larkspur::EPreviewKind::Hex; }, 60000));
+        EXPECT_EQ(Label("lblPreviewNote"), QLatin1String(Case.szNote));
+        EXPECT_TRUE(PreviewText().startsWith(QLatin1String("00000000  ")));
+        EXPECT_FALSE(Pane()->IsDecoding());
+    }
+    // Moving on while a picture is decoded shows the next file at once.
+    SelectFile(QStringLiteral("scans.dat"));
+    EXPECT_TRUE(Pane()->IsDecoding());
+    SelectFile(QStringLiteral("notes.txt"));
+    EXPECT_EQ(Pane()->GetKind(), Larkspur::EPreviewKind::Text);
+    EXPECT_FALSE(Pane()->IsDecoding());
+}
+
+TEST(PictureDecodingTest, EndsAsToldAndWithinItsSize)
+{
+    const QByteArray Png = PictureTest::WritePicture(PictureTest::FilledPicture(QSize(40, 30)), "png");
+    const std::atomic<bool> bGoOn{false}, bStop{true};
+    const QDeadlineTimer Later(60000), Past(0);
+    const struct
+    {
+        const char *szWhat;
+        QByteArray Bytes;
+        const std::atomic<bool> &bStop;
+        QDeadlineTimer Deadline;
+        Larkspur::EPictureResult eResult;
+    } Cases[] = {
+        {"a picture", Png, bGoOn, Later, Larkspur::EPictureResult::Decoded},
+        {"no picture", "not a picture", bGoOn, Later, Larkspur::EPictureResult::NotAPicture},
+        {"stopped", Png, bStop, Later, Larkspur::EPictureResult::Stopped},
+        {"out of time", Png, bGoOn, Past, Larkspur::EPictureResult::TooSlow},
+        {"too large", PictureTest::HugeBmpHeader(8193, 8192), bGoOn, Later, Larkspur::EPictureResult::TooLarge},
+    };
+    for (const auto &Case : Cases)
+    {
+        const Larkspur::SDecodedPicture Picture =
+            Larkspur::DecodePicture(Case.Bytes, QStringLiteral("file"), Case.bStop, Case.Deadline);
+        EXPECT_EQ(Picture.eResult, Case.eResult) << Case.szWhat;
+        EXPECT_EQ(Picture.Image.size(), Case.eResult == Larkspur::EPictureResult::Decoded ? QSize(40, 30) : QSize(0, 0))
+            << Case.szWhat;
+    }
+    // Found by fuzz_preview: a GIF that tells a size of 1 x 194 and decodes
+    // to 65280 x 194. The picture decoded counts.
+    const QByteArray Gif = QByteArray::fromHex("47000100800000ffc2000000002c00000000010000000000010001000002003b");
+    EXPECT_EQ(Larkspur::DecodePicture(Gif, QStringLiteral("anim.gif"), bGoOn, Later, 4 << 20).eResult,
+              Larkspur::EPictureResult::TooLarge);
+}
+
+TEST_F(WindowPreviewTest, NotesReadOnLightAndDarkPalettes)
+{
+    Start();
+    Action("btnPreview")->trigger();
+    QPalette Dark;
+    Dark.setColor(QPalette::Window, QColor(49, 54, 59));
+    Dark.setColor(QPalette::WindowText, QColor(239, 240, 241));
+    Dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(99, 104, 109));
+    for (const QPalette &Palette : {QApplication::palette(), Dark})
+    {
+        Window->setPalette(Palette);
+        const QColor Background = Pane()->palette().color(QPalette::Window);
+        for (const char *szNote : {"lblPreviewNote", "lblPreviewEmpty"})
+        {
+            const QColor Text = Child<QLabel>(szNote)->palette().color(QPalette::WindowText);
+            EXPECT_GE(Larkspur::ContrastRatio({uint8_t(Text.red()), uint8_t(Text.green()), uint8_t(Text.blue())},
+                                              {uint8_t(Background.red()), uint8_t(Background.green()),
+                                               uint8_t(Background.blue())}),
+                      Larkspur::MIN_CONTRAST)
+                << szNote << " on " << Background.name().toStdString();
+        }
+    }
 }
 
 TEST_F(WindowPreviewTest, FollowsTheTreeOrTheListWhicheverChangedLast)
@@ -279,11 +378,14 @@ TEST_F(WindowPreviewTest, PropertiesComputeAFilesChecksumsOnDemand)
         auto *txtSha256 = static_cast<QTextEdit *>(Find(Dialog, "txtSha256"));
         ASSERT_TRUE(txtCrc32 && txtSha256);
         EXPECT_EQ(txtCrc32->text(), QString());  // nothing is read before the button is pressed
-        static_cast<QPushButton *>(Find(Dialog, "btnCompute"))->click();
+        // From the keyboard: the focus stays on the button.
+        QWidget *btnCompute = Find(Dialog, "btnCompute");
+        btnCompute->setFocus();
+        QTest::keyClick(btnCompute, Qt::Key_Space);
         EXPECT_EQ(txtCrc32->text(), QStringLiteral("787edfd6"));
         EXPECT_EQ(txtSha256->toPlainText(),
                   QStringLiteral("eff08e5261d0794962807e7de1550fc4b1b1dbb60d598698df9a00d7a24b4e26"));
-        EXPECT_FALSE(Find(Dialog, "btnCompute")->isEnabled());
+        EXPECT_EQ(Dialog.focusWidget(), btnCompute);
     });
 
     // A large file: the progress shows and the window's events go on

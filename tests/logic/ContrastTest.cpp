@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Console and link colours: unchanged on a light palette, readable on a dark one.
+// Console and link colours: unchanged on a light palette, readable on a dark
+// one; grey notes readable on both.
 
 #include "window/Contrast.h"
 
@@ -59,6 +60,26 @@ TEST(ContrastTest, LightBackgroundsKeepTheColoursAndDarkOnesGetReadableOnes)
     }
     // No lighter than it takes: red on black already reads.
     EXPECT_TRUE(ReadableOn(LineColorRgb(ELineColor::Red), BLACK) == LineColorRgb(ELineColor::Red));
+}
+
+TEST(ContrastTest, NotesReadOnEveryPaletteInTheSmallestStep)
+{
+    // Disabled greys on their windows (Fusion's light and dark, a Breeze-like
+    // dark), and greys that read already.
+    const SLineRgb Cases[][2] = {{{190, 190, 190}, {239, 239, 239}}, {{127, 127, 127}, {53, 53, 53}},
+                                 {{99, 104, 109}, {49, 54, 59}},     {{90, 90, 90}, WHITE},
+                                 {{200, 200, 200}, {30, 30, 30}}};
+    for (const auto &Case : Cases)
+    {
+        const SLineRgb Readable = ReadableNoteOn(Case[0], Case[1]);
+        const double fRatio = ContrastRatio(Readable, Case[1]);
+        EXPECT_GE(fRatio, MIN_CONTRAST);
+        // Kept when it reads; otherwise no further than it takes.
+        if (ContrastRatio(Case[0], Case[1]) >= MIN_CONTRAST)
+            EXPECT_TRUE(Readable == Case[0]);
+        else
+            EXPECT_LT(fRatio, MIN_CONTRAST + 0.1);
+    }
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ TEST(PreviewText, TellsTextFromBinary)
         {std::string("a NUL\0byte", 10), false},
         {"\x01\x02\x03\x04 mostly control", false},
         {sLongLine + "\x1B" + sLongLine, true},  // one stray escape in 601 bytes
+        {sLongLine + std::string(1, '\0') + sLongLine, false},  // but a NUL is never text
         {sLongLine + "\x7F\x7F\x7F\x7F", false},
     };
     for (const auto &Case : Cases)
@@ -82,6 +83,30 @@ TEST(PreviewText, DecodesUtf8ElseLatin1)
     };
     for (const auto &Case : Cases)
         EXPECT_EQ(DecodePreviewText(Bytes(Case.sBytes), Case.bCut), Case.sText) << Case.sBytes;
+}
+
+TEST(PreviewText, LongLinesAreBrokenForDisplay)
+{
+    const QString sPair = QStringLiteral("\U0001F426");  // one character, two UTF-16 units
+    const struct
+    {
+        QString sText;
+        qsizetype iMaxLine;
+        QString sShown;
+    } Cases[] = {
+        {"abcdefgh", 8, "abcdefgh"},
+        {"abcdefghi", 8, "abcdefgh\ni"},
+        {"abc\nabcdefghijklmnopq\nxy", 8, "abc\nabcdefgh\nijklmnop\nq\nxy"},
+        {"abc" + sPair + "d", 4, "abc" + sPair + "\nd"},  // the pair stays whole
+        {"", 8, ""},
+    };
+    for (const auto &Case : Cases)
+        EXPECT_EQ(BreakLongLines(Case.sText, Case.iMaxLine), Case.sShown) << Case.sText.toStdString();
+    // The window's own limit: a megabyte on one line becomes 256 lines.
+    const QString sOneLine(1 << 20, QLatin1Char('{'));
+    const QStringList Lines = BreakLongLines(sOneLine).split(QLatin1Char('\n'));
+    EXPECT_EQ(Lines.size(), (1 << 20) / SHOWN_LINE_CHARACTERS);
+    EXPECT_EQ(Lines.first().size(), SHOWN_LINE_CHARACTERS);
 }
 
 TEST(PreviewHex, WritesSixteenBytesALineAsHexdumpDoes)
@@ -142,6 +167,15 @@ TEST(PreviewItems, ShowTextHexPicturesAndEmptyFiles)
     EXPECT_EQ(NotAPicture.eKind, EPreviewKind::Hex);
     EXPECT_EQ(NotAPicture.sText, HexDump(Bytes(Binary.substr(0, HEX_BYTES))));
     EXPECT_TRUE(NotAPicture.Image.isEmpty());
+    // A picture past its bounds: its first bytes as hex, whatever they look
+    // like, with the reason.
+    SItemPreview TooSlow = Picture;
+    TooSlow.Image = Bytes(BigText.substr(0, 70000));
+    PreviewAsHex(TooSlow, QStringLiteral("The picture took too long to decode."));
+    EXPECT_EQ(TooSlow.eKind, EPreviewKind::Hex);
+    EXPECT_EQ(TooSlow.sText, HexDump(Bytes(BigText.substr(0, HEX_BYTES))));
+    EXPECT_EQ(TooSlow.sNote, QStringLiteral("The picture took too long to decode."));
+    EXPECT_TRUE(TooSlow.Image.isEmpty());
 
     for (const char *szEmpty : {"\\root\\empty.res", "\\root\\nothing.txt"})
     {
@@ -205,4 +239,20 @@ TEST(PreviewImage, AFirstVersionTgaGetsTheFooterTheDecoderWants)
     EXPECT_EQ(PreviewImageFormat(QStringLiteral("Sky.TGA"), {"png", "tga"}), QByteArray("tga"));
     EXPECT_EQ(PreviewImageFormat(QStringLiteral("sky.tga.txt"), {"png", "tga"}), QByteArray());
     EXPECT_EQ(PreviewImageFormat(QStringLiteral("sky"), {"png", "tga"}), QByteArray());
+}
+
+// A file whose chain holds more than its recorded size shows that size and
+// says why it ends there.
+TEST(PreviewItems, MoreDataThanTheRecordedSizeIsDamage)
+{
+    SItem Liar = SItem::File("liar.txt", GcfBuilder::PatternText(3000, "liar.txt"));
+    Liar.bOverrideItemSize = true;
+    Liar.uiItemSize = 1000;
+    CDataArchive Archive(SItem::Folder("root", {Liar}));
+    ASSERT_TRUE(Archive.Open());
+    const SItemPreview Shown = Preview(Archive, "\\root\\liar.txt");
+    EXPECT_EQ(Shown.eKind, EPreviewKind::Text);
+    EXPECT_EQ(Shown.sText, QString::fromLatin1(GcfBuilder::PatternText(1000, "liar.txt")));
+    EXPECT_EQ(Shown.sDamage, QStringLiteral("Damaged data (more data than the item's recorded size): the preview ends "
+                                            "after 1,000 bytes."));
 }

@@ -36,10 +36,19 @@ TEST(KeyboardRulesTest, KeysAndWhatTheyAskFor)
         {Qt::Key_Up, Qt::NoModifier, EViewKey::None},  // the views' own cursor movement
         {Qt::Key_Up, Qt::AltModifier | Qt::ShiftModifier, EViewKey::None},
         {Qt::Key_A, Qt::NoModifier, EViewKey::None},
+        {Qt::Key_Escape, Qt::NoModifier, EViewKey::ClearFilter},
+        {Qt::Key_Escape, Qt::ShiftModifier, EViewKey::None},
     };
     for (const SCase &Case : Cases)
         EXPECT_EQ(ViewKeyCommand(Case.iKey, Case.eModifiers), Case.eExpected)
             << Case.iKey << " " << Case.eModifiers.toInt();
+}
+
+TEST(KeyboardRulesTest, TheFilterKeyHidesTheBoxOnlyFromInsideIt)
+{
+    EXPECT_EQ(FilterKeyCommand(false, false), EFilterKey::ShowAndFocus);
+    EXPECT_EQ(FilterKeyCommand(true, false), EFilterKey::Focus);
+    EXPECT_EQ(FilterKeyCommand(true, true), EFilterKey::Hide);
 }
 
 TEST(KeyboardRulesTest, TheMenuSpeaksForTheFocusedRowWhenItIsSelected)

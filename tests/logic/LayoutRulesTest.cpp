@@ -41,37 +41,28 @@ TEST(LayoutRulesTest, PanelsStandEdgeToEdgeFromTheLeft)
     EXPECT_EQ(Geometries[3], QRect(803, 1, 200, 20));
 }
 
-TEST(LayoutRulesTest, ColumnWidthsAreHalfAndQuarters)
+// The item list: half for the name, a quarter each for size and type; the
+// search results: a third for the name and for the location, a sixth each
+// for size and type. Nothing is ever negative.
+TEST(LayoutRulesTest, ColumnWidthsAreHalfAndQuartersOrThirdsAndSixths)
 {
     struct SCase
     {
-        int iClient, iName, iOther;
+        int iClient;
+        bool bLocation;
+        int iName, iOther, iLocation;
     };
-    for (const SCase &Case : {SCase{403, 200, 100}, SCase{3, 0, 0}, SCase{0, 0, 0}, SCase{-20, 0, 0},
-                              SCase{389, 194, 97}})
+    for (const SCase &Case : {SCase{403, false, 200, 100, 0}, SCase{389, false, 194, 97, 0},
+                              SCase{605, false, 302, 151, 0}, SCase{3, false, 0, 0, 0}, SCase{0, false, 0, 0, 0},
+                              SCase{-20, false, 0, 0, 0}, SCase{605, true, 200, 100, 200}, SCase{5, true, 0, 0, 0},
+                              SCase{-6, true, 0, 0, 0}})
     {
-        const SColumnWidths Widths = ColumnWidths(Case.iClient);
-        EXPECT_EQ(Widths.iName, Case.iName) << Case.iClient;
-        EXPECT_EQ(Widths.iSize, Case.iOther) << Case.iClient;
-        EXPECT_EQ(Widths.iType, Case.iOther) << Case.iClient;
+        const SColumnWidths Widths = ColumnWidths(Case.iClient, Case.bLocation);
+        EXPECT_EQ(Widths.iName, Case.iName) << Case.iClient << " " << Case.bLocation;
+        EXPECT_EQ(Widths.iSize, Case.iOther) << Case.iClient << " " << Case.bLocation;
+        EXPECT_EQ(Widths.iType, Case.iOther) << Case.iClient << " " << Case.bLocation;
+        EXPECT_EQ(Widths.iLocation, Case.iLocation) << Case.iClient << " " << Case.bLocation;
     }
-}
-
-TEST(LayoutRulesTest, SearchResultsShareTheWidthInSixths)
-{
-    struct SCase
-    {
-        int iClient, iName, iOther, iLocation;
-    };
-    for (const SCase &Case : {SCase{605, 200, 100, 200}, SCase{5, 0, 0, 0}, SCase{-6, 0, 0, 0}})
-    {
-        const SColumnWidths Widths = ColumnWidths(Case.iClient, true);
-        EXPECT_EQ(Widths.iName, Case.iName) << Case.iClient;
-        EXPECT_EQ(Widths.iSize, Case.iOther) << Case.iClient;
-        EXPECT_EQ(Widths.iType, Case.iOther) << Case.iClient;
-        EXPECT_EQ(Widths.iLocation, Case.iLocation) << Case.iClient;
-    }
-    EXPECT_EQ(ColumnWidths(605).iLocation, 0);
 }
 
 TEST(MenuRulesTest, TreeMenuShowsFolderOrFileItems)

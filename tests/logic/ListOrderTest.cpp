@@ -22,6 +22,7 @@ struct SRow
     QString sName;
     uint32_t uiItemSize = 0;
     QString sType = QStringLiteral("File");
+    uint32_t uiFolderPlace = 0;
 };
 
 class CRows
@@ -37,7 +38,8 @@ public:
                 sName.chop(1);
             Names.push_back(sName);
             Types.push_back(bFolder ? QStringLiteral("Folder") : Row.sType);
-            Keys.push_back({&Names.back(), &Types.back(), bFolder ? EItemType::Folder : EItemType::File, Row.uiItemSize});
+            Keys.push_back({&Names.back(), &Types.back(), bFolder ? EItemType::Folder : EItemType::File, Row.uiItemSize,
+                            Row.uiFolderPlace});
         }
     }
 
@@ -70,6 +72,8 @@ const SListSort NAME_DOWN{ESortKey::Name, Qt::DescendingOrder};
 const SListSort SIZE_UP{ESortKey::Size, Qt::AscendingOrder};
 const SListSort SIZE_DOWN{ESortKey::Size, Qt::DescendingOrder};
 const SListSort TYPE_UP{ESortKey::Type, Qt::AscendingOrder};
+const SListSort LOCATION_UP{ESortKey::Location, Qt::AscendingOrder};
+const SListSort LOCATION_DOWN{ESortKey::Location, Qt::DescendingOrder};
 
 TEST(ListOrderTest, HeaderClicksGoUpDownAndBackToTheArchivesOrder)
 {
@@ -85,7 +89,10 @@ TEST(ListOrderTest, HeaderClicksGoUpDownAndBackToTheArchivesOrder)
         {NAME_DOWN, ESortKey::Name, {}},
         {NAME_DOWN, ESortKey::Size, SIZE_UP},
         {SIZE_UP, ESortKey::Type, TYPE_UP},
-        // The Location column does not sort.
+        {TYPE_UP, ESortKey::Location, LOCATION_UP},
+        {LOCATION_UP, ESortKey::Location, LOCATION_DOWN},
+        {LOCATION_DOWN, ESortKey::Location, {}},
+        // A column that does not sort.
         {SIZE_DOWN, ESortKey::ArchiveOrder, SIZE_DOWN},
         {{}, ESortKey::ArchiveOrder, {}},
     };
@@ -146,6 +153,15 @@ TEST(ListOrderTest, SortedFoldersComeFirstEitherWayAndNamesBreakTies)
             << int(Case.Sort.eKey) << " " << int(Case.Sort.eOrder);
 }
 
+TEST(ListOrderTest, SearchResultsSortByTheirFoldersPlaceInTheTree)
+{
+    // The places of the results' folders in the tree's order, not their paths.
+    const CRows Results({{"x.bsp", 1, "File", 5}, {"old/", 1, "Folder", 2}, {"z.bsp", 1, "File", 5},
+                         {"y.bsp", 1, "File", 2}, {"root/", 1, "Folder", 0}});
+    EXPECT_EQ(Arranged(Results, LOCATION_UP), (QStringList{"root", "old", "y.bsp", "x.bsp", "z.bsp"}));
+    EXPECT_EQ(Arranged(Results, LOCATION_DOWN), (QStringList{"old", "root", "z.bsp", "x.bsp", "y.bsp"}));
+}
+
 TEST(ListOrderTest, TheFilterKeepsTheOrderAndIgnoresCase)
 {
     struct SCase
@@ -185,6 +201,15 @@ TEST(ListOrderTest, SortAndFilterStayForNewRowsAndForEachOther)
     EXPECT_EQ(Second.Shown(Arrangement), (QStringList{"x10", "X9", "x1"}));
     Arrangement.SetFilter("");
     EXPECT_EQ(Second.Shown(Arrangement), (QStringList{"x10", "X9", "y", "x1"}));
+}
+
+// Names alike but for case keep the archive's order descending too, and
+// names that agree in their first eight characters still compare whole.
+TEST(ListOrderTest, TiesKeepTheArchivesOrderAndLongNamesCompareWhole)
+{
+    EXPECT_EQ(Arranged(CRows({{"b"}, {"A"}, {"a"}, {"B"}}), NAME_DOWN), (QStringList{"b", "B", "A", "a"}));
+    EXPECT_EQ(Arranged(CRows({{"textures_b"}, {"textures_a"}, {"textures_10"}, {"textures_9"}}), NAME_UP),
+              (QStringList{"textures_9", "textures_10", "textures_a", "textures_b"}));
 }
 
 TEST(DropRulesTest, OnlyOneLocalArchiveIsAccepted)

@@ -9,6 +9,7 @@
 #include "extract/CReadAhead.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <filesystem>
 #include <unistd.h>
 
@@ -114,6 +115,83 @@ TEST(ReadAhead, AColdArchiveIsWrittenAsAWarmOne)
             EXPECT_EQ(ReadFile(sCold + "/root/sub/a"), GcfBuilder::PatternData(200000, 4));
         }
     }
+}
+
+bool AnyPageResident(const CGCF &GCF, uint64_t uiOffset, uint64_t uiLength)
+{
+    std::vector<unsigned char> Pages;
+    uint64_t uiPage = 0;
+    if (!GCF.GetSource().FindResidentPages(Pages, uiPage))
+        return true;
+    for (uint64_t uiAt = uiOffset / uiPage; uiAt * uiPage < uiOffset + uiLength && uiAt < Pages.size(); ++uiAt)
+        if (Pages[uiAt] & 1)
+            return true;
+    return false;
+}
+
+// Records the stretches it would announce to the kernel.
+class CRecordingReadAhead : public CReadAhead
+{
+public:
+    using CReadAhead::CReadAhead;
+    std::vector<std::pair<uint64_t, uint64_t>> Advised;  // offset, length
+
+protected:
+    void Advise(const CDataSource &, uint64_t uiOffset, uint64_t uiLength) override { Advised.push_back({uiOffset, uiLength}); }
+};
+
+// What is announced: the files' runs out of the cache, close runs as one
+// stretch (here across a file not asked for), up to the byte budget; nothing
+// for a warm archive, nor for small stretches.
+TEST(ReadAhead, AnnouncesTheColdDataOfFilesWithinItsBudget)
+{
+    const uint64_t uiBig = 17u << 20;
+    CArchiveCase Archive(SItem::Folder(
+        "root", {SItem::File("d", GcfBuilder::PatternData(uiBig, 5)), SItem::File("e", GcfBuilder::PatternData(uiBig, 6)),
+                 SItem::File("a", GcfBuilder::PatternData(300000, 1)), SItem::File("b", GcfBuilder::PatternData(100000, 2)),
+                 SItem::File("c", GcfBuilder::PatternData(300000, 3)), SItem::File("x", "x"),
+                 SItem::File("y", GcfBuilder::PatternData(5000, 4))}));
+    ASSERT_TRUE(Archive.GCFFile.Opened());
+    const auto Files = [&](std::initializer_list<const char *> Names) {
+        std::vector<uint32_t> Items;
+        for (const char *szName : Names)
+            Items.push_back(Archive.Index(std::string("\\root\\") + szName));
+        return Items;
+    };
+    const auto Runs = [&](const char *szName) {
+        CItemData Data;
+        EXPECT_EQ(Data.DescribeItem(Archive.GCFFile, Files({szName})[0]), EDataWalk::Complete);
+        return Data.GetRuns();
+    };
+    const std::vector<SDataRun> A = Runs("a"), B = Runs("b"), C = Runs("c"), D = Runs("d");
+    ASSERT_LT(A.back().uiFileOffset, B.front().uiFileOffset);
+    ASSERT_LT(B.back().uiFileOffset, C.front().uiFileOffset);
+    using SStretches = std::vector<std::pair<uint64_t, uint64_t>>;
+
+    CRecordingReadAhead Warm(Archive.GCFFile);
+    Warm.Start();
+    EXPECT_FALSE(Warm.Active());  // just written: every page is in the cache
+    Warm.AdviseFiles(Files({"a", "c"}));
+    EXPECT_TRUE(Warm.Advised.empty());
+
+    ASSERT_TRUE(DropFromCache(Archive.Temp / "archive.gcf"));
+    // The block entries are read back (the kernel reads ahead around them,
+    // 8 MiB on some disks); the big files keep the others beyond that.
+    Runs("a");
+    Runs("c");
+    const uint64_t uiEnd = C.back().uiFileOffset + C.back().uiLength;
+    CRecordingReadAhead Cold(Archive.GCFFile);
+    Cold.Start();
+    if (!Cold.Active() || AnyPageResident(Archive.GCFFile, A.front().uiFileOffset, uiEnd - A.front().uiFileOffset))
+        GTEST_SKIP() << "the file system or its read-ahead keeps the files' pages in memory";
+    Cold.AdviseFiles(Files({"a", "c"}));
+    EXPECT_EQ(Cold.Advised, (SStretches{{A.front().uiFileOffset, uiEnd - A.front().uiFileOffset}}));
+
+    Cold.Advised.clear();
+    Cold.AdviseFiles(Files({"x", "y"}));
+    EXPECT_TRUE(Cold.Advised.empty());
+    Cold.AdviseFiles(Files({"d", "e"}));
+    EXPECT_EQ(Cold.Advised, (SStretches{{D.front().uiFileOffset, CReadAhead::READ_AHEAD_BYTES}}));
 }
 
 }  // namespace

@@ -53,6 +53,10 @@ TEST(RecentFiles, MergesWhatAnotherWindowStoredBehindWhatThisOneOpened)
     Idle.Add("/r/kept.gcf");
     Idle.ForgetOpened();
     EXPECT_EQ(Idle.MergedWith({"/r/kept.gcf", "/r/theirs.gcf"}), QStringList({"/r/theirs.gcf", "/r/kept.gcf"}));
+    // Opening the archive that is already first changes no list, yet it was
+    // opened here: it goes in front of the other window's.
+    EXPECT_FALSE(Idle.Add("/r/kept.gcf"));
+    EXPECT_EQ(Idle.MergedWith({"/r/kept.gcf", "/r/theirs.gcf"}), QStringList({"/r/kept.gcf", "/r/theirs.gcf"}));
 }
 
 }  // namespace

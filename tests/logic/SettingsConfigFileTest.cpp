@@ -251,11 +251,12 @@ TEST_F(SettingsFile, LineBreaksAndOverlongValuesAreNeverWrittenOrRead)
     EXPECT_EQ(Bytes.count("RecentFiles.GCF"), 1);
     EXPECT_FALSE(CRecentFiles().Add(QStringLiteral("/b\n.gcf")));
 
-    const QByteArray Long = "RecentFiles.GCF = /" + QByteArray(4096, 'y') + "\r\n";
-    const QByteArray Padding = "// " + QByteArray((1 << 20) - 100, 'p') + "\r\n";
-    const SConfigValues Read = LoadBytes(Long + "RecentFiles.GCF = /ok.gcf\r\n" + Padding +
-                                         "Larkspur.SearchWord = past the first MiB\r\n");
-    EXPECT_EQ(Read.RecentFiles, QStringList{QStringLiteral("/ok.gcf")});
+    // A path of 4,096 bytes is the longest kept.
+    const QByteArray Longest = "/" + QByteArray(4095, 'y');
+    const QByteArray Padding = "// " + QByteArray((1 << 20) - 4300, 'p') + "\r\n";
+    const SConfigValues Read = LoadBytes("RecentFiles.GCF = " + Longest + "y\r\nRecentFiles.GCF = " + Longest +
+                                         "\r\n" + Padding + "Larkspur.SearchWord = past the first MiB\r\n");
+    EXPECT_EQ(Read.RecentFiles, QStringList{QString::fromLatin1(Longest)});
     EXPECT_FALSE(Read.sSearchWord);
 }
 

@@ -23,6 +23,10 @@
 #include <string_view>
 #include <vector>
 
+#if __has_include(<QThreadPool>)
+#include <QThreadPool>
+#endif
+
 #if __has_include(<QString>)
 #include <QString>
 
@@ -93,10 +97,32 @@ inline SStrings ListTree(const std::string &sFolder)
     return Found;
 }
 
+// The threads of this process: a forked child has only the one that forked.
+inline size_t ThreadCount()
+{
+    std::error_code Error;
+    const std::filesystem::directory_iterator Tasks("/proc/self/task", Error);
+    return Error ? 1 : size_t(std::distance(Tasks, std::filesystem::directory_iterator()));
+}
+
 // Runs Body in a forked child (failed expectations there fail the child) and
 // returns its exit status; -1 when it died or ran past iSeconds.
+//
+// The child has only the thread that forked, but a copy of everything the
+// other threads owned. Qt's shared thread pool, where the raster engine fills
+// large areas once a window has painted, still lists its idle threads there,
+// hands them work and waits for it forever. Ending the pool's threads first
+// (waitForDone joins them) lets the child start its own; any other thread
+// would leave the child a lock that nobody releases, so there must be none.
 inline int RunInChild(const std::function<void()> &Body, int iSeconds = 20)
 {
+#if __has_include(<QThreadPool>)
+    QThreadPool::globalInstance()->waitForDone();
+#endif
+    // A joined thread may take a moment to leave the kernel's list.
+    for (int iTry = 0; iTry < 1000 && ThreadCount() > 1; ++iTry)
+        ::usleep(1000);
+    EXPECT_EQ(ThreadCount(), 1u) << "a thread of this process would be missing in the forked child";
     std::fflush(nullptr);
     const pid_t iChild = ::fork();
     if (iChild == 0)
