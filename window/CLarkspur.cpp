@@ -147,14 +147,14 @@ void CLarkspur::CLarkspur_Load()
     LoadConfigFile(Files.sConfigFile);
     RestoreForm();
     TempFolder.RemoveAbandoned();
-    TempFolder.Make();
+    CreateDirectory();
     ProcessCommandLine(CommandLine);
 }
 
 void CLarkspur::CLarkspur_Closing()
 {
     CloseGCFFile();
-    TempFolder.Remove();
+    DeleteDirectory();
 
     // The window is going, so a settings file or log that cannot be written
     // is reported on standard error; neither keeps the program from closing.
