@@ -258,9 +258,8 @@ private:
 
     // --- settings/CLarkspur_Settings.cpp: settings, recent files, placement --
     bool LoadConfigFile(const QString &sConfigFile);
-    // Makes the file's folder when it is missing; the reason for a failure
-    // goes to *lpError when given.
-    bool WriteConfigFile(const QString &sConfigFile, QString *lpError = nullptr);
+    // Makes the file's folder when it is missing.
+    SSaveResult WriteConfigFile(const QString &sConfigFile);
     void AddRecentFile(const QString &sFile);
     void UpdateRecentFiles();
     void btnRecentFile_Click(QAction *lpSender);
