@@ -204,7 +204,7 @@ bool CConfigFile::IsRecentFileAllowed(const QString &sFile)
     return !HoldsLineBreak(sFile) && sFile.toUtf8().size() <= MAX_RECENT_FILE_BYTES;
 }
 
-bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QString *lpError)
+SSaveResult CConfigFile::Write(const QString &sPath, const SConfigValues &Values)
 {
     // A value with a line break is never written: the search word and the
     // folder then go out empty, a recent entry not at all.
@@ -247,24 +247,13 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QStri
     QByteArray Bytes;
     for (const QString &sLine : Lines)
         Bytes += sLine.toUtf8() + "\r\n";
-    QString sError;
-    if (CProgramFiles::SaveRegularFile(sPath, Bytes, sError))
-        return true;
-    if (lpError)
-        *lpError = sError;
-    return false;
+    return CProgramFiles::SaveRegularFile(sPath, Bytes);
 }
 
-bool CConfigFile::WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent,
-                              QString *lpError)
+SSaveResult CConfigFile::WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent)
 {
-    QString sError;
-    if (!CProgramFiles::MakeParentFolder(sPath, sError))
-    {
-        if (lpError)
-            *lpError = sError;
-        return false;
-    }
+    if (SSaveResult Made = CProgramFiles::MakeParentFolder(sPath); !Made)
+        return Made;
     // Held only for the read and the write: a lock left behind by a process
     // that has ended is taken over at once, one left on another host after
     // a while. A lock that cannot be had (a read-only folder, a holder that
@@ -275,7 +264,7 @@ bool CConfigFile::WriteMerged(const QString &sPath, SConfigValues Values, const 
     // Where the file cannot be read now, this window's own list stands.
     SConfigValues Stored;
     Values.RecentFiles = Load(sPath, Stored) ? Recent.MergedWith(Stored.RecentFiles) : Recent.Files();
-    return Write(sPath, Values, lpError);
+    return Write(sPath, Values);
 }
 
 }  // namespace Larkspur
