@@ -9,6 +9,7 @@
 // files, placement).
 
 #include "archive/CGCF.h"
+#include "archive/CVPK.h"
 #include "extract/CExtraction.h"
 #include "extract/CTempFolder.h"
 #include "settings/CFormPlacement.h"
@@ -150,6 +151,9 @@ private:
     // can be read from it): a message box, then the archive is closed.
     void ReportArchiveCutShort();
     void ShowStatus(const SStatusTexts &Texts);
+    // Whether the extraction engine (Extract, Shell Execute, drag-out) reads
+    // the open archive: it reads GCF archives.
+    bool CanExtract() const;
 
     // --- window/CLarkspur_Tree.cpp: the folder tree and the item list -------
     bool PopulateTree();
@@ -271,7 +275,13 @@ private:
     // --- state ---------------------------------------------------------------
     CAbort *Abort = nullptr;  // the abort dialog while an Extract command runs
     CAbout *About = nullptr;  // made once, shown as often as asked
+    // One reader per format, each made once and reopened for every archive
+    // of its format: the tree nodes and the extraction engine keep a
+    // reference to it. Archive is the one that is open (the GCF reader,
+    // closed, while none is); the format is the file's own signature.
     std::unique_ptr<CGCF> GCFFile;
+    std::unique_ptr<CVPK> VPKFile;
+    IArchive *Archive = nullptr;
     CFormPlacement FormPlacement;  // bRestoring and the FormSave fields
     CRecentFiles RecentFiles;
     QString sSearchWord;
