@@ -40,12 +40,14 @@ class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QMenuBar;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
 class QTimer;
+class QTreeView;
 class QTreeWidgetItem;
 
 namespace Larkspur
@@ -54,9 +56,12 @@ namespace Larkspur
 class CAbort;
 class CAbout;
 class CFolderLocations;
+class CListViewEvents;
 class GCFConsole;
-class GCFDetailsView;
-class GCFListView;
+template <class TView>
+class CListItemView;
+using GCFDetailsView = CListItemView<QTreeView>;
+using GCFListView = CListItemView<QListView>;
 class GCFPreviewPane;
 class GCFTreeNode;
 class GCFTreeWidget;

@@ -140,24 +140,46 @@ protected:
     void EmitMouseUp(Qt::MouseButton eButton, QPoint Position) override { emit MouseUp(eButton, Position); }
 };
 
-// The Icons and List views.
-class GCFListView final : public CItemViewEvents<QListView>
+// What the Icons, List and Details views hand to the window, each event with
+// the view it happened in: the two views are one list to the user, shown two
+// ways, and the window answers both alike.
+class CListViewEvents final : public QObject
 {
     Q_OBJECT
 
 public:
-    using CItemViewEvents::CItemViewEvents;
+    using QObject::QObject;
 
 signals:
-    void MouseUp(Qt::MouseButton eButton, QPoint Position);
-    void ItemDrag(Qt::MouseButton eButton, const QModelIndex &Item);
-    void KeyDown(EViewKey eKey);
+    void MouseUp(QAbstractItemView *lpView, Qt::MouseButton eButton, QPoint Position);
+    void ItemDrag(QAbstractItemView *lpView, Qt::MouseButton eButton, const QModelIndex &Item);
+    void KeyDown(QAbstractItemView *lpView, EViewKey eKey);
+};
+
+// A view of the list that reports to the window through Events.
+template <class TView>
+class CListItemView final : public CItemViewEvents<TView>
+{
+public:
+    explicit CListItemView(CListViewEvents &Events) : Events(Events) {}
 
 protected:
-    void EmitKeyDown(EViewKey eKey) override { emit KeyDown(eKey); }
-    void EmitItemDrag(Qt::MouseButton eButton, const QModelIndex &Item) override { emit ItemDrag(eButton, Item); }
-    void EmitMouseUp(Qt::MouseButton eButton, QPoint Position) override { emit MouseUp(eButton, Position); }
+    void EmitKeyDown(EViewKey eKey) override { emit Events.KeyDown(this, eKey); }
+    void EmitItemDrag(Qt::MouseButton eButton, const QModelIndex &Item) override
+    {
+        emit Events.ItemDrag(this, eButton, Item);
+    }
+    void EmitMouseUp(Qt::MouseButton eButton, QPoint Position) override
+    {
+        emit Events.MouseUp(this, eButton, Position);
+    }
+
+private:
+    CListViewEvents &Events;
 };
+
+// The Icons and List views.
+using GCFListView = CListItemView<QListView>;
 
 // The cells of the Icons and List views, so that two names never show
 // alike. In the List view a large folder's cells all take the size of one
@@ -222,22 +244,6 @@ protected:
 };
 
 // The Details view.
-class GCFDetailsView final : public CItemViewEvents<QTreeView>
-{
-    Q_OBJECT
-
-public:
-    using CItemViewEvents::CItemViewEvents;
-
-signals:
-    void MouseUp(Qt::MouseButton eButton, QPoint Position);
-    void ItemDrag(Qt::MouseButton eButton, const QModelIndex &Item);
-    void KeyDown(EViewKey eKey);
-
-protected:
-    void EmitKeyDown(EViewKey eKey) override { emit KeyDown(eKey); }
-    void EmitItemDrag(Qt::MouseButton eButton, const QModelIndex &Item) override { emit ItemDrag(eButton, Item); }
-    void EmitMouseUp(Qt::MouseButton eButton, QPoint Position) override { emit MouseUp(eButton, Position); }
-};
+using GCFDetailsView = CListItemView<QTreeView>;
 
 }  // namespace Larkspur
