@@ -116,8 +116,14 @@ private:
     // --- window/CLarkspur_Layout.cpp: controls, menus, status bar -----------
     void InitializeComponent();
     void InitializeMenus();
+    void InitializeViewMenu();
     void InitializeContextMenus();
+    // The tree, the list (its views and filter), the preview and the console
+    // in their splitters.
     void InitializePanes();
+    void InitializeTree();
+    void InitializeList();
+    void InitializeConsole();
     void InitializeStatusBar();
     void barMain_SizeChanged();
     void treGCFFile_MouseDown(Qt::MouseButton eButton, QPoint Position);
