@@ -103,6 +103,8 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
                          std::unique_ptr<CItemChecksums> Checksums, QWidget *lpParent)
     : QDialog(lpParent), Checksums(std::move(Checksums))
 {
+    // One table of rows both fits the layout to the texts and then places
+    // them, so the dialog is laid out here in one pass, from top to bottom.
     setObjectName(QStringLiteral("CProperties"));
     setWindowTitle(QStringLiteral("Properties"));
     setWindowFlags(FIXED_DIALOG_FLAGS);
