@@ -118,6 +118,9 @@ EDataWalk CItemData::Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t u
     return eResult;
 }
 
+// Kept whole: every bound of an item's data (its entries, its blocks, the
+// size cap, the command's claims) is checked in the one loop that makes the
+// runs, so no run is made past a bound that a later step would check.
 EDataWalk CItemData::Walk(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap, CBlockClaims *lpClaims)
 {
     if (!GCF.Opened())

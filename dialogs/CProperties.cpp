@@ -107,6 +107,8 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
     : QDialog(lpParent), Checksums(std::move(Checksums)), sStoredCrc32(sStoredCrc32),
       iStoredCrc32Rows(sStoredCrc32.isEmpty() ? 0 : 1)
 {
+    // One table of rows both fits the layout to the texts and then places
+    // them, so the dialog is laid out here in one pass, from top to bottom.
     setObjectName(QStringLiteral("CProperties"));
     setWindowTitle(QStringLiteral("Properties"));
     setWindowFlags(FIXED_DIALOG_FLAGS);

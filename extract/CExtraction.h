@@ -124,8 +124,8 @@ private:
     bool ExtractFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
     // Opens the file in the level's folder; every outcome but Opened has
     // written its line.
-    EOpenOutput OpenOutput(COutputFile &File, const SFolderLevel &Level, std::string_view sName,
-                           const std::string &sPath);
+    EOutput OpenOutput(COutputFile &File, const SFolderLevel &Level, std::string_view sName,
+                       const std::string &sPath);
     // False, with its red line, when the file could not be written; what
     // was written stays on disk.
     bool WriteRuns(COutputFile &File, const std::string &sPath, const CItemData &Data);

@@ -97,56 +97,55 @@ bool CExtraction::ExtractFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, st
         return false;
     }
     COutputFile File;
-    const EOpenOutput eOpen = OpenOutput(File, Level, sName, sPath);
-    if (eOpen != EOpenOutput::Opened)
-        return eOpen == EOpenOutput::Exists;  // a kept file counts as extracted
+    const EOutput eOpened = OpenOutput(File, Level, sName, sPath);
+    if (eOpened != EOutput::Done)
+        return eOpened == EOutput::Exists;  // a kept file counts as extracted
     return WriteRuns(File, sPath, Data) &&
            ReportWritten(sPath, eData, Data.GetSize(), GCFFile.GetDirectoryEntry(uiDirectoryIndex)->uiItemSize);
 }
 
-EOpenOutput CExtraction::OpenOutput(COutputFile &File, const SFolderLevel &Level, std::string_view sName,
-                                    const std::string &sPath)
+EOutput CExtraction::OpenOutput(COutputFile &File, const SFolderLevel &Level, std::string_view sName,
+                                const std::string &sPath)
 {
-    const EOpenOutput eOpen = File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(),
-                                          GCFFile.GetFileInode(), !bKeepExisting);
-    switch (eOpen)
+    const SOutputResult Opened = File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(),
+                                             GCFFile.GetFileInode(), !bKeepExisting);
+    switch (Opened.eOutput)
     {
-    case EOpenOutput::Opened:
+    case EOutput::Done:
         break;
-    case EOpenOutput::IsArchive:
+    case EOutput::IsArchive:
         WriteRed(sPath, "the archive itself");
         break;
-    case EOpenOutput::Failed:
-        Console.WriteFailure("Could not open " + sPath + " for writing.", File.GetError());
-        break;
-    case EOpenOutput::Exists:
+    case EOutput::Exists:
         Console.WriteLine("Kept " + sPath + " (it exists).", ELineColor::Gray);
         break;
+    case EOutput::Failed:
+    case EOutput::SourceUnreadable:  // (an open reads nothing of the archive)
+        Console.WriteFailure("Could not open " + sPath + " for writing.", Opened.iSystemError);
+        break;
     }
-    return eOpen;
+    return Opened.eOutput;
 }
 
 bool CExtraction::WriteRuns(COutputFile &File, const std::string &sPath, const CItemData &Data)
 {
-    bool bWritten = true;
+    SOutputResult Written;
     for (const SDataRun &Run : Data.GetRuns())
     {
-        if (!File.Append(Run))
-        {
-            bWritten = false;
+        if (!(Written = File.Append(Run)))
             break;
-        }
     }
     // What was written before a failure stays on disk.
-    const bool bClosed = File.Close();
-    if (bWritten && bClosed)
+    const SOutputResult Closed = File.Close();
+    if (Written && Closed)
         return true;
-    // The kernel reports bytes of the mapping that are gone as a bad
-    // address: the archive was cut short, not the disk.
-    if (File.SourceUnreadable() || GCFFile.IsCutShort())
+    // The first failure tells why. The kernel reports bytes of the mapping
+    // that are gone as a bad address: the archive was cut short, not the disk.
+    const SOutputResult &Failure = Written ? Closed : Written;
+    if (Failure.eOutput == EOutput::SourceUnreadable || GCFFile.IsCutShort())
         MarkCutShort(sPath);
     else
-        WriteRed(sPath, "fwrite() failure", File.GetError());
+        WriteRed(sPath, "fwrite() failure", Failure.iSystemError);
     return false;
 }
 

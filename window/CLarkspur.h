@@ -41,12 +41,14 @@ class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QMenuBar;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
 class QTimer;
+class QTreeView;
 class QTreeWidgetItem;
 
 namespace Larkspur
@@ -55,9 +57,12 @@ namespace Larkspur
 class CAbort;
 class CAbout;
 class CFolderLocations;
+class CListViewEvents;
 class GCFConsole;
-class GCFDetailsView;
-class GCFListView;
+template <class TView>
+class CListItemView;
+using GCFDetailsView = CListItemView<QTreeView>;
+using GCFListView = CListItemView<QListView>;
 class GCFPreviewPane;
 class GCFTreeNode;
 class GCFTreeWidget;
@@ -112,8 +117,14 @@ private:
     // --- window/CLarkspur_Layout.cpp: controls, menus, status bar -----------
     void InitializeComponent();
     void InitializeMenus();
+    void InitializeViewMenu();
     void InitializeContextMenus();
+    // The tree, the list (its views and filter), the preview and the console
+    // in their splitters.
     void InitializePanes();
+    void InitializeTree();
+    void InitializeList();
+    void InitializeConsole();
     void InitializeStatusBar();
     void barMain_SizeChanged();
     void treGCFFile_MouseDown(Qt::MouseButton eButton, QPoint Position);
