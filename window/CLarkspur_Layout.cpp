@@ -36,6 +36,18 @@ constexpr int CONSOLE_HEIGHT = 80;
 constexpr int SPLITTER_WIDTH = 3;
 constexpr int STATUS_BAR_HEIGHT = 22;
 
+// A splitter between two panes that neither pane can be dragged shut on.
+QSplitter *AddSplitter(Qt::Orientation eOrientation, const char *szName, QWidget *lpFirst, QWidget *lpSecond)
+{
+    auto *lpSplitter = new QSplitter(eOrientation);
+    lpSplitter->setObjectName(QLatin1String(szName));
+    lpSplitter->setHandleWidth(SPLITTER_WIDTH);
+    lpSplitter->setChildrenCollapsible(false);
+    lpSplitter->addWidget(lpFirst);
+    lpSplitter->addWidget(lpSecond);
+    return lpSplitter;
+}
+
 QAction *AddAction(QMenu *lpMenu, const char *szName, const QString &sText)
 {
     QAction *lpAction = lpMenu->addAction(sText);
@@ -245,12 +257,7 @@ void CLarkspur::InitializePanes()
     InitializeTree();
     InitializeList();
 
-    splMain = new QSplitter(Qt::Horizontal);
-    splMain->setObjectName(QStringLiteral("splMain"));
-    splMain->setHandleWidth(SPLITTER_WIDTH);
-    splMain->setChildrenCollapsible(false);
-    splMain->addWidget(treGCFFile);
-    splMain->addWidget(pnlList);
+    splMain = AddSplitter(Qt::Horizontal, "splMain", treGCFFile, pnlList);
     InitializePreview();
     splMain->setStretchFactor(0, 0);
     splMain->setStretchFactor(1, 1);
@@ -263,12 +270,7 @@ void CLarkspur::InitializePanes()
     lpMainLayout->addWidget(splMain);
 
     InitializeConsole();
-    splConsole = new QSplitter(Qt::Vertical);
-    splConsole->setObjectName(QStringLiteral("splConsole"));
-    splConsole->setHandleWidth(SPLITTER_WIDTH);
-    splConsole->setChildrenCollapsible(false);
-    splConsole->addWidget(pnlMain);
-    splConsole->addWidget(pnlConsole);
+    splConsole = AddSplitter(Qt::Vertical, "splConsole", pnlMain, pnlConsole);
     // The console keeps its height when the window grows; the panes above
     // take the rest.
     splConsole->setStretchFactor(0, 1);
