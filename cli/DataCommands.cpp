@@ -198,9 +198,16 @@ std::string ChecksumPath(std::string_view sPath, bool &bEscaped)
 int RunHashCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
                    bool bCrc32)
 {
-    CGCF GCFFile;
-    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
+    if (!Archive)
         return CLI_EXIT_USAGE;
+    const auto *lpGCF = dynamic_cast<const CGCF *>(Archive.get());
+    if (lpGCF == nullptr)
+    {
+        Context.Output.WriteError("hash reads GCF archives only.\n");
+        return CLI_EXIT_USAGE;
+    }
+    const CGCF &GCFFile = *lpGCF;
     std::vector<uint32_t> Indexes;
     if (!MatchItemArguments(Context, GCFFile, Items, Indexes))
         return CLI_EXIT_USAGE;
@@ -222,11 +229,11 @@ int RunHashCommand(const SCliContext &Context, const std::string &sArchive, cons
 
 int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sItem)
 {
-    CGCF GCFFile;
-    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
+    if (!Archive)
         return CLI_EXIT_USAGE;
     // One file's bytes: a pattern must name one item.
-    const std::vector<uint32_t> Matched = MatchItems(GCFFile, sItem);
+    const std::vector<uint32_t> Matched = MatchItems(*Archive, sItem);
     if (Matched.size() != 1)
     {
         Context.Output.WriteError((Matched.empty() ? "No such item: " : "More than one item matches: ") +
@@ -234,15 +241,15 @@ int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const
         return CLI_EXIT_USAGE;
     }
     const uint32_t uiIndex = Matched.front();
-    if (GCFFile.IsFolder(uiIndex))
+    if (Archive->IsFolder(uiIndex))
     {
         Context.Output.WriteError("Not a file: " + ShownText(sItem) + "\n");
         return CLI_EXIT_USAGE;
     }
 
-    const uint32_t uiItemSize = GCFFile.GetDirectoryEntry(uiIndex)->uiItemSize;
+    const uint64_t uiItemSize = Archive->GetDirectoryItemSize(uiIndex);
     CItemData Data;
-    const EDataWalk eWalk = Data.DescribeItem(GCFFile, uiIndex);
+    const EDataWalk eWalk = Data.DescribeItem(*Archive, uiIndex);
     // What lies before damage is written, as cat writes a file up to a read
     // error.
     constexpr size_t CHUNK_BYTES = 256u << 10;
@@ -258,16 +265,7 @@ int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const
         uiOffset += uiRead;
     }
 
-    std::string sReason;
-    if (bCutShort)
-        sReason = DataWalkReason(EDataWalk::CutShort);
-    else if (eWalk == EDataWalk::NoData && uiItemSize > 0)
-        sReason = "no physical data";
-    else if (eWalk != EDataWalk::Complete && eWalk != EDataWalk::NoData)
-        sReason = DataWalkReason(eWalk);
-    else if (Data.GetSize() != uiItemSize)
-        sReason = "the data holds " + Utils::GroupedNumber(Data.GetSize()).toStdString() + " of " +
-                  Utils::GroupedNumber(uiItemSize).toStdString() + " bytes";
+    const std::string sReason = bCutShort ? DataWalkReason(EDataWalk::CutShort) : DataProblem(uiItemSize, eWalk, Data);
     if (sReason.empty())
         return CLI_EXIT_OK;
     Context.Output.WriteError("Error reading " + ShownText(sItem) + " (" + sReason + ").\n");

@@ -209,9 +209,16 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
         Output.WriteError("No such folder: " + ShownText(sOutputDirectory) + "\n");
         return CLI_EXIT_USAGE;
     }
-    CGCF GCFFile;
-    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
+    if (!Archive)
         return CLI_EXIT_USAGE;
+    const auto *lpGCF = dynamic_cast<const CGCF *>(Archive.get());
+    if (lpGCF == nullptr)
+    {
+        Output.WriteError("extract reads GCF archives only.\n");
+        return CLI_EXIT_USAGE;
+    }
+    const CGCF &GCFFile = *lpGCF;
 
     // Every item is found before anything is written.
     std::vector<uint32_t> Indexes;
