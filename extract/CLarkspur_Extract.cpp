@@ -73,14 +73,14 @@ bool CLarkspur::ExtractItem(const QString &sDirectory, uint32_t uiDirectoryIndex
     return Extraction.ExtractItem(StringToCharPointer(sDirectory), uiDirectoryIndex);
 }
 
-bool CLarkspur::CreateDirectory(const QString &sDirectory)
+bool CLarkspur::CreateDirectory()
 {
-    return Extraction.CreateDirectory(StringToCharPointer(sDirectory));
+    return TempFolder.Make();
 }
 
-void CLarkspur::DeleteDirectory(const QString &sDirectory)
+void CLarkspur::DeleteDirectory()
 {
-    CTempFolder::DeleteDirectory(StringToCharPointer(sDirectory), ConsoleLines);
+    TempFolder.Remove();
 }
 
 void CLarkspur::StartExtracting()

@@ -61,7 +61,7 @@ std::optional<QByteArray> CLarkspur::ExtractToTemp(uint32_t uiDirectoryIndex)
 {
     // A folder that could not be made at load, or has gone since, is tried
     // again for each use.
-    if (!TempFolder.Make())
+    if (!CreateDirectory())
         return std::nullopt;
     const QString &sTempDirectory = TempFolder.GetPath();
     const std::string_view sName = GCFFile->GetDirectoryItemName(uiDirectoryIndex);

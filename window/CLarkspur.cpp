@@ -147,22 +147,21 @@ void CLarkspur::CLarkspur_Load()
     LoadConfigFile(Files.sConfigFile);
     RestoreForm();
     TempFolder.RemoveAbandoned();
-    TempFolder.Make();
+    CreateDirectory();
     ProcessCommandLine(CommandLine);
 }
 
 void CLarkspur::CLarkspur_Closing()
 {
     CloseGCFFile();
-    TempFolder.Remove();
+    DeleteDirectory();
 
     // The window is going, so a settings file or log that cannot be written
     // is reported on standard error; neither keeps the program from closing.
-    QString sError;
-    if (!WriteConfigFile(Files.sConfigFile, &sError))
-        ReportNotWritten(QStringLiteral("settings file"), Files.sConfigFile, sError);
-    if (!CProgramFiles::WriteFile(Files.sLogFile, txtConsole->toPlainText().toUtf8(), sError))
-        ReportNotWritten(QStringLiteral("log"), Files.sLogFile, sError);
+    if (const SSaveResult Saved = WriteConfigFile(Files.sConfigFile); !Saved)
+        ReportNotWritten(QStringLiteral("settings file"), Files.sConfigFile, Saved.sReason);
+    if (const SSaveResult Saved = CProgramFiles::WriteFile(Files.sLogFile, txtConsole->toPlainText().toUtf8()); !Saved)
+        ReportNotWritten(QStringLiteral("log"), Files.sLogFile, Saved.sReason);
 
     QCoreApplication::quit();
 }

@@ -40,12 +40,14 @@ class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QMenuBar;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
 class QTimer;
+class QTreeView;
 class QTreeWidgetItem;
 
 namespace Larkspur
@@ -54,9 +56,12 @@ namespace Larkspur
 class CAbort;
 class CAbout;
 class CFolderLocations;
+class CListViewEvents;
 class GCFConsole;
-class GCFDetailsView;
-class GCFListView;
+template <class TView>
+class CListItemView;
+using GCFDetailsView = CListItemView<QTreeView>;
+using GCFListView = CListItemView<QListView>;
 class GCFPreviewPane;
 class GCFTreeNode;
 class GCFTreeWidget;
@@ -218,8 +223,12 @@ private:
     void btnExtractGCFListViewItem_Click();
     std::optional<QString> BrowseForFolder(const QString &sStartFolder);
     bool ExtractItem(const QString &sDirectory, uint32_t uiDirectoryIndex);
-    bool CreateDirectory(const QString &sDirectory);
-    void DeleteDirectory(const QString &sDirectory);
+    // The one folder the window makes of its own is its private temporary
+    // folder (TempFolder), whose name is chosen as it is made: CreateDirectory
+    // makes it (again when it has gone), DeleteDirectory removes it with
+    // everything in it.
+    bool CreateDirectory();
+    void DeleteDirectory();
     void StartExtracting();
     void StopExtracting();
     // The abort dialog of an Extract command that will reach uiTotal files.
@@ -254,9 +263,8 @@ private:
 
     // --- settings/CLarkspur_Settings.cpp: settings, recent files, placement --
     bool LoadConfigFile(const QString &sConfigFile);
-    // Makes the file's folder when it is missing; the reason for a failure
-    // goes to *lpError when given.
-    bool WriteConfigFile(const QString &sConfigFile, QString *lpError = nullptr);
+    // Makes the file's folder when it is missing.
+    SSaveResult WriteConfigFile(const QString &sConfigFile);
     void AddRecentFile(const QString &sFile);
     void UpdateRecentFiles();
     void btnRecentFile_Click(QAction *lpSender);

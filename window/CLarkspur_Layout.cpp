@@ -235,7 +235,8 @@ void CLarkspur::InitializePanes()
     treGCFFile->setAccessibleName(QStringLiteral("Folders"));
 
     ListModel = new GCFListModel(this);
-    lstGCFFileIcons = new GCFListView;
+    auto *lpListEvents = new CListViewEvents(this);
+    lstGCFFileIcons = new GCFListView(*lpListEvents);
     lstGCFFileIcons->setObjectName(QStringLiteral("lstGCFFileIcons"));
     lstGCFFileIcons->setModel(ListModel);
     lstGCFFileIcons->setUniformItemSizes(true);
@@ -245,7 +246,7 @@ void CLarkspur::InitializePanes()
     // Long names keep their extension in view.
     lstGCFFileIcons->setTextElideMode(Qt::ElideMiddle);
 
-    lstGCFFileDetails = new GCFDetailsView;
+    lstGCFFileDetails = new GCFDetailsView(*lpListEvents);
     lstGCFFileDetails->setObjectName(QStringLiteral("lstGCFFileDetails"));
     lstGCFFileDetails->setModel(ListModel);
     lstGCFFileDetails->setSelectionModel(lstGCFFileIcons->selectionModel());
@@ -275,22 +276,9 @@ void CLarkspur::InitializePanes()
         lpView->setAccessibleName(QStringLiteral("Items"));
         connect(lpView, &QAbstractItemView::doubleClicked, this, [this] { lstGCFFile_DoubleClick(); });
     }
-    connect(lstGCFFileIcons, &GCFListView::KeyDown, this,
-            [this](EViewKey eKey) { lstGCFFile_KeyDown(lstGCFFileIcons, eKey); });
-    connect(lstGCFFileDetails, &GCFDetailsView::KeyDown, this,
-            [this](EViewKey eKey) { lstGCFFile_KeyDown(lstGCFFileDetails, eKey); });
-    connect(lstGCFFileIcons, &GCFListView::MouseUp, this,
-            [this](Qt::MouseButton eButton, QPoint Position) { lstGCFFile_MouseUp(lstGCFFileIcons, eButton, Position); });
-    connect(lstGCFFileDetails, &GCFDetailsView::MouseUp, this, [this](Qt::MouseButton eButton, QPoint Position) {
-        lstGCFFile_MouseUp(lstGCFFileDetails, eButton, Position);
-    });
-    connect(lstGCFFileIcons, &GCFListView::ItemDrag, this, [this](Qt::MouseButton eButton, const QModelIndex &Item) {
-        lstGCFFile_ItemDrag(lstGCFFileIcons, eButton, Item);
-    });
-    connect(lstGCFFileDetails, &GCFDetailsView::ItemDrag, this,
-            [this](Qt::MouseButton eButton, const QModelIndex &Item) {
-                lstGCFFile_ItemDrag(lstGCFFileDetails, eButton, Item);
-            });
+    connect(lpListEvents, &CListViewEvents::KeyDown, this, &CLarkspur::lstGCFFile_KeyDown);
+    connect(lpListEvents, &CListViewEvents::MouseUp, this, &CLarkspur::lstGCFFile_MouseUp);
+    connect(lpListEvents, &CListViewEvents::ItemDrag, this, &CLarkspur::lstGCFFile_ItemDrag);
     lstGCFFileDetails->viewport()->installEventFilter(this);
 
     lstGCFFile = new QStackedWidget;
