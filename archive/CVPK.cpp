@@ -59,10 +59,7 @@ bool CVPK::Open(const char *szFileName)
     if (szFileName == nullptr || !Directory.Map(sPath.c_str()))
         return Refuse(EOpenRefusal::VPKMapFailed);
     sFileName = sPath;
-    if (!Validate())
-        return false;
-    PrepareDataFiles(nullptr);
-    return true;
+    return Validate(nullptr);
 }
 
 bool CVPK::OpenMemory(const void *lpData, size_t uiSize, const char *szFileName,
@@ -76,13 +73,10 @@ bool CVPK::OpenMemory(const void *lpData, size_t uiSize, const char *szFileName,
     Directory.Borrow(lpData, uiSize);
     bInMemory = true;
     sFileName = sPath;
-    if (!Validate())
-        return false;
-    PrepareDataFiles(&MemoryFiles);
-    return true;
+    return Validate(&MemoryFiles);
 }
 
-bool CVPK::Validate()
+bool CVPK::Validate(const std::vector<SVPKMemoryFile> *lpMemoryFiles)
 {
     Directory.sPath = sFileName;
     Directory.uiArchiveIndex = VPK_DIRECTORY_FILE_INDEX;
@@ -100,6 +94,8 @@ bool CVPK::Validate()
             eRefusal = ReadTree();
             if (eRefusal == EOpenRefusal::None)
             {
+                PrepareDataFiles(lpMemoryFiles);
+                MarkOutside();
                 MarkOverlaps();
                 AddUpFolders();
             }

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/DataCommands.h"
 
-#include "archive/CGCF.h"
 #include "archive/CItemData.h"
 #include "cli/CliArchive.h"
 #include "cli/CliInterrupt.h"
@@ -43,8 +42,8 @@ struct SHashFolder
 class CHashRun
 {
 public:
-    CHashRun(const SCliContext &Context, const CGCF &GCFFile, bool bCrc32)
-        : Context(Context), GCFFile(GCFFile), Scope(GCFFile), Report(Context.Output),
+    CHashRun(const SCliContext &Context, const IArchive &Archive, bool bCrc32)
+        : Context(Context), Archive(Archive), Scope(Archive), Report(Context.Output),
           eSum(bCrc32 ? EChecksums::Crc32 : EChecksums::Sha256), bTerminal(Context.Output.OutIsTerminal())
     {
     }
@@ -55,7 +54,7 @@ public:
     {
         Scope.BeginItem();
         std::vector<SDirectoryWalkItem> Walk;
-        const bool bComplete = GCFFile.WalkDirectory(uiStart, Walk);
+        const bool bComplete = Archive.WalkDirectory(uiStart, Walk);
         std::vector<SHashFolder> Open;
         CBoundedPath Path;
         for (uint32_t uiSlot = 0; uiSlot < Walk.size(); ++uiSlot)
@@ -65,7 +64,7 @@ public:
             const uint32_t uiIndex = Walk[uiSlot].uiDirectoryIndex;
             while (!Open.empty() && Open.back().uiSlot != Walk[uiSlot].uiParentSlot)
                 Open.pop_back();
-            const bool bFolder = GCFFile.IsFolder(uiIndex);
+            const bool bFolder = Archive.IsFolder(uiIndex);
             SHashFolder *lpFolder = Open.empty() ? nullptr : &Open.back();
             // Items that an earlier item of the command reached are done;
             // so are those of a refused folder.
@@ -76,7 +75,7 @@ public:
                 continue;
             }
 
-            const std::string_view sName = GCFFile.GetDirectoryItemName(uiIndex);
+            const std::string_view sName = Archive.GetDirectoryItemName(uiIndex);
             Path.Truncate(lpFolder ? lpFolder->uiDepth : 0);
             Path.Push(lpFolder ? '/' : '\0', sName);
             const char *szRefusal = nullptr;
@@ -132,7 +131,7 @@ private:
             Fail(Path, "a path of 4,096 bytes or more");
             return true;
         }
-        CItemChecksums Sums(GCFFile, uiIndex, eSum);
+        CItemChecksums Sums(Archive, uiIndex, eSum);
         switch (Sums.Run())
         {
         case EChecksumState::Done:
@@ -166,7 +165,7 @@ private:
     }
 
     const SCliContext &Context;
-    const CGCF &GCFFile;
+    const IArchive &Archive;
     CCommandScope Scope;
     CLeftOutReport Report;
     const EChecksums eSum;
@@ -201,18 +200,11 @@ int RunHashCommand(const SCliContext &Context, const std::string &sArchive, cons
     const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
     if (!Archive)
         return CLI_EXIT_USAGE;
-    const auto *lpGCF = dynamic_cast<const CGCF *>(Archive.get());
-    if (lpGCF == nullptr)
-    {
-        Context.Output.WriteError("hash reads GCF archives only.\n");
-        return CLI_EXIT_USAGE;
-    }
-    const CGCF &GCFFile = *lpGCF;
     std::vector<uint32_t> Indexes;
-    if (!MatchItemArguments(Context, GCFFile, Items, Indexes))
+    if (!MatchItemArguments(Context, *Archive, Items, Indexes))
         return CLI_EXIT_USAGE;
 
-    CHashRun Run(Context, GCFFile, bCrc32);
+    CHashRun Run(Context, *Archive, bCrc32);
     for (const uint32_t uiIndex : Indexes)
     {
         if (!Run.HashBelow(uiIndex))

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ExtractCommand.h"
 
-#include "archive/CGCF.h"
 #include "cli/CliArchive.h"
 #include "cli/CliInterrupt.h"
 #include "extract/CExtractCommand.h"
@@ -212,22 +211,15 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
     const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
     if (!Archive)
         return CLI_EXIT_USAGE;
-    const auto *lpGCF = dynamic_cast<const CGCF *>(Archive.get());
-    if (lpGCF == nullptr)
-    {
-        Output.WriteError("extract reads GCF archives only.\n");
-        return CLI_EXIT_USAGE;
-    }
-    const CGCF &GCFFile = *lpGCF;
 
     // Every item is found before anything is written.
     std::vector<uint32_t> Indexes;
-    if (!MatchItemArguments(Context, GCFFile, Items, Indexes))
+    if (!MatchItemArguments(Context, *Archive, Items, Indexes))
         return CLI_EXIT_USAGE;
 
     CProgressBar Bar(Output);
     CToolConsole Console(Output, Bar, Options.bQuiet);
-    CExtraction Extraction(GCFFile, Console);
+    CExtraction Extraction(*Archive, Console);
     Extraction.SetKeepExisting(Options.bKeepExisting);
     CExtractCommand Command(Extraction, Indexes);
     Bar.SetTotal(Command.GetTotal());

@@ -85,6 +85,30 @@ TEST_F(VpkCli, EveryCommandGivesTheBuildersBytesInBothVersions)
                                                 (uiVersion == 2 ? "Signature: absent\n" : ""));
         EXPECT_EQ(Run({"verify", sSet}), (SCliRun{0, "Verified 9 files: 0 failed.\n", ""}));
         EXPECT_EQ(Run({"dump", sSet}), (SCliRun{2, "", "dump reads GCF archives only.\n"}));
+
+        std::string sSums;
+        for (const auto &[sPath, sData] : Expected)
+        {
+            char cCrc[16];
+            std::snprintf(cCrc, sizeof cCrc, "%08" PRIx32, VpkBuilder::Crc32(sData));
+            sSums += std::string(cCrc) + "  " + sPath + "\n";
+        }
+        SCliRun Hash = Run({"hash", "--crc32", sSet});
+        std::istringstream HashLines(Hash.sOut);
+        std::vector<std::string> Sorted;
+        for (std::string sLine; std::getline(HashLines, sLine);)
+            Sorted.push_back(sLine.substr(10) + "\t" + sLine);
+        std::sort(Sorted.begin(), Sorted.end());
+        Hash.sOut.clear();
+        for (const std::string &sLine : Sorted)
+            Hash.sOut += sLine.substr(sLine.find('\t') + 1) + "\n";
+        EXPECT_EQ(Hash, (SCliRun{0, sSums, ""}));
+
+        const std::string sOut = Temp / ("out" + std::to_string(uiVersion));
+        const SCliRun Extract = Run({"extract", "-q", sSet, "-o", sOut});
+        EXPECT_EQ(Extract, (SCliRun{0, "Extracting to " + sOut + ".\nDone.\n", ""}));
+        for (const auto &[sPath, sData] : Expected)
+            EXPECT_TRUE(ReadFile(sOut + "/" + sPath) == sData) << sPath;
     }
 }
 
@@ -221,14 +245,28 @@ TEST_F(VpkCli, HostileSetsAreRefusedOrReported)
         const std::string sSet = WriteSet(Set);
         EXPECT_EQ(Run({"info", sSet}), (SCliRun{2, "", Refusal(sSet, "A file's preload bytes are not within the tree.")}));
     }
+    // b.bsp runs far past its data file (its length claims none of the
+    // bytes of the files after it there), readme.txt names data file 999,
+    // root.txt's bytes start inside c.bsp's.
     VpkBuilder::SSet Set = VpkBuilder::Build(VpkBuilder::SampleFiles());
     VpkBuilder::SetEntryField(Set, 1, VpkBuilder::EEntryField::EntryLength, 0x7FFFFFFFu);
     VpkBuilder::SetEntryField(Set, 4, VpkBuilder::EEntryField::ArchiveIndex, 999);
+    const uint64_t uiCOffset = Set.Layout.EntryOffsets[2] + 8;
+    VpkBuilder::SetEntryField(Set, 3, VpkBuilder::EEntryField::EntryOffset,
+                              (Set.Directory[uiCOffset] | Set.Directory[uiCOffset + 1] << 8) + 10);
     const std::string sSet = WriteSet(Set);
     EXPECT_EQ(Run({"cat", sSet, "root/maps/b.bsp"}),
               (SCliRun{1, "", "Error reading root/maps/b.bsp (data beyond the end of its data file).\n"}));
     const SCliRun Cat = Run({"cat", sSet, "root/maps/readme.txt"});
     EXPECT_EQ(Cat, (SCliRun{1, "", "Error reading root/maps/readme.txt (missing data file).\n"}));
+    const std::string sOut = Temp / "out";
+    EXPECT_EQ(Run({"extract", "-q", sSet, "-o", sOut}),
+              (SCliRun{1, "Extracting to " + sOut + ".\nDone.\n",
+                       "Error writing " + sOut + "/root/maps/b.bsp (data beyond the end of its data file).\n"
+                       "Error writing " + sOut + "/root/maps/readme.txt (missing data file).\n"
+                       "Error writing " + sOut + "/root/root.txt (data overlapping another file's).\n3 errors.\n"}));
+    EXPECT_FALSE(FileExists(sOut + "/root/root.txt"));
+    EXPECT_EQ(ReadFile(sOut + "/root/bin/README"), VpkBuilder::SampleFiles()[7].sData);
 }
 
 }  // namespace
