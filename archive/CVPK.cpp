@@ -29,12 +29,13 @@ const char *VPKDamageReason(EVPKDamage eDamage)
         return "";
     case EVPKDamage::NotAFile:
         return "not a file";
+    // A damaged file reads as any archive's damaged item does.
     case EVPKDamage::MissingDataFile:
-        return "missing data file";
+        return DataWalkReason(EDataWalk::MissingDataFile);
     case EVPKDamage::OutsideDataFile:
-        return "data beyond the end of its data file";
+        return DataWalkReason(EDataWalk::OutsideDataFile);
     case EVPKDamage::Overlap:
-        return "data overlapping another file's";
+        return DataWalkReason(EDataWalk::Overlap);
     case EVPKDamage::DuplicateName:
         return "duplicate name";
     case EVPKDamage::NameTooLong:

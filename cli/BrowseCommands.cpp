@@ -168,11 +168,9 @@ int RunInfoCommand(const SCliContext &Context, const std::string &sArchive, bool
 int RunListCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
                    EListForm eForm)
 {
-    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
-    if (!Archive)
-        return CLI_EXIT_USAGE;
     std::vector<uint32_t> Starts;
-    if (!MatchItemArguments(Context, *Archive, Items, Starts))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveItems(Context, sArchive, Items, Starts);
+    if (!Archive)
         return CLI_EXIT_USAGE;
 
     // One line per item as it is reached: the output is never held whole.

@@ -306,11 +306,9 @@ EContents CompareContents(SDiffSide &A, uint32_t uiA, SDiffSide &B, uint32_t uiB
 
 int RunVerifyCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items)
 {
-    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
-    if (!Archive)
-        return CLI_EXIT_USAGE;
     std::vector<uint32_t> Starts;
-    if (!MatchItemArguments(Context, *Archive, Items, Starts))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveItems(Context, sArchive, Items, Starts);
+    if (!Archive)
         return CLI_EXIT_USAGE;
 
     CVerifyRun Run(Context, *Archive);

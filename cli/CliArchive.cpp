@@ -169,6 +169,15 @@ bool MatchItemArguments(const SCliContext &Context, const IArchive &Archive, con
     return true;
 }
 
+std::unique_ptr<IArchive> OpenArchiveItems(const SCliContext &Context, const std::string &sPath,
+                                           const std::vector<std::string> &Items, std::vector<uint32_t> &Indexes)
+{
+    std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sPath);
+    if (!Archive || !MatchItemArguments(Context, *Archive, Items, Indexes))
+        return nullptr;
+    return Archive;
+}
+
 bool WalkLocations(const IArchive &Archive, uint32_t uiStart,
                    const std::function<bool(uint32_t uiDirectoryIndex, const CBoundedPath &Location)> &OnItem)
 {

@@ -49,6 +49,11 @@ std::vector<uint32_t> MatchItems(const IArchive &Archive, std::string_view sItem
 bool MatchItemArguments(const SCliContext &Context, const IArchive &Archive, const std::vector<std::string> &Items,
                         std::vector<uint32_t> &Indexes);
 
+// OpenArchiveForCli and MatchItemArguments in one: the archive, with the
+// items found in Indexes; null when either fails (its reason on stderr).
+std::unique_ptr<IArchive> OpenArchiveItems(const SCliContext &Context, const std::string &sPath,
+                                           const std::vector<std::string> &Items, std::vector<uint32_t> &Indexes);
+
 // Walks the subtree at uiStart (uiStart first) in the folder tree's order
 // and hands each item to OnItem with its location in the form that every
 // command takes ("root/maps/x.bsp"), the archive's bytes (ShownText shows

@@ -118,6 +118,12 @@ SCommands AddCommands(CLI::App &App, SArguments &Arguments)
     AddPositional(Commands.Cat, "ITEM", Arguments.sText, "The file's location, or a pattern that matches it alone")
         ->required();
 
+    return Commands;
+}
+
+// verify, diff and mount.
+void AddCheckCommands(CLI::App &App, SArguments &Arguments, SCommands &Commands)
+{
     Commands.Verify = AddCommand(App, "verify",
                                  "Check every file below the items (default: the whole archive) against what the "
                                  "archive records: one line per failure, then \"Verified N files: M failed.\"",
@@ -141,7 +147,6 @@ SCommands AddCommands(CLI::App &App, SArguments &Arguments)
                   "An existing folder; the archive shows as MOUNTPOINT/root")
         ->required();
     Commands.Mount->add_flag("-f,--foreground", Arguments.bForeground, "Stay in the foreground; Ctrl+C unmounts");
-    return Commands;
 }
 
 // Runs the command that was parsed; szNotDone is set to what a stop leaves
@@ -205,7 +210,8 @@ int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &W
     App.set_version_flag("--version", std::string("larkspur-cli ") + LARKSPUR_VERSION);
     App.require_subcommand(1);
     SArguments Arguments;
-    const SCommands Commands = AddCommands(App, Arguments);
+    SCommands Commands = AddCommands(App, Arguments);
+    AddCheckCommands(App, Arguments, Commands);
 
     std::vector<const char *> Argv{"larkspur-cli"};
     for (const std::string &sWord : Words)

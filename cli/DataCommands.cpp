@@ -197,11 +197,9 @@ std::string ChecksumPath(std::string_view sPath, bool &bEscaped)
 int RunHashCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
                    bool bCrc32)
 {
-    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
-    if (!Archive)
-        return CLI_EXIT_USAGE;
     std::vector<uint32_t> Indexes;
-    if (!MatchItemArguments(Context, *Archive, Items, Indexes))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveItems(Context, sArchive, Items, Indexes);
+    if (!Archive)
         return CLI_EXIT_USAGE;
 
     CHashRun Run(Context, *Archive, bCrc32);

@@ -208,13 +208,10 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
         Output.WriteError("No such folder: " + ShownText(sOutputDirectory) + "\n");
         return CLI_EXIT_USAGE;
     }
-    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
-    if (!Archive)
-        return CLI_EXIT_USAGE;
-
     // Every item is found before anything is written.
     std::vector<uint32_t> Indexes;
-    if (!MatchItemArguments(Context, *Archive, Items, Indexes))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveItems(Context, sArchive, Items, Indexes);
+    if (!Archive)
         return CLI_EXIT_USAGE;
 
     CProgressBar Bar(Output);
