@@ -6,6 +6,7 @@
 namespace Larkspur
 {
 
+// One case per refusal: the table of texts, long only by its rows.
 const char *OpenRefusalText(EOpenRefusal eRefusal)
 {
     switch (eRefusal)

@@ -190,6 +190,7 @@ public:
     // recorded to verify against, and the one file holds all the data.
     SArchiveSummary GetArchiveSummary() const override;
     bool IsArchiveFile(uint64_t uiDevice, uint64_t uiInode) const override;
+    std::vector<const CDataSource *> GetSources() const override { return {&Source}; }
     bool HasData(uint32_t uiDirectoryItemIndex) const override;
     std::unique_ptr<IDataClaims> MakeClaims() const override;
     EDataWalk DescribeItemData(uint32_t uiDirectoryItemIndex, CItemData &Data, IDataClaims *lpClaims) const override;

@@ -29,12 +29,13 @@ const char *VPKDamageReason(EVPKDamage eDamage)
         return "";
     case EVPKDamage::NotAFile:
         return "not a file";
+    // A damaged file reads as any archive's damaged item does.
     case EVPKDamage::MissingDataFile:
-        return "missing data file";
+        return DataWalkReason(EDataWalk::MissingDataFile);
     case EVPKDamage::OutsideDataFile:
-        return "data beyond the end of its data file";
+        return DataWalkReason(EDataWalk::OutsideDataFile);
     case EVPKDamage::Overlap:
-        return "data overlapping another file's";
+        return DataWalkReason(EDataWalk::Overlap);
     case EVPKDamage::DuplicateName:
         return "duplicate name";
     case EVPKDamage::NameTooLong:
@@ -59,10 +60,7 @@ bool CVPK::Open(const char *szFileName)
     if (szFileName == nullptr || !Directory.Map(sPath.c_str()))
         return Refuse(EOpenRefusal::VPKMapFailed);
     sFileName = sPath;
-    if (!Validate())
-        return false;
-    PrepareDataFiles(nullptr);
-    return true;
+    return Validate(nullptr);
 }
 
 bool CVPK::OpenMemory(const void *lpData, size_t uiSize, const char *szFileName,
@@ -76,13 +74,10 @@ bool CVPK::OpenMemory(const void *lpData, size_t uiSize, const char *szFileName,
     Directory.Borrow(lpData, uiSize);
     bInMemory = true;
     sFileName = sPath;
-    if (!Validate())
-        return false;
-    PrepareDataFiles(&MemoryFiles);
-    return true;
+    return Validate(&MemoryFiles);
 }
 
-bool CVPK::Validate()
+bool CVPK::Validate(const std::vector<SVPKMemoryFile> *lpMemoryFiles)
 {
     Directory.sPath = sFileName;
     Directory.uiArchiveIndex = VPK_DIRECTORY_FILE_INDEX;
@@ -100,6 +95,8 @@ bool CVPK::Validate()
             eRefusal = ReadTree();
             if (eRefusal == EOpenRefusal::None)
             {
+                PrepareDataFiles(lpMemoryFiles);
+                MarkOutside();
                 MarkOverlaps();
                 AddUpFolders();
             }

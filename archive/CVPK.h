@@ -186,6 +186,7 @@ public:
     SArchiveSummary GetArchiveSummary() const override;
     bool IsCutShort() const override;
     bool IsArchiveFile(uint64_t uiDevice, uint64_t uiInode) const override;
+    std::vector<const CDataSource *> GetSources() const override;
     bool HasData(uint32_t uiDirectoryItemIndex) const override { return GetFileEntry(uiDirectoryItemIndex) != nullptr; }
     std::unique_ptr<IDataClaims> MakeClaims() const override { return nullptr; }
     EDataWalk DescribeItemData(uint32_t uiDirectoryItemIndex, CItemData &Data, IDataClaims *lpClaims) const override;
@@ -229,13 +230,18 @@ private:
     class CTreeBuilder;
     static constexpr uint32_t NO_ITEM = 0xFFFFFFFFu;
 
-    bool Validate();
+    // Everything opening does once the directory file is viewed: the
+    // header and sections, the tree, the data files' slots, and the files
+    // whose bytes cannot be read.
+    bool Validate(const std::vector<SVPKMemoryFile> *lpMemoryFiles);
     EOpenRefusal ReadSections(uint64_t uiSize);
     EOpenRefusal ReadTree();
+    void MarkOutside();
     void MarkOverlaps();
     void AddUpFolders();
     void PrepareDataFiles(const std::vector<SVPKMemoryFile> *lpMemoryFiles);
     bool Refuse(EOpenRefusal eRefusal);
+    SDataFile *FindDataFile(uint16_t uiArchiveIndex) const;
     // The size of a data file: mapped, held in memory, or as it stands on disk.
     uint64_t DataFileSize(const SDataFile &DataFile) const;
 

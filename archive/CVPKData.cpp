@@ -58,18 +58,24 @@ void CVPK::PrepareDataFiles(const std::vector<SVPKMemoryFile> *lpMemoryFiles)
     }
 }
 
+CVPK::SDataFile *CVPK::FindDataFile(uint16_t uiArchiveIndex) const
+{
+    const auto Slot = std::lower_bound(DataFiles.begin(), DataFiles.end(), uiArchiveIndex,
+                                       [](const std::unique_ptr<SDataFile> &DataFile, uint16_t uiIndex)
+                                       { return DataFile->uiArchiveIndex < uiIndex; });
+    return Slot != DataFiles.end() && (*Slot)->uiArchiveIndex == uiArchiveIndex ? Slot->get() : nullptr;
+}
+
 const CVPKSource *CVPK::GetSource(uint16_t uiArchiveIndex) const
 {
     if (!Opened())
         return nullptr;
     if (uiArchiveIndex == VPK_DIRECTORY_FILE_INDEX)
         return &Directory;
-    const auto Slot = std::lower_bound(DataFiles.begin(), DataFiles.end(), uiArchiveIndex,
-                                       [](const std::unique_ptr<SDataFile> &DataFile, uint16_t uiIndex)
-                                       { return DataFile->uiArchiveIndex < uiIndex; });
-    if (Slot == DataFiles.end() || (*Slot)->uiArchiveIndex != uiArchiveIndex)
+    SDataFile *lpDataFile = FindDataFile(uiArchiveIndex);
+    if (lpDataFile == nullptr)
         return nullptr;
-    SDataFile &DataFile = **Slot;
+    SDataFile &DataFile = *lpDataFile;
     const bool bInMemoryFile = bInMemory;
     std::call_once(DataFile.Mapped,
                    [&DataFile, bInMemoryFile]
@@ -138,6 +144,27 @@ EDataWalk DataWalkOf(EVPKDamage eDamage)
 }
 
 }  // namespace
+
+// Marks each file whose bytes run past the end of its data file as it
+// stands now (looked at, not mapped), before overlaps are sought: a damaged
+// length must not claim bytes that later files in that data file hold. A
+// data file that is not there (or empty, which cannot be mapped) is found
+// missing when its files are read.
+void CVPK::MarkOutside()
+{
+    std::vector<uint64_t> Sizes(0x10000, 0);
+    for (const auto &DataFile : DataFiles)
+        Sizes[DataFile->uiArchiveIndex] = DataFileSize(*DataFile);
+    for (SVPKFileEntry &File : Files)
+    {
+        if (File.eDamage != EVPKDamage::None || File.uiEntryLength == 0 ||
+            File.uiArchiveIndex == VPK_DIRECTORY_FILE_INDEX)
+            continue;
+        const uint64_t uiSize = Sizes[File.uiArchiveIndex];
+        if (uiSize > 0 && uint64_t{File.uiEntryOffset} + File.uiEntryLength > uiSize)
+            File.eDamage = EVPKDamage::OutsideDataFile;
+    }
+}
 
 EDataWalk CVPK::DescribeItemData(uint32_t uiDirectoryItemIndex, CItemData &Data, IDataClaims *) const
 {
@@ -227,6 +254,18 @@ SArchiveSummary CVPK::GetArchiveSummary() const
         Archive.uiSize += DataFileSize(*DataFile);
     Archive.sCounts = std::to_string(Summary.uiFileCount);
     return Archive;
+}
+
+std::vector<const CDataSource *> CVPK::GetSources() const
+{
+    std::vector<const CDataSource *> Sources;
+    if (!Opened())
+        return Sources;
+    Sources.push_back(&Directory);
+    for (const auto &DataFile : DataFiles)
+        if (const CVPKSource *lpSource = GetSource(DataFile->uiArchiveIndex))
+            Sources.push_back(lpSource);
+    return Sources;
 }
 
 bool CVPK::IsCutShort() const

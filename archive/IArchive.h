@@ -97,6 +97,10 @@ public:
     // True when the file of that device and inode is one of the archive's
     // own files, which an extraction must not write over.
     virtual bool IsArchiveFile(uint64_t uiDevice, uint64_t uiInode) const = 0;
+    // The files that hold the archive's data, each mapped (a VPK set's data
+    // files are mapped by this call; missing ones are left out): what the
+    // read-ahead of a cold archive looks at.
+    virtual std::vector<const CDataSource *> GetSources() const = 0;
 
     // The tree.
     virtual uint32_t GetItemCount() const = 0;  // 0 when closed

@@ -69,8 +69,8 @@ struct CExtraction::SFolderWalk
     bool bLinksIntact = true;
 };
 
-CExtraction::CExtraction(const CGCF &GCFFile, IConsole &Console)
-    : GCFFile(GCFFile), Console(Console), ReadAhead(GCFFile)
+CExtraction::CExtraction(const IArchive &Archive, IConsole &Console)
+    : Archive(Archive), Console(Console), ReadAhead(Archive)
 {
 }
 
@@ -84,7 +84,7 @@ void CExtraction::BeginCommand(IExtractionHook &Hook)
     uiCount = 0;
     Abort = &Hook;
     StartExtracting();
-    Scope = std::make_unique<CCommandScope>(GCFFile);
+    Scope = std::make_unique<CCommandScope>(Archive);
     bInCommand = true;
     ReadAhead.Start();
 }
@@ -141,7 +141,7 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
 
     const bool bOwnScope = !bInCommand;
     if (bOwnScope)
-        Scope = std::make_unique<CCommandScope>(GCFFile);
+        Scope = std::make_unique<CCommandScope>(Archive);
     Scope->BeginItem();
     const bool bExtracted = ExtractBelow(Receiving, uiDirectoryIndex);
     if (bOwnScope)
@@ -152,8 +152,7 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
 
 bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryIndex)
 {
-    const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
-    if (lpEntry == nullptr)
+    if (!Archive.IsValidDirectoryIndex(uiDirectoryIndex))
     {
         WriteRed(ShownPath(Receiving),
                  "item " + std::to_string(uiDirectoryIndex) + " is not in the archive's directory");
@@ -166,8 +165,8 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
         CountSkipped(uiDirectoryIndex);
         return true;
     }
-    const std::string_view sName = GCFFile.GetDirectoryItemName(uiDirectoryIndex);
-    if (lpEntry->uiFlags != 0)
+    const std::string_view sName = Archive.GetDirectoryItemName(uiDirectoryIndex);
+    if (!Archive.IsFolder(uiDirectoryIndex))
         return ExtractFileItem(Receiving, uiDirectoryIndex, sName);
 
     // The folders are walked with a stack of our own, not by recursion: an
@@ -200,7 +199,7 @@ bool CExtraction::OpenFolder(std::vector<SFolderWalk> &Walks, SFolderLevel &Pare
     // nothing.
     SFolderWalk Walk;
     Walk.Level = std::make_unique<SFolderLevel>(&Parent, sName);
-    Walk.bLinksIntact = GCFFile.GetDirectoryItemChildren(uiFolder, Walk.Children);
+    Walk.bLinksIntact = Archive.GetDirectoryItemChildren(uiFolder, Walk.Children);
     ReadAhead.AdviseFiles(Walk.Children);
     Path.Push('/', sName);
     Walks.push_back(std::move(Walk));
@@ -213,7 +212,7 @@ bool CExtraction::ExtractNextItem(std::vector<SFolderWalk> &Walks)
     // The level lives on its own, so it stays put when Walks grows.
     SFolderLevel &Level = *Walk.Level;
     const uint32_t uiChild = Walk.Children[Walk.uiNext++];
-    const std::string_view sChildName = GCFFile.GetDirectoryItemName(uiChild);
+    const std::string_view sChildName = Archive.GetDirectoryItemName(uiChild);
     const EReach eReach = Scope->Reach(uiChild);
     if (eReach == EReach::Again)
     {
@@ -234,7 +233,7 @@ bool CExtraction::ExtractNextItem(std::vector<SFolderWalk> &Walks)
     // does not stop its siblings.
     if (CreateDirectory(Level))
     {
-        if (!GCFFile.IsFolder(uiChild))
+        if (!Archive.IsFolder(uiChild))
             ExtractFileItem(Level, uiChild, sChildName);
         else if (OpenFolder(Walks, Level, uiChild, sChildName))
             return true;  // its items come next; the check follows them
@@ -263,7 +262,7 @@ void CExtraction::CountSkipped(uint32_t uiDirectoryIndex)
 {
     if (Abort == nullptr)
         return;
-    uiCount += GCFFile.GetDirectoryItemFileCount(uiDirectoryIndex);
+    uiCount += Archive.GetDirectoryItemFileCount(uiDirectoryIndex);
     Abort->Update(uiCount);
 }
 

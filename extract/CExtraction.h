@@ -6,7 +6,7 @@
 // command-line tool, and the window's Shell Execute and drag-out, all run
 // through it.
 
-#include "../archive/CGCF.h"
+#include "../archive/IArchive.h"
 #include "../archive/CItemData.h"
 #include "../window/Console.h"
 #include "../window/ShownText.h"
@@ -39,7 +39,7 @@ public:
 class CExtraction
 {
 public:
-    CExtraction(const CGCF &GCFFile, IConsole &Console);
+    CExtraction(const IArchive &Archive, IConsole &Console);
     CExtraction(const CExtraction &) = delete;
     CExtraction &operator=(const CExtraction &) = delete;
 
@@ -98,7 +98,7 @@ public:
     void BeginCommand(IExtractionHook &Hook);
     void EndCommand();
 
-    const CGCF &GetArchive() const { return GCFFile; }
+    const IArchive &GetArchive() const { return Archive; }
     // Where the engine writes its lines.
     IConsole &GetConsole() const { return Console; }
 
@@ -131,7 +131,7 @@ private:
     bool WriteRuns(COutputFile &File, const std::string &sPath, const CItemData &Data);
     // The file's line: gray when it holds its recorded size, red otherwise;
     // false when damage cut its data short.
-    bool ReportWritten(const std::string &sPath, EDataWalk eData, uint64_t uiWritten, uint32_t uiItemSize);
+    bool ReportWritten(const std::string &sPath, EDataWalk eData, uint64_t uiWritten, uint64_t uiItemSize);
     // Counts the files below a folder reached again as done.
     void CountSkipped(uint32_t uiDirectoryIndex);
     // The shown path of a level's folder (ending in "/"), or of an item in it.
@@ -150,7 +150,7 @@ private:
     // system's own reason, when it gave one.
     void WriteRed(std::string_view sPath, std::string_view sReason, int iSystemError = 0);
 
-    const CGCF &GCFFile;
+    const IArchive &Archive;
     IConsole &Console;
     bool bExtracting = false;
     bool bArchiveCutShort = false;

@@ -7,7 +7,9 @@
 #include "extract/CExtractionLevel.h"
 #include "extract/COutputFile.h"
 
+#include "archive/CGCF.h"
 #include "archive/CItemData.h"
+#include "extract/TempSpace.h"
 #include "window/Utils.h"
 
 #include <fcntl.h>
@@ -44,16 +46,18 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
     Level.iDescriptor = ::open(sPath.empty() ? "/" : sPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     Level.eState = SFolderLevel::EState::Made;
     Path = CBoundedPath(sPath);
+    // Block entries are a GCF's: a VPK set has none to start from.
+    const auto *lpGCF = dynamic_cast<const CGCF *>(&Archive);
     GCFBlockEntry Entry;
     bool bWritten = false;
-    if (!GCFFile.ReadBlockEntry(uiBlockEntryIndex, Entry))
+    if (lpGCF == nullptr || !lpGCF->ReadBlockEntry(uiBlockEntryIndex, Entry))
     {
-        if (uiBlockEntryIndex < GCFFile.GetHeaders().BlockEntryHeader.uiEntryCount)
+        if (lpGCF != nullptr && uiBlockEntryIndex < lpGCF->GetHeaders().BlockEntryHeader.uiEntryCount)
             MarkCutShort(ShownPath(Level));
         else
             WriteRed(ShownPath(Level), DataWalkReason(EDataWalk::BadEntry));
     }
-    else if (GCFFile.GetFirstEntry(Entry.uiOwner) != uiBlockEntryIndex)
+    else if (lpGCF->GetFirstEntry(Entry.uiOwner) != uiBlockEntryIndex)
     {
         // The entry starts no item's data (or its owner is not in the
         // directory): there is no file to name.
@@ -63,8 +67,8 @@ bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEnt
     {
         const bool bOwnScope = !bInCommand;
         if (bOwnScope)
-            Scope = std::make_unique<CCommandScope>(GCFFile);
-        const std::string_view sName = GCFFile.GetDirectoryItemName(Entry.uiOwner);
+            Scope = std::make_unique<CCommandScope>(Archive);
+        const std::string_view sName = Archive.GetDirectoryItemName(Entry.uiOwner);
         bWritten = ClaimItem(Level, sName) && ExtractFile(Level, Entry.uiOwner, sName);
         if (bOwnScope)
             Scope.reset();
@@ -101,14 +105,13 @@ bool CExtraction::ExtractFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, st
     if (eOpened != EOutput::Done)
         return eOpened == EOutput::Exists;  // a kept file counts as extracted
     return WriteRuns(File, sPath, Data) &&
-           ReportWritten(sPath, eData, Data.GetSize(), GCFFile.GetDirectoryEntry(uiDirectoryIndex)->uiItemSize);
+           ReportWritten(sPath, eData, Data.GetSize(), Archive.GetDirectoryItemSize(uiDirectoryIndex));
 }
 
 EOutput CExtraction::OpenOutput(COutputFile &File, const SFolderLevel &Level, std::string_view sName,
                                 const std::string &sPath)
 {
-    const SOutputResult Opened = File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(),
-                                             GCFFile.GetFileInode(), !bKeepExisting);
+    const SOutputResult Opened = File.OpenAt(Level.iDescriptor, std::string(sName), Archive, !bKeepExisting);
     switch (Opened.eOutput)
     {
     case EOutput::Done:
@@ -142,14 +145,14 @@ bool CExtraction::WriteRuns(COutputFile &File, const std::string &sPath, const C
     // The first failure tells why. The kernel reports bytes of the mapping
     // that are gone as a bad address: the archive was cut short, not the disk.
     const SOutputResult &Failure = Written ? Closed : Written;
-    if (Failure.eOutput == EOutput::SourceUnreadable || GCFFile.IsCutShort())
+    if (Failure.eOutput == EOutput::SourceUnreadable || Archive.IsCutShort())
         MarkCutShort(sPath);
     else
         WriteRed(sPath, "fwrite() failure", Failure.iSystemError);
     return false;
 }
 
-bool CExtraction::ReportWritten(const std::string &sPath, EDataWalk eData, uint64_t uiWritten, uint32_t uiItemSize)
+bool CExtraction::ReportWritten(const std::string &sPath, EDataWalk eData, uint64_t uiWritten, uint64_t uiItemSize)
 {
     if (eData != EDataWalk::Complete && eData != EDataWalk::TooLong)
     {
@@ -160,8 +163,7 @@ bool CExtraction::ReportWritten(const std::string &sPath, EDataWalk eData, uint6
     if (eData == EDataWalk::TooLong)
         WriteRed(sPath, DataWalkReason(eData));
     else if (uiWritten == uiItemSize)
-        Console.WriteLine("Wrote " + sPath + " (" + Utils::FileSizeToString(uiItemSize).toStdString() + ").",
-                          ELineColor::Gray);
+        Console.WriteLine("Wrote " + sPath + " (" + LargeSizeText(uiItemSize).toStdString() + ").", ELineColor::Gray);
     else
         WriteRed(sPath, Utils::GroupedNumber(uiWritten).toStdString() + " B / " +
                             Utils::GroupedNumber(uiItemSize).toStdString() + " B written");

@@ -26,8 +26,8 @@ COutputFile::~COutputFile()
         ::close(iDescriptor);
 }
 
-SOutputResult COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice,
-                                  uint64_t uiArchiveInode, bool bReplaceExisting)
+SOutputResult COutputFile::OpenAt(int iFolder, const std::string &sName, const IArchive &Archive,
+                                  bool bReplaceExisting)
 {
     // Most targets are new: one openat makes them. O_EXCL never opens what
     // is there already (nor follows a link there), so only a name that is
@@ -42,8 +42,7 @@ SOutputResult COutputFile::OpenAt(int iFolder, const std::string &sName, uint64_
         struct stat Stat;
         if (::fstatat(iFolder, sName.c_str(), &Stat, AT_SYMLINK_NOFOLLOW) != 0)
             return Failed(errno);
-        if ((uiArchiveDevice != 0 || uiArchiveInode != 0) && static_cast<uint64_t>(Stat.st_dev) == uiArchiveDevice &&
-            static_cast<uint64_t>(Stat.st_ino) == uiArchiveInode)
+        if (Archive.IsArchiveFile(static_cast<uint64_t>(Stat.st_dev), static_cast<uint64_t>(Stat.st_ino)))
             return {EOutput::IsArchive};
         // A link, FIFO or device at the name stays: the exclusive create's
         // "exists" is the reason.

@@ -16,6 +16,7 @@
 // a copy of every run (one 8 KiB block per call when scattered).
 
 #include "archive/DataRuns.h"
+#include "archive/IArchive.h"
 
 #include <sys/uio.h>
 
@@ -64,12 +65,11 @@ public:
     // written in place. A
     // link, FIFO, device or folder at the name is refused and left alone,
     // so the open never blocks and never writes anywhere but that folder.
-    // The archive's own file (same device and inode; both 0 for an archive
-    // held in memory) is refused before anything is removed. With
-    // bReplaceExisting false, whatever stands at the name is left alone
-    // (Exists).
-    SOutputResult OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode,
-                         bool bReplaceExisting = true);
+    // A file of the archive itself (IArchive::IsArchiveFile: a GCF, a VPK
+    // set's directory file or a data file) is refused before anything is
+    // removed. With bReplaceExisting false, whatever stands at the name is
+    // left alone (Exists).
+    SOutputResult OpenAt(int iFolder, const std::string &sName, const IArchive &Archive, bool bReplaceExisting = true);
 
     // Queues the run's bytes after what was queued before. A failed write
     // leaves the file holding what was written before the failure.

@@ -101,22 +101,8 @@ INSTANTIATE_TEST_SUITE_P(
 // each version: the same paths, sizes, counts and bytes.
 TEST(ArchiveInterface, BothFormatsShowTheSameTreeAndData)
 {
-    GcfBuilder::SItem Root = GcfBuilder::SItem::Folder("root");
-    for (const VpkBuilder::SFile &File : VpkBuilder::SampleFiles())
-    {
-        GcfBuilder::SItem *lpFolder = &Root;
-        std::string sPath = File.FullPath();
-        for (size_t uiSlash; (uiSlash = sPath.find('/')) != std::string::npos; sPath.erase(0, uiSlash + 1))
-        {
-            auto &Items = lpFolder->Children;
-            auto Found = std::find_if(Items.begin(), Items.end(), [&](const auto &Item)
-                                      { return Item.sName == sPath.substr(0, uiSlash); });
-            lpFolder = Found != Items.end() ? &*Found : &Items.emplace_back(GcfBuilder::SItem::Folder(sPath.substr(0, uiSlash)));
-        }
-        lpFolder->Children.push_back(GcfBuilder::SItem::File(sPath, File.sData));
-    }
     ArchiveTest::SMemoryArchive Gcf;
-    ASSERT_TRUE(Gcf.Open(GcfBuilder::Build(Root).Bytes));
+    ASSERT_TRUE(Gcf.Open(GcfBuilder::Build(VpkBuilder::TreeFromFiles(VpkBuilder::SampleFiles())).Bytes));
     const std::map<std::string, std::string> Expected = FilesOf(Gcf.GCF);
     ASSERT_EQ(Expected.size(), VpkBuilder::SampleFiles().size());
 
