@@ -59,7 +59,7 @@ void ReportNotWritten(const QString &sWhat, const QString &sPath, const QString 
 
 CLarkspur::CLarkspur(const QStringList &Arguments, IDesktop &Desktop, const SProgramFiles &Files)
     : GCFFile(std::make_unique<CGCF>()), VPKFile(std::make_unique<CVPK>()), Archive(GCFFile.get()),
-      CommandLine(Arguments), Extraction(*GCFFile, ConsoleLines),
+      CommandLine(Arguments),
       Desktop(Desktop), Files(Files)
 {
     InitializeComponent();
@@ -231,6 +231,7 @@ bool CLarkspur::OpenGCFFile(const QString &sFileName)
     }
     if (bVPK)
         Archive = VPKFile.get();
+    Extraction = std::make_unique<CExtraction>(*Archive, ConsoleLines);
 
     WriteLine(sFileName + QStringLiteral(" loaded."), ELineColor::Green);
     btnFind->setEnabled(true);
@@ -283,6 +284,7 @@ void CLarkspur::CloseGCFFile()
         Archive->Close();
         WriteLine(sFileName + QStringLiteral(" closed."), ELineColor::Green);
     }
+    Extraction.reset();
     Archive = GCFFile.get();
 
     btnFind->setEnabled(false);
@@ -314,11 +316,6 @@ void CLarkspur::ShowStatus(const SStatusTexts &Texts)
     pnlFileSize->setText(Texts.sFileSize);
     pnlGCFVersion->setText(Texts.sGCFVersion);
     pnlUsedBlocks->setText(Texts.sUsedBlocks);
-}
-
-bool CLarkspur::CanExtract() const
-{
-    return Archive == GCFFile.get();
 }
 
 void CLarkspur::SetDumpFolder(const QString &sFolder)

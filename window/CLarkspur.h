@@ -162,9 +162,6 @@ private:
     // can be read from it): a message box, then the archive is closed.
     void ReportArchiveCutShort();
     void ShowStatus(const SStatusTexts &Texts);
-    // Whether the extraction engine (Extract, Shell Execute, drag-out) reads
-    // the open archive: it reads GCF archives.
-    bool CanExtract() const;
 
     // --- window/CLarkspur_Tree.cpp: the folder tree and the item list -------
     bool PopulateTree();
@@ -300,8 +297,10 @@ private:
     QStringList CommandLine;
     CConsoleLines ConsoleLines{*this};
     // bExtracting and uiCount live in the engine, uiTotal in the Extract
-    // command, which sets the engine's run state.
-    CExtraction Extraction;
+    // command, which sets the engine's run state. The engine reads the open
+    // archive: it is made when one opens and goes when it closes, so it
+    // never reads a closed reader or one of the other format.
+    std::unique_ptr<CExtraction> Extraction;
 
     IDesktop &Desktop;
     const SProgramFiles Files;

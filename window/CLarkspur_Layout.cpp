@@ -222,27 +222,13 @@ void CLarkspur::InitializeContextMenus()
     btnCopyConsoleText->setEnabled(false);
     btnSelectAllConsoleText->setEnabled(false);
 
-    // The commands that run the extraction engine are offered (enabled)
-    // only for an archive it reads; the checks here hold for a shortcut too.
-    connect(btnExtractGCFTreeItem, &QAction::triggered, this, [this] {
-        if (CanExtract())
-            btnExtractGCFTreeItem_Click();
-    });
-    connect(btnExecuteGCFTreeItem, &QAction::triggered, this, [this] {
-        if (CanExtract())
-            btnExecuteGCFTreeItem_Click();
-    });
+    connect(btnExtractGCFTreeItem, &QAction::triggered, this, [this] { btnExtractGCFTreeItem_Click(); });
+    connect(btnExecuteGCFTreeItem, &QAction::triggered, this, [this] { btnExecuteGCFTreeItem_Click(); });
     connect(btnGCFTreeItemExpandAll, &QAction::triggered, this, [this] { btnGCFTreeItemExpandAll_Click(); });
     connect(btnGCFTreeItemCollapseAll, &QAction::triggered, this, [this] { btnGCFTreeItemCollapseAll_Click(); });
     connect(btnGCFTreeItemProperties, &QAction::triggered, this, [this] { btnGCFTreeItemProperties_Click(); });
-    connect(btnExtractGCFListViewItem, &QAction::triggered, this, [this] {
-        if (CanExtract())
-            btnExtractGCFListViewItem_Click();
-    });
-    connect(btnExecuteGCFListViewItem, &QAction::triggered, this, [this] {
-        if (CanExtract())
-            btnExecuteGCFListViewItem_Click();
-    });
+    connect(btnExtractGCFListViewItem, &QAction::triggered, this, [this] { btnExtractGCFListViewItem_Click(); });
+    connect(btnExecuteGCFListViewItem, &QAction::triggered, this, [this] { btnExecuteGCFListViewItem_Click(); });
     connect(btnGCFListViewItemGoToDirectory, &QAction::triggered, this,
             [this] { btnGCFListViewItemGoToDirectory_Click(); });
     connect(btnGCFListViewItemProperties, &QAction::triggered, this,
@@ -298,10 +284,7 @@ void CLarkspur::InitializeTree()
     connect(treGCFFile, &GCFTreeWidget::MouseUp, this,
             [this](Qt::MouseButton eButton, QPoint Position) { treGCFFile_MouseUp(eButton, Position); });
     connect(treGCFFile, &GCFTreeWidget::ItemDrag, this,
-            [this](Qt::MouseButton eButton, QTreeWidgetItem *lpItem) {
-                if (CanExtract())
-                    treGCFFile_ItemDrag(eButton, lpItem);
-            });
+            [this](Qt::MouseButton eButton, QTreeWidgetItem *lpItem) { treGCFFile_ItemDrag(eButton, lpItem); });
     connect(treGCFFile, &QTreeWidget::itemSelectionChanged, this, [this] { treGCFFile_AfterSelect(); });
     connect(treGCFFile, &GCFTreeWidget::KeyDown, this, [this](EViewKey eKey) { treGCFFile_KeyDown(eKey); });
 }
@@ -352,11 +335,7 @@ void CLarkspur::InitializeList()
     }
     connect(lpListEvents, &CListViewEvents::KeyDown, this, &CLarkspur::lstGCFFile_KeyDown);
     connect(lpListEvents, &CListViewEvents::MouseUp, this, &CLarkspur::lstGCFFile_MouseUp);
-    connect(lpListEvents, &CListViewEvents::ItemDrag, this,
-            [this](QAbstractItemView *lpView, Qt::MouseButton eButton, const QModelIndex &Item) {
-                if (CanExtract())
-                    lstGCFFile_ItemDrag(lpView, eButton, Item);
-            });
+    connect(lpListEvents, &CListViewEvents::ItemDrag, this, &CLarkspur::lstGCFFile_ItemDrag);
     lstGCFFileDetails->viewport()->installEventFilter(this);
 
     lstGCFFile = new QStackedWidget;
@@ -442,8 +421,6 @@ void CLarkspur::ShowTreeMenu(GCFTreeNode *Node, QPoint GlobalPosition)
 {
     const STreeMenuItems Items = TreeMenuItems(Node->GetTreeNodeType());
     btnExecuteGCFTreeItem->setVisible(Items.bShellExecute);
-    btnExtractGCFTreeItem->setEnabled(CanExtract());
-    btnExecuteGCFTreeItem->setEnabled(CanExtract());
     btnGCFTreeItemSpace1->setVisible(Items.bSpace1);
     btnGCFTreeItemExpandAll->setVisible(Items.bExpandAll);
     btnGCFTreeItemCollapseAll->setVisible(Items.bCollapseAll);
@@ -463,8 +440,6 @@ void CLarkspur::ShowListMenu(int iRow, QPoint GlobalPosition)
 {
     const EItemType eType = ListModel->Row(iRow).GetListViewItemType();
     btnExecuteGCFListViewItem->setVisible(ListMenuShowsShellExecute(eType, int(SelectedListRows().size())));
-    btnExtractGCFListViewItem->setEnabled(CanExtract());
-    btnExecuteGCFListViewItem->setEnabled(CanExtract());
     mnuGCFListViewItem->popup(GlobalPosition);
 }
 

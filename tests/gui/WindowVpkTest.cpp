@@ -2,7 +2,8 @@
 // VPK sets in the window: each version opens with its title, status bar,
 // tree and list; Properties show the stored CRC32 and no GCF flags; the
 // preview reads preload and data file bytes and names a missing data file;
-// a damaged directory file is refused as a GCF is.
+// a damaged directory file is refused as a GCF is; Extract, Shell Execute
+// and drag-out write the set's bytes.
 
 #include "WindowFixture.h"
 
@@ -10,6 +11,7 @@
 #include "window/PreviewPane.h"
 #include "window/Utils.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,6 +43,11 @@ protected:
         return 0;
     }
     void ShowFolder(const QString &sPath) const { Tree()->setCurrentItem(Node(sPath)); }
+    static std::string FileBytes(const QString &sPath)
+    {
+        QFile File(sPath);
+        return File.open(QIODevice::ReadOnly) ? File.readAll().toStdString() : std::string("<unreadable>");
+    }
     QString PreviewOf(const QString &sName) const
     {
         SelectRows({RowOf(sName)});
@@ -181,21 +188,72 @@ TEST_F(WindowVpkTest, DamagedDirectoryFileIsRefusedAsAGcfIs)
     EXPECT_FALSE(QFile::exists(WorkFolder.filePath(QStringLiteral("dump.txt"))));
 }
 
-TEST_F(WindowVpkTest, ExtractionCommandsAreOfferedForGcfArchivesOnly)
+TEST_F(WindowVpkTest, ExtractFollowsTheOpenArchiveAndWritesTheSetsBytes)
 {
-    int iBrowsed = 0;
-    Desktop.OnBrowseForFolder = [&] { ++iBrowsed; };
+    const QString sOut = WorkFolder.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(sOut));
+    Desktop.sFolder = sOut;
     Start();
-    Open(WriteSampleSet(2));
-    ShowFolder(QStringLiteral("root"));
-    SelectRows({RowOf(QStringLiteral("root.txt"))});
-    Action("btnExtractGCFListViewItem")->trigger();
-    Action("btnExecuteGCFListViewItem")->trigger();
-    EXPECT_EQ(iBrowsed, 0);
-    EXPECT_TRUE(Desktop.OpenedUrls.empty());
-
+    // A GCF open first: the engine must read the set that replaces it.
     Open(WriteArchive(QStringLiteral("mixed.gcf"), MixedTree()));
-    SelectRows({0});
+    Open(WriteSampleSet(2));
+    Tree()->setCurrentItem(Node(QStringLiteral("root/maps")));
+    Action("btnExtractGCFTreeItem")->trigger();
+    // Preload with a data file's bytes, data files 0 and 1, the directory file.
+    for (const VpkBuilder::SFile &File : VpkBuilder::SampleFiles())
+    {
+        if (File.sPath.starts_with("maps"))
+        {
+            EXPECT_EQ(FileBytes(sOut + "/" + QString::fromStdString(File.FullPath())), File.sData) << File.FullPath();
+        }
+    }
+
+    // And back to the GCF.
+    Open(WorkFolder.filePath(QStringLiteral("mixed.gcf")));
+    SelectRows({RowOf(QStringLiteral("b.txt"))});
     Action("btnExtractGCFListViewItem")->trigger();
-    EXPECT_EQ(iBrowsed, 1);
+    EXPECT_EQ(FileBytes(sOut + "/b.txt"), "hello world!");
+}
+
+TEST_F(WindowVpkTest, ShellExecuteAndDragHandOverCopiesOfTheSetsFiles)
+{
+    Start();
+    Open(WriteSampleSet(1));
+    const QString sTemp = TempDirectory();
+    const auto Data = [](const std::string &sPath) {
+        for (const VpkBuilder::SFile &File : VpkBuilder::SampleFiles())
+            if (File.FullPath() == sPath)
+                return File.sData;
+        return std::string("<none>");
+    };
+
+    ShowFolder(QStringLiteral("root/bin"));
+    SelectRows({RowOf(QStringLiteral("README"))});
+    Action("btnExecuteGCFListViewItem")->trigger();
+    ASSERT_EQ(Desktop.OpenedUrls.size(), 1u);
+    EXPECT_EQ(Desktop.OpenedUrls[0].toLocalFile(), sTemp + "/README");
+    EXPECT_EQ(FileBytes(sTemp + "/README"), Data("bin/README"));
+
+    ShowFolder(QStringLiteral("root/sound"));
+    const QPoint From = RowCentre(RowOf(QStringLiteral("deep")));
+    QTest::mousePress(CurrentList()->viewport(), Qt::LeftButton, {}, From);
+    QTest::mouseMove(CurrentList()->viewport(), From + QPoint(30, 20));
+    QTest::mouseRelease(CurrentList()->viewport(), Qt::LeftButton, {}, From + QPoint(30, 20));
+    ASSERT_EQ(Desktop.Drags.size(), 1u);
+    ASSERT_EQ(Desktop.Drags[0].Urls.size(), 1);
+    EXPECT_EQ(Desktop.Drags[0].Urls[0].toLocalFile(), sTemp + "/deep");
+    EXPECT_EQ(FileBytes(sTemp + "/deep/er/still.wav"), Data("sound/deep/er/still.wav"));
+    EXPECT_TRUE(Desktop.ErrorBoxes.isEmpty());
+}
+
+TEST_F(WindowVpkTest, TheFirstBytesChooseTheReaderNotTheName)
+{
+    Start();
+    Open(WriteArchive(QStringLiteral("cache.vpk"), MixedTree()));
+    EXPECT_FALSE(PanelText("pnlGCFVersion").startsWith(QStringLiteral("VPK")));
+    const QString sRenamed = WorkFolder.filePath(QStringLiteral("pak01.dat"));
+    ASSERT_TRUE(QFile::copy(WriteSampleSet(2), sRenamed));
+    Open(sRenamed);
+    EXPECT_EQ(PanelText("pnlGCFVersion"), QStringLiteral("VPK v2"));
+    EXPECT_TRUE(Desktop.ErrorBoxes.isEmpty());
 }
