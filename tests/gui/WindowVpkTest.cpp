@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -256,4 +257,19 @@ TEST_F(WindowVpkTest, TheFirstBytesChooseTheReaderNotTheName)
     Open(sRenamed);
     EXPECT_EQ(PanelText("pnlGCFVersion"), QStringLiteral("VPK v2"));
     EXPECT_TRUE(Desktop.ErrorBoxes.isEmpty());
+}
+
+TEST_F(WindowVpkTest, ASetPast4GiBShowsItsWholeSize)
+{
+    Start();
+    const QString sPath = WriteSampleSet(1);
+    // A sparse data file: the set is past 4 GiB with no more bytes written.
+    QFile DataFile(WorkFolder.filePath(QStringLiteral("pak01_001.vpk")));
+    ASSERT_TRUE(DataFile.resize(qint64(5) << 30));
+    Open(sPath);
+    uint64_t uiSetBytes = 0;
+    for (const QFileInfo &File : QDir(WorkFolder.path()).entryInfoList({QStringLiteral("pak01_*.vpk")}, QDir::Files))
+        uiSetBytes += uint64_t(File.size());
+    EXPECT_GT(uiSetBytes, uint64_t(UINT32_MAX));
+    EXPECT_EQ(PanelText("pnlFileSize"), Larkspur::Utils::LargeFileSizeToString(uiSetBytes));
 }
