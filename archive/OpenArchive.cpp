@@ -6,8 +6,10 @@
 #include "VPKFormat.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace Larkspur
@@ -16,18 +18,22 @@ namespace Larkspur
 namespace
 {
 
-// The first bytes of the file, as many as there are of them; none when it
-// cannot be read (the reader then refuses it as it refuses any such file).
+// Whether a regular file begins with the signature; false for anything that
+// cannot be read so (the GCF reader then refuses it as it refuses any such
+// file). O_NONBLOCK: a FIFO would otherwise wait for a writer, and only a
+// regular file is read at all.
 bool FileHasVPKSignature(const std::string &sPath)
 {
-    const int iFile = ::open(sPath.c_str(), O_RDONLY | O_CLOEXEC);
+    const int iFile = ::open(sPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (iFile < 0)
         return false;
+    struct stat Status{};
     uint8_t Signature[sizeof(VPK_SIGNATURE)];
-    ssize_t iRead;
-    do
-        iRead = ::pread(iFile, Signature, sizeof Signature, 0);
-    while (iRead < 0 && errno == EINTR);
+    ssize_t iRead = -1;
+    if (::fstat(iFile, &Status) == 0 && S_ISREG(Status.st_mode))
+        do
+            iRead = ::pread(iFile, Signature, sizeof Signature, 0);
+        while (iRead < 0 && errno == EINTR);
     ::close(iFile);
     return iRead > 0 && HasVPKSignature(Signature, static_cast<size_t>(iRead));
 }

@@ -198,6 +198,10 @@ TEST(ArchiveInterface, ASetOnDiskKnowsItsFiles)
 
     Opened.Archive->Close();
     ASSERT_EQ(::unlink((Temp / "pak01_001.vpk").c_str()), 0);
+    // A FIFO of that name is no archive, and its signature is not waited for.
+    ASSERT_EQ(::mkfifo((Temp / "fifo_dir.vpk").c_str(), 0644), 0);
+    EXPECT_EQ(OpenArchive(Temp / "fifo_dir.vpk").Result.eRefusal, EOpenRefusal::MapFailed);
+
     const SOpenedArchive Again = OpenArchive(Temp / "pak01_dir.vpk");
     ASSERT_TRUE(Again.Archive);
     const auto Indexes = IndexByPath(*Again.Archive);
