@@ -54,6 +54,9 @@ bool CDump::Close()
     return bWritten && bClosed;
 }
 
+// One section of the dump file: its three header lines, the bytes in rows
+// of sixteen, and the same rows as 32-bit numbers when the length allows;
+// kept whole so that the file's layout reads in one place.
 void CDump::Dump(const char *szSectionName, const uint8_t *lpData, uint32_t dwLength)
 {
     if (pFile == nullptr)

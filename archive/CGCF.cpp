@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CGCF.h"
 
+#include "CItemData.h"
+
 #include <cstdint>
 #include <new>
 #include <string>
@@ -15,58 +17,6 @@ namespace
 constexpr uint64_t MAX_FILE_SIZE = 0xFFFFFFFFull;
 
 }  // namespace
-
-const char *OpenRefusalText(EOpenRefusal eRefusal)
-{
-    switch (eRefusal)
-    {
-    case EOpenRefusal::None:
-        return nullptr;
-    case EOpenRefusal::MapFailed:
-        return "Failed to map GCF file to memory.\n\nMake sure the file is not already open and that Steam is not "
-               "running.";
-    case EOpenRefusal::TooLarge:
-        return "File too large.\n\nA GCF file is smaller than 4 GB; this file is 4 GB or larger.";
-    case EOpenRefusal::GCFHeaderOutside:
-        return "Corrupt file.\n\nThe GCF Header is not within file bounds.";
-    case EOpenRefusal::BadVersion:
-        return "Invalid GCF version number.\n\nYou have a version of a GCF file that Larkspur does not know how to "
-               "read.  Check for product updates.";
-    case EOpenRefusal::BlockSizeZero:
-        return "Corrupt file.\n\nThe block size is zero.";
-    case EOpenRefusal::BlockEntryHeaderOutside:
-        return "Corrupt file.\n\nThe Block Entry Header is not within file bounds.";
-    case EOpenRefusal::BlockEntriesOutside:
-        return "Corrupt file.\n\nThe block entries are not within file bounds.";
-    case EOpenRefusal::FragmentationMapHeaderOutside:
-        return "Corrupt file.\n\nThe Fragmentation Map Header is not within file bounds.";
-    case EOpenRefusal::FragmentationMapOutside:
-        return "Corrupt file.\n\nThe fragmentation map is not within file bounds.";
-    case EOpenRefusal::BlockEntryMapHeaderOutside:
-        return "Corrupt file.\n\nThe Block Entry Map Header is not within file bounds.";
-    case EOpenRefusal::DirectoryHeaderOutside:
-        return "Corrupt file.\n\nThe Directory Header is not within file bounds.";
-    case EOpenRefusal::DirectoryOutside:
-        return "Corrupt file.\n\nThe directory is not within file bounds.";
-    case EOpenRefusal::NameTableOutside:
-        return "Corrupt file.\n\nThe name table is not within file bounds.";
-    case EOpenRefusal::DirectoryMapHeaderOutside:
-        return "Corrupt file.\n\nThe Directory Map Header is not within file bounds.";
-    case EOpenRefusal::DirectoryMapOutside:
-        return "Corrupt file.\n\nThe directory map is not within file bounds.";
-    case EOpenRefusal::ChecksumHeaderOutside:
-        return "Corrupt file.\n\nThe Checksum Header is not within file bounds.";
-    case EOpenRefusal::ChecksumMapHeaderOutside:
-        return "Corrupt file.\n\nThe Checksum Map Header is not within file bounds.";
-    case EOpenRefusal::DataBlockHeaderOutside:
-        return "Corrupt file.\n\nThe Data Block Header is not within file bounds.";
-    case EOpenRefusal::DataAreaOutside:
-        return "Corrupt file.\n\nThe file map is not within file bounds.";
-    case EOpenRefusal::CutShort:
-        return "Corrupt file.\n\nThe file was cut short while it was being opened.";
-    }
-    return nullptr;
-}
 
 CGCF::~CGCF()
 {
@@ -208,6 +158,43 @@ bool CGCF::UnmapFile()
 const char *CGCF::GetLastError() const
 {
     return OpenRefusalText(eLastRefusal);
+}
+
+SArchiveSummary CGCF::GetArchiveSummary() const
+{
+    SArchiveSummary Summary;
+    Summary.eFormat = EArchiveFormat::GCF;
+    if (!Opened())
+        return Summary;
+    Summary.uiVersion = Headers.Header.uiVersion;
+    Summary.sVersion = "v" + std::to_string(Summary.uiVersion);
+    Summary.uiSize = Headers.Header.uiRecordedSize;
+    Summary.sCounts = std::to_string(Headers.DataBlockHeader.uiUsedBlocks) + "/" +
+                      std::to_string(Headers.DataBlockHeader.uiTotalBlocks);
+    return Summary;
+}
+
+bool CGCF::IsArchiveFile(uint64_t uiDevice, uint64_t uiInode) const
+{
+    // An archive in memory (0, 0) is no file at all.
+    return Source.GetFileInode() != 0 && uiDevice == Source.GetFileDevice() && uiInode == Source.GetFileInode();
+}
+
+bool CGCF::HasData(uint32_t uiDirectoryItemIndex) const
+{
+    return IsValidDirectoryIndex(uiDirectoryItemIndex) && !IsFolder(uiDirectoryItemIndex) &&
+           GetFirstEntry(uiDirectoryItemIndex) < Headers.BlockEntryHeader.uiEntryCount;
+}
+
+std::unique_ptr<IDataClaims> CGCF::MakeClaims() const
+{
+    return std::make_unique<CBlockClaims>(*this);
+}
+
+EDataWalk CGCF::DescribeItemData(uint32_t uiDirectoryItemIndex, CItemData &Data, IDataClaims *lpClaims) const
+{
+    // Claims made by another archive's MakeClaims count nothing here.
+    return Data.DescribeItem(*this, uiDirectoryItemIndex, dynamic_cast<CBlockClaims *>(lpClaims));
 }
 
 std::string CGCF::GetDumpPath() const

@@ -20,10 +20,14 @@
 // when there is no memory for the directory's copy), a query with an empty
 // answer. Only the allocations of the queries that build a list or a path
 // can throw (std::bad_alloc), as any allocation can.
+//
+// It is the GCF side of the archive interface (IArchive.h); the structure
+// dump, the headers and the block entries are its own.
 
 #include "CDataSource.h"
 #include "DataRuns.h"
 #include "GCFFormat.h"
+#include "IArchive.h"
 
 #include <array>
 #include <cstdint>
@@ -34,45 +38,6 @@
 
 namespace Larkspur
 {
-
-// One item of a directory walk, in pre-order: the item and the position (in
-// the walk's own vector) of the folder that holds it.
-struct SDirectoryWalkItem
-{
-    uint32_t uiDirectoryIndex;
-    uint32_t uiParentSlot;  // NO_PARENT_SLOT for the item the walk started at
-    static constexpr uint32_t NO_PARENT_SLOT = 0xFFFFFFFFu;
-};
-
-// Why Open refused a file. Each reason has one text, the one GetLastError
-// gives and the window's message box shows (OpenRefusalText).
-enum class EOpenRefusal
-{
-    None,                    // no Open has failed since the last one began
-    MapFailed,               // missing, unreadable, empty or not mappable
-    TooLarge,                // 4 GiB or more: no 32-bit position reaches that far
-    GCFHeaderOutside,        // too short to hold the GCF Header
-    BadVersion,              // uiVersion is not 3, 5 or 6
-    BlockSizeZero,
-    BlockEntryHeaderOutside,
-    BlockEntriesOutside,
-    FragmentationMapHeaderOutside,
-    FragmentationMapOutside,
-    BlockEntryMapHeaderOutside,
-    DirectoryHeaderOutside,
-    DirectoryOutside,
-    NameTableOutside,
-    DirectoryMapHeaderOutside,
-    DirectoryMapOutside,
-    ChecksumHeaderOutside,
-    ChecksumMapHeaderOutside,
-    DataBlockHeaderOutside,
-    DataAreaOutside,         // the data area ends beyond the end of the file
-    CutShort,                // the file was cut short while it was being opened
-};
-
-// The user-facing text of a refusal; null for None.
-const char *OpenRefusalText(EOpenRefusal eRefusal);
 
 // The structures of a GCF file, in file order. Version 6 has no block entry
 // map, version 3 no Directory Map Header.
@@ -117,7 +82,7 @@ struct SGCFHeaders
     GCFDataBlockHeader DataBlockHeader{};
 };
 
-class CGCF
+class CGCF final : public IArchive
 {
 public:
     CGCF() = default;
@@ -131,11 +96,11 @@ public:
     // outlive the open archive); used by the fuzzer, so that a read outside
     // the bytes is seen at once. szFileName is what GetFileName reports.
     bool OpenMemory(const void *lpData, size_t uiSize, const char *szFileName);
-    void Close();
-    bool Opened() const;
+    void Close() override;
+    bool Opened() const override;
 
     // Accessors.
-    const std::string &GetFileName() const { return sFileName; }  // "" while closed
+    const std::string &GetFileName() const override { return sFileName; }  // "" while closed
     uint32_t GetFileSize() const { return uiFileSize; }            // the real size, low 32 bits
     const char *GetLastError() const;            // null until an Open fails
     EOpenRefusal GetLastRefusal() const { return eLastRefusal; }
@@ -164,30 +129,35 @@ public:
     // a name, 0 for counts and sizes). A name ends at its NUL, at the name
     // table's end, or after 4,096 bytes; names stay valid while the archive
     // is open, whatever happens to the file.
-    uint32_t GetItemCount() const;                            // 0 when closed
-    bool IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const;
+    uint32_t GetItemCount() const override;                   // 0 when closed
+    bool IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const override;
     const GCFDirectoryEntry *GetDirectoryEntry(uint32_t uiDirectoryItemIndex) const;  // null when out of range
-    bool IsFolder(uint32_t uiDirectoryItemIndex) const;       // uiFlags == 0 (false for a bad index)
-    std::string_view GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const;
+    bool IsFolder(uint32_t uiDirectoryItemIndex) const override;  // uiFlags == 0 (false for a bad index)
+    std::string_view GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const override;
+    // The entry's uiParent as it stands (GCF_ROOT_PARENT for the root).
+    uint32_t GetDirectoryItemParent(uint32_t uiDirectoryItemIndex) const override;
     // Prepends "\" + name for the item and each folder above it to cPath:
     // the root gives "\root", a file b.txt in folder a gives "\root\a\b.txt".
     // A path that would pass 16 MiB is cut from the top and then begins with
     // "..." instead of "\" (every whole path begins with "\"); false then.
-    bool GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const;
-    uint32_t GetDirectoryItemFileCount(uint32_t uiDirectoryItemIndex) const;
-    uint32_t GetDirectoryItemFolderCount(uint32_t uiDirectoryItemIndex) const;
-    uint32_t GetDirectoryItemSize(uint32_t uiDirectoryItemIndex) const;
-    uint32_t GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const;
+    bool GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const override;
+    uint32_t GetDirectoryItemFileCount(uint32_t uiDirectoryItemIndex) const override;
+    uint32_t GetDirectoryItemFolderCount(uint32_t uiDirectoryItemIndex) const override;
+    // Sums of 32-bit sizes that wrap modulo 2^32, as the format's counts do.
+    uint64_t GetDirectoryItemSize(uint32_t uiDirectoryItemIndex) const override;
+    uint64_t GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const override;
+    // The entry's uiItemSize.
+    uint64_t GetDirectoryEntrySize(uint32_t uiDirectoryItemIndex) const override;
 
     // The items of a folder in sibling order. False when a link leaves the
     // directory or the sibling chain loops; the items found before stay.
-    bool GetDirectoryItemChildren(uint32_t uiFolder, std::vector<uint32_t> &Children) const;
+    bool GetDirectoryItemChildren(uint32_t uiFolder, std::vector<uint32_t> &Children) const override;
 
     // The subtree at uiRoot (uiRoot first) in pre-order, the order of the
     // folder tree. False, with the items found so far, when a link is out of
     // range, an item's name starts outside the name table or runs on for
     // 4,096 bytes, or an item is reached a second time (a cycle).
-    bool WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items) const;
+    bool WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items) const override;
 
     // Data access. The directory map comes from the copy; the rest reads the
     // mapping under the guard. Item data is best read through CItemData.
@@ -206,12 +176,27 @@ public:
 
     // True when the file is now shorter than when it was mapped: its lost
     // pages cannot be read any more. Never true for an archive in memory.
-    bool IsCutShort() const { return Source.IsCutShort(); }
+    bool IsCutShort() const override { return Source.IsCutShort(); }
 
     // Device and inode of the mapped file (0, 0 for an archive in memory), so
     // that extraction can refuse to overwrite the open archive.
     uint64_t GetFileDevice() const { return Source.GetFileDevice(); }
     uint64_t GetFileInode() const { return Source.GetFileInode(); }
+
+    // The rest of the archive interface. The version as the status bar shows
+    // it ("v6") and the used and total data blocks; a file has data unless
+    // its directory map holds uiEntryCount; a command's claims are a
+    // CBlockClaims; the checksum structures are not read, so nothing is
+    // recorded to verify against, and the one file holds all the data.
+    SArchiveSummary GetArchiveSummary() const override;
+    bool IsArchiveFile(uint64_t uiDevice, uint64_t uiInode) const override;
+    std::vector<const CDataSource *> GetSources() const override { return {&Source}; }
+    bool HasData(uint32_t uiDirectoryItemIndex) const override;
+    std::unique_ptr<IDataClaims> MakeClaims() const override;
+    EDataWalk DescribeItemData(uint32_t uiDirectoryItemIndex, CItemData &Data, IDataClaims *lpClaims) const override;
+    std::optional<uint32_t> GetStoredCrc32(uint32_t) const override { return std::nullopt; }
+    std::string GetDataFileName(uint32_t) const override { return std::string(); }
+    std::vector<SRecordedMD5> GetRecordedMD5s() const override { return {}; }
 
 private:
     bool MapFile(const char *szFileName);

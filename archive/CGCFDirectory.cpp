@@ -69,6 +69,12 @@ std::string_view CGCF::GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const
     return {szName, uiLength};
 }
 
+uint32_t CGCF::GetDirectoryItemParent(uint32_t uiDirectoryItemIndex) const
+{
+    const GCFDirectoryEntry *lpEntry = GetDirectoryEntry(uiDirectoryItemIndex);
+    return lpEntry != nullptr ? lpEntry->uiParent : GCF_ROOT_PARENT;
+}
+
 bool CGCF::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const
 {
     // The root's uiParent (GCF_ROOT_PARENT) is never a directory index.
@@ -215,7 +221,7 @@ uint32_t CGCF::GetDirectoryItemFolderCount(uint32_t uiDirectoryItemIndex) const
     return uiCount;
 }
 
-uint32_t CGCF::GetDirectoryItemSize(uint32_t uiDirectoryItemIndex) const
+uint64_t CGCF::GetDirectoryItemSize(uint32_t uiDirectoryItemIndex) const
 {
     const GCFDirectoryEntry *lpEntry = GetDirectoryEntry(uiDirectoryItemIndex);
     if (lpEntry == nullptr)
@@ -233,6 +239,12 @@ uint32_t CGCF::GetDirectoryItemSize(uint32_t uiDirectoryItemIndex) const
     return uiSize;
 }
 
+uint64_t CGCF::GetDirectoryEntrySize(uint32_t uiDirectoryItemIndex) const
+{
+    const GCFDirectoryEntry *lpEntry = GetDirectoryEntry(uiDirectoryItemIndex);
+    return lpEntry != nullptr ? lpEntry->uiItemSize : 0;
+}
+
 // A file takes whole blocks on disk, and one more whole block when its size
 // is an exact multiple of the block size. Sums wrap at 32 bits like every
 // size in the archive.
@@ -243,7 +255,7 @@ static uint32_t SizeOnDisk(uint32_t uiSize, uint32_t uiBlockSize)
     return uiBlockSize - (uiSize % uiBlockSize) + uiSize;
 }
 
-uint32_t CGCF::GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const
+uint64_t CGCF::GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const
 {
     const GCFDirectoryEntry *lpEntry = GetDirectoryEntry(uiDirectoryItemIndex);
     if (lpEntry == nullptr)

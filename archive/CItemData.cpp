@@ -54,37 +54,6 @@ private:
 
 }  // namespace
 
-const char *DataWalkReason(EDataWalk eResult)
-{
-    switch (eResult)
-    {
-    case EDataWalk::Complete:
-    case EDataWalk::NoData:
-        return "";
-    case EDataWalk::BadEntry:
-        return "block entry index out of range";
-    case EDataWalk::EntryLoop:
-        return "damaged block entry chain";
-    case EDataWalk::BadBlock:
-        return "data block index out of range";
-    case EDataWalk::BlockOutsideFile:
-        return "data block beyond the end of the file";
-    case EDataWalk::BadLink:
-        return "fragmentation map index out of range";
-    case EDataWalk::BlockLoop:
-        return "damaged block chain";
-    case EDataWalk::TooLong:
-        return "more data than the item's recorded size";
-    case EDataWalk::CutShort:
-        return "the archive was cut short while it was open";
-    case EDataWalk::WrongOwner:
-        return "the data belongs to another item";
-    case EDataWalk::SharedData:
-        return "data shared with another item";
-    }
-    return "damaged data";
-}
-
 CBlockClaims::CBlockClaims(const CGCF &GCF)
     : uiBlocks(GCF.GetHeaders().DataBlockHeader.uiDataBlockSize != 0 ? GCF.GetHeaders().DataBlockHeader.uiTotalBlocks
                                                                     : 0)
@@ -103,6 +72,13 @@ bool CBlockClaims::Claim(uint32_t uiBlock)
         return false;
     uiWord |= uiBit;
     return true;
+}
+
+void CItemData::Assign(EDataWalk eEnd, std::span<const SDataRun> NewRuns)
+{
+    Runs.assign(NewRuns.begin(), NewRuns.end());
+    uiSize = Runs.empty() ? 0 : Runs.back().uiItemOffset + Runs.back().uiLength;
+    eResult = eEnd;
 }
 
 void CItemData::AddStep(const CDataSource &Source, uint64_t uiFileOffset, uint64_t uiLength)
@@ -142,6 +118,9 @@ EDataWalk CItemData::Describe(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t u
     return eResult;
 }
 
+// Kept whole: every bound of an item's data (its entries, its blocks, the
+// size cap, the command's claims) is checked in the one loop that makes the
+// runs, so no run is made past a bound that a later step would check.
 EDataWalk CItemData::Walk(const CGCF &GCF, uint32_t uiFirstEntry, uint32_t uiSizeCap, CBlockClaims *lpClaims)
 {
     if (!GCF.Opened())

@@ -32,42 +32,23 @@
 // (or ViewForKernel) as often as needed. Neither touches the fragmentation
 // map or the block entries again.
 
+#include "ArchiveResults.h"
 #include "CGCF.h"
 #include "DataRuns.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace Larkspur
 {
 
-// How describing an item's data ended.
-enum class EDataWalk
-{
-    Complete,         // every entry walked to the chain's end
-    NoData,           // the first entry index is uiEntryCount: the item has no data
-    BadEntry,         // a block entry index at or beyond uiEntryCount
-    EntryLoop,        // a block entry reached a second time
-    BadBlock,         // a data block index at or beyond uiTotalBlocks
-    BlockOutsideFile, // a copy step would read past the end of the file
-    BadLink,          // a fragmentation map index at or beyond uiLinkCount
-    BlockLoop,        // a data block reached a second time (a loop, or a block
-                      // shared between entries), or more data than the data area holds
-    TooLong,          // the chains hold more data than the item's recorded size
-    CutShort,         // the archive's file was cut short while it was open
-    WrongOwner,       // the first block entry's owner is another item
-    SharedData,       // a data block that an earlier item of the command used
-};
-
-// A short English reason for a damaged item ("" for Complete and NoData).
-const char *DataWalkReason(EDataWalk eResult);
-
 // The data blocks that the items of one command have used: one bit per
 // block, made when the first block is claimed, and the bytes described so
 // far. The bits cover only blocks that can hold bytes (none when blocks are
 // placed 0 bytes apart), so they take at most an eighth of the data area.
-class CBlockClaims
+class CBlockClaims final : public IDataClaims
 {
 public:
     explicit CBlockClaims(const CGCF &GCF);
@@ -95,6 +76,16 @@ public:
     // The same for an item by its directory index, capped at its own size;
     // data whose first block entry names another owner is not walked.
     EDataWalk DescribeItem(const CGCF &GCF, uint32_t uiDirectoryIndex, CBlockClaims *lpClaims = nullptr);
+    // The same for an item of any archive (IArchive::DescribeItemData), with
+    // the claims its MakeClaims made for the command.
+    EDataWalk DescribeItem(const IArchive &Archive, uint32_t uiDirectoryIndex, IDataClaims *lpClaims = nullptr)
+    {
+        return Archive.DescribeItemData(uiDirectoryIndex, *this, lpClaims);
+    }
+    // For a reader that works out an item's runs otherwise (a VPK file's
+    // preload and entry bytes): takes them, in the item's order, and how
+    // describing ended.
+    void Assign(EDataWalk eEnd, std::span<const SDataRun> NewRuns);
 
     EDataWalk GetResult() const { return eResult; }
     uint64_t GetSize() const { return uiSize; }  // the bytes described

@@ -16,12 +16,15 @@
 //
 // Data files (NAME_000.vpk and up beside NAME_dir.vpk) are mapped when first
 // needed, once, from any thread. Item data is best read through
-// CVPKItemData.
+// CVPKItemData, or as any archive's through CItemData: it is the VPK side of
+// the archive interface (IArchive.h).
 
-#include "CGCF.h"
+#include "ArchiveResults.h"
 #include "CVPKSource.h"
+#include "IArchive.h"
 #include "VPKFormat.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -32,33 +35,6 @@
 
 namespace Larkspur
 {
-
-// Why Open refused a file. Each reason has one text (VPKRefusalText).
-enum class EVPKRefusal
-{
-    None,
-    MapFailed,           // missing, unreadable, empty or not mappable (or no memory for its tree)
-    HeaderOutside,       // too short for the header of its version
-    BadSignature,
-    BadVersion,          // neither 1 nor 2
-    TreeOutside,
-    FileDataOutside,     // version 2 sections, in file order
-    ArchiveMD5Outside,
-    ArchiveMD5NotWhole,  // not a whole number of 28-byte records
-    OtherMD5Outside,
-    OtherMD5BadSize,     // neither 48 nor 0
-    SignatureOutside,
-    SignatureDamaged,    // key and signature sizes do not fill the section
-    StringNotEnded,      // a string of the tree runs on past its end
-    EntryOutside,        // a directory entry runs past the end of the tree
-    BadTerminator,       // an entry's terminator is not 0xFFFF
-    PreloadOutside,      // preload bytes run past the end of the tree
-    TreeEndsEarly,       // the tree's lists end before its recorded size
-    CutShort,            // the file was cut short while it was being opened
-};
-
-// The user-facing text of a refusal; null for None.
-const char *VPKRefusalText(EVPKRefusal eRefusal);
 
 // Why a file of the set cannot be read, or why an entry was left out.
 enum class EVPKDamage : uint8_t
@@ -135,7 +111,7 @@ struct SVPKMemoryFile
     size_t uiSize = 0;
 };
 
-class CVPK
+class CVPK final : public IArchive
 {
 public:
     CVPK();
@@ -151,14 +127,14 @@ public:
     // have data files.
     bool OpenMemory(const void *lpData, size_t uiSize, const char *szFileName,
                     const std::vector<SVPKMemoryFile> &DataFiles = {});
-    void Close();
-    bool Opened() const;
+    void Close() override;
+    bool Opened() const override;
 
     // Accessors.
-    const std::string &GetFileName() const { return sFileName; }  // "" while closed
+    const std::string &GetFileName() const override { return sFileName; }  // "" while closed
     uint64_t GetFileSize() const;                                  // the directory file's real size
-    const char *GetLastError() const { return VPKRefusalText(eLastRefusal); }  // null until an Open fails
-    EVPKRefusal GetLastRefusal() const { return eLastRefusal; }
+    const char *GetLastError() const { return OpenRefusalText(eLastRefusal); }  // null until an Open fails
+    EOpenRefusal GetLastRefusal() const { return eLastRefusal; }
     const SVPKSections &GetSections() const { return Sections; }
     const SVPKSummary &GetSummary() const { return Summary; }
     // Version 2: the archive MD5 records and the other MD5 section, copied at
@@ -168,27 +144,28 @@ public:
     const std::vector<SVPKLeftOut> &GetLeftOutItems() const { return LeftOut; }
 
     // Directory queries, as CGCF's: a bad index answers as an empty item.
-    uint32_t GetItemCount() const;  // 0 when closed
-    bool IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const;
-    bool IsFolder(uint32_t uiDirectoryItemIndex) const;
-    std::string_view GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const;
+    uint32_t GetItemCount() const override;  // 0 when closed
+    bool IsValidDirectoryIndex(uint32_t uiDirectoryItemIndex) const override;
+    bool IsFolder(uint32_t uiDirectoryItemIndex) const override;
+    std::string_view GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const override;
+    uint32_t GetDirectoryItemParent(uint32_t uiDirectoryItemIndex) const override;
     // Prepends "\" + name for the item and each folder above it to cPath
     // ("\root\maps\a.bsp"); a path that would pass 16 MiB is cut from the
     // top, begins with "..." and gives false.
-    bool GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const;
-    uint32_t GetDirectoryItemFileCount(uint32_t uiDirectoryItemIndex) const;
-    uint32_t GetDirectoryItemFolderCount(uint32_t uiDirectoryItemIndex) const;
+    bool GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const override;
+    uint32_t GetDirectoryItemFileCount(uint32_t uiDirectoryItemIndex) const override;
+    uint32_t GetDirectoryItemFolderCount(uint32_t uiDirectoryItemIndex) const override;
     // A file's size (preload + entry length); a folder's, the sum below it.
     // 64-bit: a set's files together pass 4 GiB.
-    uint64_t GetDirectoryItemSize(uint32_t uiDirectoryItemIndex) const;
+    uint64_t GetDirectoryItemSize(uint32_t uiDirectoryItemIndex) const override;
     // The bytes the set stores for the item's data (a file's size, as no
     // VPK rounds to blocks); a folder's, the sum below it.
-    uint64_t GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const;
+    uint64_t GetDirectoryItemSizeOnDisk(uint32_t uiDirectoryItemIndex) const override;
     // What a GCF directory entry keeps as uiItemSize: a file's size in
     // bytes, a folder's number of items.
-    uint64_t GetDirectoryEntrySize(uint32_t uiDirectoryItemIndex) const;
-    bool GetDirectoryItemChildren(uint32_t uiFolder, std::vector<uint32_t> &Children) const;
-    bool WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items) const;
+    uint64_t GetDirectoryEntrySize(uint32_t uiDirectoryItemIndex) const override;
+    bool GetDirectoryItemChildren(uint32_t uiFolder, std::vector<uint32_t> &Children) const override;
+    bool WalkDirectory(uint32_t uiRoot, std::vector<SDirectoryWalkItem> &Items) const override;
 
     // Data access. A file's entry (null for a folder or a bad index).
     const SVPKFileEntry *GetFileEntry(uint32_t uiDirectoryItemIndex) const;
@@ -200,6 +177,22 @@ public:
     // without data files).
     std::string GetDataFilePath(uint16_t uiArchiveIndex) const;
     bool HasDataFiles() const { return bHasDataFiles; }
+
+    // The rest of the archive interface. The summary shows "VPK v1" or
+    // "VPK v2" and the number of files; every file has data (a damaged one
+    // says why when it is described); a set's identical ranges may be shared,
+    // so a command claims nothing; the CRC32 is the entry's; the MD5s are
+    // version 2's: the tree's, the archive MD5 section's and each chunk's.
+    SArchiveSummary GetArchiveSummary() const override;
+    bool IsCutShort() const override;
+    bool IsArchiveFile(uint64_t uiDevice, uint64_t uiInode) const override;
+    std::vector<const CDataSource *> GetSources() const override;
+    bool HasData(uint32_t uiDirectoryItemIndex) const override { return GetFileEntry(uiDirectoryItemIndex) != nullptr; }
+    std::unique_ptr<IDataClaims> MakeClaims() const override { return nullptr; }
+    EDataWalk DescribeItemData(uint32_t uiDirectoryItemIndex, CItemData &Data, IDataClaims *lpClaims) const override;
+    std::optional<uint32_t> GetStoredCrc32(uint32_t uiDirectoryItemIndex) const override;
+    std::string GetDataFileName(uint32_t uiDirectoryItemIndex) const override;
+    std::vector<SRecordedMD5> GetRecordedMD5s() const override;
 
 private:
     // An item of the tree. Parents come before their items (a folder is made
@@ -228,7 +221,7 @@ private:
     {
         uint16_t uiArchiveIndex = 0;
         std::once_flag Mapped;
-        bool bPresent = false;
+        std::atomic<bool> bPresent = false;  // read by IsCutShort from any thread
         const void *lpMemory = nullptr;  // OpenMemory's bytes, if given
         size_t uiMemorySize = 0;
         CVPKSource Source;
@@ -237,16 +230,23 @@ private:
     class CTreeBuilder;
     static constexpr uint32_t NO_ITEM = 0xFFFFFFFFu;
 
-    bool Validate();
-    EVPKRefusal ReadSections(uint64_t uiSize);
-    EVPKRefusal ReadTree();
+    // Everything opening does once the directory file is viewed: the
+    // header and sections, the tree, the data files' slots, and the files
+    // whose bytes cannot be read.
+    bool Validate(const std::vector<SVPKMemoryFile> *lpMemoryFiles);
+    EOpenRefusal ReadSections(uint64_t uiSize);
+    EOpenRefusal ReadTree();
+    void MarkOutside();
     void MarkOverlaps();
     void AddUpFolders();
     void PrepareDataFiles(const std::vector<SVPKMemoryFile> *lpMemoryFiles);
-    bool Refuse(EVPKRefusal eRefusal);
+    bool Refuse(EOpenRefusal eRefusal);
+    SDataFile *FindDataFile(uint16_t uiArchiveIndex) const;
+    // The size of a data file: mapped, held in memory, or as it stands on disk.
+    uint64_t DataFileSize(const SDataFile &DataFile) const;
 
     std::string sFileName;
-    EVPKRefusal eLastRefusal = EVPKRefusal::None;
+    EOpenRefusal eLastRefusal = EOpenRefusal::None;
     bool bHasDataFiles = false;
     bool bInMemory = false;
     SVPKSections Sections;

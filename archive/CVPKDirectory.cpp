@@ -38,6 +38,11 @@ std::string_view CVPK::GetDirectoryItemName(uint32_t uiDirectoryItemIndex) const
     return std::string_view(Names.data() + Item.uiNameOffset, Item.uiNameLength);
 }
 
+uint32_t CVPK::GetDirectoryItemParent(uint32_t uiDirectoryItemIndex) const
+{
+    return IsValidDirectoryIndex(uiDirectoryItemIndex) ? Items[uiDirectoryItemIndex].uiParent : NO_ITEM;
+}
+
 bool CVPK::GetDirectoryItemPath(uint32_t uiDirectoryItemIndex, std::string &cPath) const
 {
     // A folder can lie as deep as the tree has bytes, so the path may be cut.

@@ -105,7 +105,7 @@ public:
     {
     }
 
-    EVPKRefusal Build();
+    EOpenRefusal Build();
 
 private:
     // A path or file that could not be placed: kept until the names stop
@@ -122,7 +122,7 @@ private:
     bool NextString(std::string_view &sString);
     uint32_t AddItem(uint32_t uiParent, uint64_t uiNameOffset, bool bFolder, bool &bAdded);
     bool ResolvePath(std::string_view sPath, uint32_t &uiFolder);
-    EVPKRefusal ReadFile(std::string_view sExtension, uint32_t uiFolder, bool bPathRefused, bool &bEnd);
+    EOpenRefusal ReadFile(std::string_view sExtension, uint32_t uiFolder, bool bPathRefused, bool &bEnd);
     void Refused(uint32_t uiFolder, uint64_t uiNameOffset, EVPKDamage eReason);
 
     CVPK &VPK;
@@ -232,30 +232,30 @@ bool CVPK::CTreeBuilder::ResolvePath(std::string_view sPath, uint32_t &uiFolder)
 
 // Reads one file name with its entry and preload bytes; bEnd when the name
 // is the empty one that ends the folder.
-EVPKRefusal CVPK::CTreeBuilder::ReadFile(std::string_view sExtension, uint32_t uiFolder, bool bPathRefused,
+EOpenRefusal CVPK::CTreeBuilder::ReadFile(std::string_view sExtension, uint32_t uiFolder, bool bPathRefused,
                                          bool &bEnd)
 {
     std::string_view sName;
     if (!NextString(sName))
-        return EVPKRefusal::StringNotEnded;
+        return EOpenRefusal::StringNotEnded;
     bEnd = sName.empty();
     if (bEnd)
-        return EVPKRefusal::None;
+        return EOpenRefusal::None;
     VPKDirectoryEntry Entry;
     if (Tree.size() - uiPosition < sizeof Entry)
-        return EVPKRefusal::EntryOutside;
+        return EOpenRefusal::EntryOutside;
     std::memcpy(&Entry, Tree.data() + uiPosition, sizeof Entry);
     const uint64_t uiEntryStart = uiPosition;
     uiPosition += sizeof Entry;
     if (Entry.uiTerminator != VPK_ENTRY_TERMINATOR)
-        return EVPKRefusal::BadTerminator;
+        return EOpenRefusal::BadTerminator;
     if (Tree.size() - uiPosition < Entry.uiPreloadBytes)
-        return EVPKRefusal::PreloadOutside;
+        return EOpenRefusal::PreloadOutside;
     uiPosition += Entry.uiPreloadBytes;
     if (bPathRefused)
     {
         RefusedItems.back().uiFiles++;
-        return EVPKRefusal::None;
+        return EOpenRefusal::None;
     }
 
     const uint64_t uiNameOffset = VPK.Names.size();
@@ -271,7 +271,7 @@ EVPKRefusal CVPK::CTreeBuilder::ReadFile(std::string_view sExtension, uint32_t u
     if (!bAdded)
     {
         RefusedItems.back().uiFiles = 1;
-        return EVPKRefusal::None;
+        return EOpenRefusal::None;
     }
 
     SVPKFileEntry File;
@@ -290,10 +290,10 @@ EVPKRefusal CVPK::CTreeBuilder::ReadFile(std::string_view sExtension, uint32_t u
     else if (!VPK.bHasDataFiles && File.uiEntryLength > 0)
         File.eDamage = EVPKDamage::MissingDataFile;  // a single file has no data files
     VPK.Files.push_back(File);
-    return EVPKRefusal::None;
+    return EOpenRefusal::None;
 }
 
-EVPKRefusal CVPK::CTreeBuilder::Build()
+EOpenRefusal CVPK::CTreeBuilder::Build()
 {
     VPK.Items.push_back(SItem{});  // the root, named "root" by the queries
     VPK.Items[0].bFolder = true;
@@ -303,38 +303,38 @@ EVPKRefusal CVPK::CTreeBuilder::Build()
     for (;;)
     {
         if (!NextString(sExtension))
-            return EVPKRefusal::StringNotEnded;
+            return EOpenRefusal::StringNotEnded;
         if (sExtension.empty())
             break;
         for (;;)
         {
             if (!NextString(sPath))
-                return EVPKRefusal::StringNotEnded;
+                return EOpenRefusal::StringNotEnded;
             if (sPath.empty())
                 break;
             uint32_t uiFolder = 0;
             const bool bPathRefused = !ResolvePath(sPath, uiFolder);
             for (bool bEnd = false; !bEnd;)
-                if (const EVPKRefusal eRefusal = ReadFile(sExtension, uiFolder, bPathRefused, bEnd);
-                    eRefusal != EVPKRefusal::None)
+                if (const EOpenRefusal eRefusal = ReadFile(sExtension, uiFolder, bPathRefused, bEnd);
+                    eRefusal != EOpenRefusal::None)
                     return eRefusal;
         }
     }
     if (uiPosition != Tree.size())
-        return EVPKRefusal::TreeEndsEarly;
+        return EOpenRefusal::TreeEndsEarly;
 
     // The names no longer move: the records can point at them now.
     for (const SRefused &Item : RefusedItems)
         VPK.LeftOut.push_back({Item.uiFolder, std::string_view(VPK.Names.data() + Item.uiNameOffset, Item.uiNameLength),
                                Item.uiFiles, Item.eReason});
-    return EVPKRefusal::None;
+    return EOpenRefusal::None;
 }
 
-EVPKRefusal CVPK::ReadTree()
+EOpenRefusal CVPK::ReadTree()
 {
     std::vector<uint8_t> Tree(Sections.uiTreeSize);
     if (!Directory.ReadBytes(Sections.uiHeaderSize, Tree.data(), Tree.size()))
-        return EVPKRefusal::CutShort;
+        return EOpenRefusal::CutShort;
     // Every query answers from what is built here: the mapped pages of the
     // tree need not stay in this process's memory beside it.
     Directory.Release(Sections.uiHeaderSize, Tree.size());

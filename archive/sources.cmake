@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Sources of archive/: the archive library (standard library only).
 list(APPEND ARCHIVE_SOURCES
+  archive/ArchiveResults.cpp
   archive/CDataSource.cpp
   archive/CDump.cpp
   archive/CGCF.cpp
@@ -14,4 +15,5 @@ list(APPEND ARCHIVE_SOURCES
   archive/CVPKDirectory.cpp
   archive/CVPKTree.cpp
   archive/DataRuns.cpp
+  archive/OpenArchive.cpp
 )

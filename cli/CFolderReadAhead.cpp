@@ -51,16 +51,16 @@ bool CFolderReadAhead::IsStored(uint32_t uiDirectoryIndex) const
 {
     if (Tree.IsFolder(CMountTree::NodeOf(uiDirectoryIndex)))
         return false;
-    const GCFDirectoryEntry *lpEntry = GCF.GetDirectoryEntry(uiDirectoryIndex);
-    return lpEntry != nullptr && lpEntry->uiItemSize > 0 && lpEntry->uiItemSize <= STORED_FILE_MAX;
+    const uint64_t uiSize = Archive.GetDirectoryItemSize(uiDirectoryIndex);
+    return uiSize > 0 && uiSize <= STORED_FILE_MAX;
 }
 
 // Worked out at the first read rather than at mount, so that mounting a
 // large archive stays quick.
 void CFolderReadAhead::FindPlaces()
 {
-    Places.assign(GCF.GetItemCount(), 0);
-    for (uint32_t uiIndex = 0; uiIndex < GCF.GetItemCount(); ++uiIndex)
+    Places.assign(Archive.GetItemCount(), 0);
+    for (uint32_t uiIndex = 0; uiIndex < Archive.GetItemCount(); ++uiIndex)
     {
         const uint64_t uiNode = CMountTree::NodeOf(uiIndex);
         if (!Tree.IsShown(uiNode) || !Tree.IsFolder(uiNode))
@@ -90,7 +90,7 @@ void CFolderReadAhead::OnFileStarted(uint32_t uiDirectoryIndex)
         for (; uiEnd < Siblings.size() && uiBytes < AHEAD_BYTES; ++uiEnd)
         {
             if (IsStored(Siblings[uiEnd]))
-                uiBytes += GCF.GetDirectoryEntry(Siblings[uiEnd])->uiItemSize;
+                uiBytes += Archive.GetDirectoryItemSize(Siblings[uiEnd]);
             if (uiBytes < AHEAD_BYTES / 2)
                 uiAskAt = uiEnd;
         }
@@ -134,11 +134,11 @@ void CFolderReadAhead::Serve()
 // copied whole are kept.
 bool CFolderReadAhead::StoreFile(uint32_t uiDirectoryIndex)
 {
-    const uint64_t uiSize = GCF.GetDirectoryEntry(uiDirectoryIndex)->uiItemSize;
-    if (GCF.IsCutShort())
+    const uint64_t uiSize = Archive.GetDirectoryItemSize(uiDirectoryIndex);
+    if (Archive.IsCutShort())
         return true;
     CItemData Data;
-    Data.DescribeItem(GCF, uiDirectoryIndex);
+    Data.DescribeItem(Archive, uiDirectoryIndex);
     if (Data.GetSize() < uiSize)
         return true;
     for (const SDataRun &Run : Data.GetRuns())

@@ -13,7 +13,7 @@
 // answer requests: a store waits for any page that a read holds locked, and
 // only a free worker can answer that read.
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 #include "cli/CMountTree.h"
 
 #include <condition_variable>
@@ -32,7 +32,7 @@ namespace Larkspur
 class CFolderReadAhead
 {
 public:
-    CFolderReadAhead(const CGCF &GCF, const CMountTree &Tree) : GCF(GCF), Tree(Tree) {}
+    CFolderReadAhead(const IArchive &Archive, const CMountTree &Tree) : Archive(Archive), Tree(Tree) {}
     ~CFolderReadAhead() { Stop(); }
     CFolderReadAhead(const CFolderReadAhead &) = delete;
     CFolderReadAhead &operator=(const CFolderReadAhead &) = delete;
@@ -77,7 +77,7 @@ private:
     // False when the kernel takes no stores at all.
     bool StoreFile(uint32_t uiDirectoryIndex);
 
-    const CGCF &GCF;
+    const IArchive &Archive;
     const CMountTree &Tree;
     fuse_session *lpSession = nullptr;
     std::once_flag PlacesFound;

@@ -65,12 +65,12 @@ public:
     // Reads may come on several threads at once: whoever finishes first
     // publishes its description, the others drop theirs. Scratch holds the
     // description of a file that is not kept.
-    const CItemData &Get(const CGCF &GCF, uint32_t uiDirectoryIndex, CItemData &Scratch)
+    const CItemData &Get(const IArchive &Archive, uint32_t uiDirectoryIndex, CItemData &Scratch)
     {
         std::atomic<const CItemData *> &Item = Items[uiDirectoryIndex];
         if (const CItemData *lpKnown = Item.load(std::memory_order_acquire))
             return *lpKnown;
-        Scratch.DescribeItem(GCF, uiDirectoryIndex);
+        Scratch.DescribeItem(Archive, uiDirectoryIndex);
         if (Scratch.GetSize() <= KEPT_FROM_BYTES)
             return Scratch;
         const uint64_t uiBytes = sizeof(CItemData) + Scratch.GetRuns().size() * sizeof(SDataRun);
@@ -101,9 +101,10 @@ private:
 
 struct SServer
 {
-    const CGCF &GCF;
+    const IArchive &Archive;
     const CMountTree &Tree;
     struct timespec ArchiveTime;  // every item's times: the archive's modification time
+    uint64_t uiArchiveBytes;      // the archive's size (a VPK set's files together)
     uid_t uiOwner;                // the user who mounted
     gid_t uiGroup;
     CDataCache DataCache;
@@ -128,10 +129,9 @@ void FillStat(const SServer &Server, uint64_t uiNode, struct stat &Stat)
         Stat.st_nlink = 2 + Server.Tree.GetSubfolderCount(uiNode);
         return;
     }
-    const GCFDirectoryEntry *lpEntry = Server.GCF.GetDirectoryEntry(CMountTree::DirectoryIndexOf(uiNode));
     Stat.st_mode = S_IFREG | 0444;
     Stat.st_nlink = 1;
-    Stat.st_size = lpEntry != nullptr ? static_cast<off_t>(lpEntry->uiItemSize) : 0;
+    Stat.st_size = static_cast<off_t>(Server.Archive.GetDirectoryItemSize(CMountTree::DirectoryIndexOf(uiNode)));
     Stat.st_blocks = (Stat.st_size + 511) / 512;
 }
 
@@ -287,7 +287,7 @@ void OnRead(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffset,
         return;
     }
     const uint32_t uiIndex = CMountTree::DirectoryIndexOf(uiNode);
-    const uint64_t uiFileSize = Server.GCF.GetDirectoryEntry(uiIndex)->uiItemSize;
+    const uint64_t uiFileSize = Server.Archive.GetDirectoryItemSize(uiIndex);
     const uint64_t uiOffset = static_cast<uint64_t>(std::max<off_t>(iOffset, 0));
     if (uiOffset >= uiFileSize)
     {
@@ -296,11 +296,11 @@ void OnRead(fuse_req_t Request, fuse_ino_t uiNode, size_t uiSize, off_t iOffset,
     }
     const uint64_t uiBytes = std::min<uint64_t>(uiSize, uiFileSize - uiOffset);
     thread_local CItemData Scratch;
-    const CItemData &Data = Server.DataCache.Get(Server.GCF, uiIndex, Scratch);
+    const CItemData &Data = Server.DataCache.Get(Server.Archive, uiIndex, Scratch);
     // Bytes that a damaged chain cannot supply, and those of an archive cut
     // short, are an error for the whole read: a short answer would tell the
     // kernel that the file ends there.
-    if (uiOffset + uiBytes > Data.GetSize() || Server.GCF.IsCutShort())
+    if (uiOffset + uiBytes > Data.GetSize() || Server.Archive.IsCutShort())
     {
         fuse_reply_err(Request, EIO);
         return;
@@ -336,8 +336,8 @@ void OnStatFs(fuse_req_t Request, fuse_ino_t)
     const SServer &Server = ServerOf(Request);
     struct statvfs Stat = {};
     Stat.f_bsize = Stat.f_frsize = 4096;
-    Stat.f_blocks = (Server.GCF.GetSource().GetSize() + 4095) / 4096;
-    Stat.f_files = Server.GCF.GetItemCount();
+    Stat.f_blocks = (Server.uiArchiveBytes + 4095) / 4096;
+    Stat.f_files = Server.Archive.GetItemCount();
     Stat.f_namemax = MAX_FILE_NAME_BYTES;
     Stat.f_flag = ST_RDONLY;
     fuse_reply_statfs(Request, &Stat);
@@ -404,12 +404,20 @@ public:
 
 }  // namespace
 
-int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tree, const SMountOptions &Options)
+int ServeMount(const SCliContext &Context, const IArchive &Archive, const CMountTree &Tree,
+               const SMountOptions &Options)
 {
+    // The file opened: a GCF, or a VPK set's directory file.
     struct stat ArchiveStat = {};
-    ::fstat(GCF.GetSource().GetFileDescriptor(), &ArchiveStat);
-    SServer Server{GCF, Tree, ArchiveStat.st_mtim, ::getuid(), ::getgid(), CDataCache(GCF.GetItemCount()),
-                   CFolderReadAhead(GCF, Tree)};
+    ::stat(Archive.GetFileName().c_str(), &ArchiveStat);
+    SServer Server{Archive,
+                   Tree,
+                   ArchiveStat.st_mtim,
+                   Archive.GetArchiveSummary().uiSize,
+                   ::getuid(),
+                   ::getgid(),
+                   CDataCache(Archive.GetItemCount()),
+                   CFolderReadAhead(Archive, Tree)};
 
     // Read-only for the kernel too, which checks the modes itself; the
     // archive's path shows as the mount's source. auto_unmount: should this

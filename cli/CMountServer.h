@@ -4,7 +4,7 @@
 // tree (CMountTree) as a read-only file system until it is unmounted.
 // Built only where libfuse3 is there.
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 #include "cli/CliContext.h"
 #include "cli/CMountTree.h"
 
@@ -24,6 +24,7 @@ struct SMountOptions
 // asked to stay, serves until the file system is unmounted (fusermount3 -u,
 // umount, or Ctrl+C / SIGTERM / SIGHUP), and returns the exit status. A
 // mount that fails is reported on stderr before anything detaches.
-int ServeMount(const SCliContext &Context, const CGCF &GCF, const CMountTree &Tree, const SMountOptions &Options);
+int ServeMount(const SCliContext &Context, const IArchive &Archive, const CMountTree &Tree,
+               const SMountOptions &Options);
 
 }  // namespace Larkspur

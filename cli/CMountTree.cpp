@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CMountTree.h"
 
-#include "extract/CCommandScope.h"
+#include "archive/CItemData.h"
 #include "extract/CExtraction.h"
 
 #include <algorithm>
@@ -55,42 +55,55 @@ const char *MountLeftOutReason(EMountLeftOut eReason)
         return DataWalkReason(EDataWalk::SharedData);
     case EMountLeftOut::CutShort:
         return DataWalkReason(EDataWalk::CutShort);
+    case EMountLeftOut::Overlap:
+        return DataWalkReason(EDataWalk::Overlap);
     }
     return "";
 }
 
-bool CMountTree::Build(const CGCF &GCF)
+bool CMountTree::Build(const IArchive &Archive)
 {
     *this = CMountTree();
     std::vector<SDirectoryWalkItem> Items;
-    const bool bComplete = GCF.WalkDirectory(0, Items);
+    const bool bComplete = Archive.WalkDirectory(0, Items);
     if (Items.empty())
         return bComplete;  // not even a root: the mounted folder stays empty
+    std::vector<uint8_t> Verdicts = ReadItems(Archive, Items);
+    PlaceChildren(Items, Verdicts);
+    MarkSecondNames(Verdicts);
+    MarkShown(Archive, Items, Verdicts);
+    return bComplete;
+}
 
-    const uint32_t uiItemCount = GCF.GetItemCount();
+std::vector<uint8_t> CMountTree::ReadItems(const IArchive &Archive, const std::vector<SDirectoryWalkItem> &Items)
+{
+    const uint32_t uiItemCount = Archive.GetItemCount();
     Names.assign(uiItemCount, {});
     Shown.assign(uiItemCount, 0);
     FolderFlags.assign(uiItemCount, 0);
     Parents.assign(uiItemCount, 0);
     Folders.assign(uiItemCount, {});
     std::vector<uint8_t> Verdicts(uiItemCount, NAME_FINE);
-    const auto ParentOf = [&Items](const SDirectoryWalkItem &Item) { return Items[Item.uiParentSlot].uiDirectoryIndex; };
 
     // Each item's own name, and how many items with a fine name each folder
     // holds. The walk reaches every item once, so this is a tree.
     for (const SDirectoryWalkItem &Item : Items)
     {
         const uint32_t uiIndex = Item.uiDirectoryIndex;
-        Names[uiIndex] = GCF.GetDirectoryItemName(uiIndex);
-        FolderFlags[uiIndex] = GCF.IsFolder(uiIndex) ? 1 : 0;
+        Names[uiIndex] = Archive.GetDirectoryItemName(uiIndex);
+        FolderFlags[uiIndex] = Archive.IsFolder(uiIndex) ? 1 : 0;
         if (Item.uiParentSlot == SDirectoryWalkItem::NO_PARENT_SLOT)
             continue;  // the root, always "root"
-        Parents[uiIndex] = ParentOf(Item);
+        Parents[uiIndex] = Items[Item.uiParentSlot].uiDirectoryIndex;
         Verdicts[uiIndex] = NameVerdict(Names[uiIndex]);
         if (Verdicts[uiIndex] == NAME_FINE)
-            Folders[ParentOf(Item)].uiCount++;
+            Folders[Parents[uiIndex]].uiCount++;
     }
+    return Verdicts;
+}
 
+void CMountTree::PlaceChildren(const std::vector<SDirectoryWalkItem> &Items, const std::vector<uint8_t> &Verdicts)
+{
     // Every folder's items in one array, each folder's in a stretch of its
     // own; the walk is in pre-order, so each folder's stretch fills in the
     // archive's order.
@@ -106,16 +119,19 @@ bool CMountTree::Build(const CGCF &GCF)
     {
         if (Item.uiParentSlot == SDirectoryWalkItem::NO_PARENT_SLOT || Verdicts[Item.uiDirectoryIndex] != NAME_FINE)
             continue;
-        SFolder &Parent = Folders[ParentOf(Item)];
+        SFolder &Parent = Folders[Parents[Item.uiDirectoryIndex]];
         Children[Parent.uiFirst + Parent.uiCount++] = Item.uiDirectoryIndex;
     }
+}
 
+void CMountTree::MarkSecondNames(std::vector<uint8_t> &Verdicts)
+{
     // Sorted by name for look-ups. The sort is stable, so among items of one
     // name the first in the archive's order comes first and stays; the
     // others are taken out of both orders.
     ByName = Children;
-    std::vector<uint8_t> Affected(uiItemCount, 0);  // folders that lost items
-    for (uint32_t uiFolder = 0; uiFolder < uiItemCount; ++uiFolder)
+    std::vector<uint8_t> Affected(Folders.size(), 0);  // folders that lost items
+    for (uint32_t uiFolder = 0; uiFolder < Folders.size(); ++uiFolder)
     {
         SFolder &Entry = Folders[uiFolder];
         if (Entry.uiCount < 2)
@@ -132,8 +148,6 @@ bool CMountTree::Build(const CGCF &GCF)
         }
     }
     DropLeftOut(Verdicts, Affected);
-    MarkShown(GCF, Items, Verdicts);
-    return bComplete;
 }
 
 void CMountTree::DropLeftOut(const std::vector<uint8_t> &Verdicts, const std::vector<uint8_t> &Affected)
@@ -152,13 +166,15 @@ void CMountTree::DropLeftOut(const std::vector<uint8_t> &Verdicts, const std::ve
     }
 }
 
-void CMountTree::MarkShown(const CGCF &GCF, const std::vector<SDirectoryWalkItem> &Items, std::vector<uint8_t> &Verdicts)
+void CMountTree::MarkShown(const IArchive &Archive, const std::vector<SDirectoryWalkItem> &Items,
+                           std::vector<uint8_t> &Verdicts)
 {
     // What shows: the root, and every item with a fine name in a folder that
     // shows, unless it is a file the extraction would not write. Only the
     // first item left out on each path is reported. The files' data are
-    // taken in the folder tree's order, as the extraction takes them.
-    CCommandScope Scope(GCF);
+    // taken in the folder tree's order, as the extraction takes them, with
+    // one command's claims.
+    const std::unique_ptr<IDataClaims> Claims = Archive.MakeClaims();
     CItemData Data;
     std::vector<uint8_t> Affected(Verdicts.size(), 0);
     Shown[0] = 1;
@@ -171,12 +187,13 @@ void CMountTree::MarkShown(const CGCF &GCF, const std::vector<SDirectoryWalkItem
             continue;
         if (Verdicts[uiIndex] == NAME_FINE && FolderFlags[uiIndex] == 0)
         {
-            switch (Scope.DescribeFile(uiIndex, Data))
+            switch (Data.DescribeItem(Archive, uiIndex, Claims.get()))
             {
             case EDataWalk::NoData: Verdicts[uiIndex] = Verdict(EMountLeftOut::NoData); break;
             case EDataWalk::WrongOwner: Verdicts[uiIndex] = Verdict(EMountLeftOut::DataOfAnother); break;
             case EDataWalk::SharedData: Verdicts[uiIndex] = Verdict(EMountLeftOut::SharedData); break;
             case EDataWalk::CutShort: Verdicts[uiIndex] = Verdict(EMountLeftOut::CutShort); break;
+            case EDataWalk::Overlap: Verdicts[uiIndex] = Verdict(EMountLeftOut::Overlap); break;
             default: break;
             }
             if (Verdicts[uiIndex] != NAME_FINE)

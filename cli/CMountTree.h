@@ -11,15 +11,17 @@
 // - a file that the Extract command of the whole archive would not write:
 //   one without data, one whose data starts with another item's block
 //   entry, one whose data blocks an item before it in the folder tree's
-//   order used (CCommandScope decides, as for the extraction and hash).
-// What lies below a left-out folder is left out with it.
+//   order used (the command's claims decide, as for the extraction and
+//   hash), a VPK file whose bytes partly overlap an earlier file's.
+// What lies below a left-out folder is left out with it. A VPK set or a GCF:
+// the tree is the archive interface's (IArchive).
 //
 // The tree is built once, in one pass over the directory the reader copied
 // at open, and never changes: the file system answers every look-up from
 // it, from any thread, without a lock.
 
 #include "archive/ArchiveNames.h"
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 
 #include <cstdint>
 #include <span>
@@ -38,6 +40,7 @@ enum class EMountLeftOut
     NoData,           // the directory map says the file has no data
     DataOfAnother,    // its data starts with another item's block entry
     SharedData,       // an item before it used its data blocks
+    Overlap,          // its bytes partly overlap those of a file before it
     CutShort,         // the archive was cut short while the tree was built
 };
 
@@ -64,7 +67,7 @@ public:
     // Builds the tree of the open archive, which must stay open while the
     // tree is used. False when the directory's links are damaged: the
     // items reached before the damage are shown.
-    bool Build(const CGCF &GCF);
+    bool Build(const IArchive &Archive);
 
     // True for the top node and every item shown.
     bool IsShown(uint64_t uiNode) const;
@@ -107,7 +110,15 @@ private:
     static constexpr uint32_t TOP_CHILDREN[1] = {0};  // the top node holds the root
     std::vector<SMountLeftOut> LeftOut;
 
-    void MarkShown(const CGCF &GCF, const std::vector<SDirectoryWalkItem> &Items, std::vector<uint8_t> &Verdicts);
+    // The steps of Build: each item's name, kind and folder, and its own
+    // verdict (what its name allows); each folder's items in the archive's
+    // order; the second and later items of one name; the files the
+    // extraction would not write. Each step works on the verdicts of the
+    // one before.
+    std::vector<uint8_t> ReadItems(const IArchive &Archive, const std::vector<SDirectoryWalkItem> &Items);
+    void PlaceChildren(const std::vector<SDirectoryWalkItem> &Items, const std::vector<uint8_t> &Verdicts);
+    void MarkSecondNames(std::vector<uint8_t> &Verdicts);
+    void MarkShown(const IArchive &Archive, const std::vector<SDirectoryWalkItem> &Items, std::vector<uint8_t> &Verdicts);
     // Takes the items left out since the orders were made out of them.
     void DropLeftOut(const std::vector<uint8_t> &Verdicts, const std::vector<uint8_t> &Affected);
 };

@@ -2,8 +2,11 @@
 #include "cli/CliArchive.h"
 
 #include "archive/ArchiveNames.h"
-#include "archive/CGCF.h"
+#include "archive/OpenArchive.h"
 #include "window/ShownText.h"
+#include "window/Utils.h"
+
+#include <QLocale>
 
 #include <fnmatch.h>
 #include <sys/stat.h>
@@ -59,34 +62,26 @@ bool NameMatches(const std::string &sPattern, std::string_view sName)
 
 }  // namespace
 
-bool OpenArchiveForCli(const SCliContext &Context, CGCF &GCFFile, const std::string &sPath, bool bDump)
+std::unique_ptr<IArchive> OpenArchiveForCli(const SCliContext &Context, const std::string &sPath, bool bDump)
 {
-    GCFFile.SetDumpFolder(Context.sDumpFolder);
-    GCFFile.SetDumpOnRefusal(bDump);
-    std::string sReason;
-    if (!FileExists(sPath))
+    std::string sReason = "File does not exist.";
+    if (FileExists(sPath))
     {
-        sReason = "File does not exist.";
-    }
-    else if (GCFFile.Open(sPath.c_str()))
-    {
-        return true;
-    }
-    else
-    {
-        const char *szLastError = GCFFile.GetLastError();
-        sReason = szLastError ? szLastError : "";
+        SOpenedArchive Opened = OpenArchive(sPath, SOpenOptions{bDump, Context.sDumpFolder});
+        if (Opened.Archive)
+            return std::move(Opened.Archive);
+        sReason = Opened.Result.Text() != nullptr ? Opened.Result.Text() : "";
     }
     Context.Output.WriteError("Could not open:\n" + ShownText(sPath) + "\n\nError:\n" + sReason + "\n");
-    return false;
+    return nullptr;
 }
 
-bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex)
+bool ResolveItem(const IArchive &Archive, std::string_view sItem, uint32_t &uiIndex)
 {
     const std::vector<std::string_view> Parts = SplitLocation(sItem);
     // "root/maps/" names the folder maps even where a file maps comes first.
     const bool bFolderWanted = !sItem.empty() && IsSeparator(sItem.back());
-    if (Parts.empty() || Parts.front() != ROOT_NAME || !GCFFile.IsValidDirectoryIndex(0))
+    if (Parts.empty() || Parts.front() != ROOT_NAME || !Archive.IsValidDirectoryIndex(0))
         return false;
 
     uint32_t uiCurrent = 0;
@@ -97,11 +92,11 @@ bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex)
         // that has more parts after it can only be the folder.
         const bool bAnyKind = uiPart + 1 == Parts.size() && !bFolderWanted;
         Children.clear();
-        GCFFile.GetDirectoryItemChildren(uiCurrent, Children);
+        Archive.GetDirectoryItemChildren(uiCurrent, Children);
         bool bFound = false;
         for (const uint32_t uiChild : Children)
         {
-            if (GCFFile.GetDirectoryItemName(uiChild) == Parts[uiPart] && (bAnyKind || GCFFile.IsFolder(uiChild)))
+            if (Archive.GetDirectoryItemName(uiChild) == Parts[uiPart] && (bAnyKind || Archive.IsFolder(uiChild)))
             {
                 uiCurrent = uiChild;
                 bFound = true;
@@ -115,14 +110,14 @@ bool ResolveItem(const CGCF &GCFFile, std::string_view sItem, uint32_t &uiIndex)
     return true;
 }
 
-std::vector<uint32_t> MatchItems(const CGCF &GCFFile, std::string_view sItem)
+std::vector<uint32_t> MatchItems(const IArchive &Archive, std::string_view sItem)
 {
     uint32_t uiExact = 0;
-    if (ResolveItem(GCFFile, sItem, uiExact))
+    if (ResolveItem(Archive, sItem, uiExact))
         return {uiExact};
     const std::vector<std::string_view> Parts = SplitLocation(sItem);
     if (!IsPattern(sItem) || Parts.empty() || !NameMatches(std::string(Parts.front()), "root") ||
-        !GCFFile.IsValidDirectoryIndex(0))
+        !Archive.IsValidDirectoryIndex(0))
         return {};
 
     // Level by level, the items matched so far; each at most once per level,
@@ -139,12 +134,12 @@ std::vector<uint32_t> MatchItems(const CGCF &GCFFile, std::string_view sItem)
         for (const uint32_t uiFolder : Matched)
         {
             Children.clear();
-            if (GCFFile.IsFolder(uiFolder))
-                GCFFile.GetDirectoryItemChildren(uiFolder, Children);
+            if (Archive.IsFolder(uiFolder))
+                Archive.GetDirectoryItemChildren(uiFolder, Children);
             for (const uint32_t uiChild : Children)
             {
-                if ((bAnyKind || GCFFile.IsFolder(uiChild)) &&
-                    NameMatches(sPattern, GCFFile.GetDirectoryItemName(uiChild)) && Seen.insert(uiChild).second)
+                if ((bAnyKind || Archive.IsFolder(uiChild)) &&
+                    NameMatches(sPattern, Archive.GetDirectoryItemName(uiChild)) && Seen.insert(uiChild).second)
                     Next.push_back(uiChild);
             }
         }
@@ -153,13 +148,13 @@ std::vector<uint32_t> MatchItems(const CGCF &GCFFile, std::string_view sItem)
     return Matched;
 }
 
-bool MatchItemArguments(const SCliContext &Context, const CGCF &GCFFile, const std::vector<std::string> &Items,
+bool MatchItemArguments(const SCliContext &Context, const IArchive &Archive, const std::vector<std::string> &Items,
                         std::vector<uint32_t> &Indexes)
 {
     std::unordered_set<uint32_t> Named;
     for (const std::string &sItem : Items)
     {
-        const std::vector<uint32_t> Matched = MatchItems(GCFFile, sItem);
+        const std::vector<uint32_t> Matched = MatchItems(Archive, sItem);
         if (Matched.empty())
         {
             Context.Output.WriteError("No such item: " + ShownText(sItem) + "\n");
@@ -174,25 +169,33 @@ bool MatchItemArguments(const SCliContext &Context, const CGCF &GCFFile, const s
     return true;
 }
 
-bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
+std::unique_ptr<IArchive> OpenArchiveItems(const SCliContext &Context, const std::string &sPath,
+                                           const std::vector<std::string> &Items, std::vector<uint32_t> &Indexes)
+{
+    std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sPath);
+    if (!Archive || !MatchItemArguments(Context, *Archive, Items, Indexes))
+        return nullptr;
+    return Archive;
+}
+
+bool WalkLocations(const IArchive &Archive, uint32_t uiStart,
                    const std::function<bool(uint32_t uiDirectoryIndex, const CBoundedPath &Location)> &OnItem)
 {
     std::vector<SDirectoryWalkItem> Items;
-    const bool bComplete = GCFFile.WalkDirectory(uiStart, Items);
+    const bool bComplete = Archive.WalkDirectory(uiStart, Items);
     if (Items.empty())
         return bComplete;
 
     // The folders above the start, from the root down (a parent chain that
     // loops is cut after as many steps as there are items).
     std::vector<std::string_view> Above;
-    const uint32_t uiItemCount = GCFFile.GetItemCount();
+    const uint32_t uiItemCount = Archive.GetItemCount();
     for (uint32_t uiIndex = uiStart, uiStep = 0; uiStep < uiItemCount; ++uiStep)
     {
-        const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiIndex);
-        if (lpEntry == nullptr || lpEntry->uiParent == GCF_ROOT_PARENT || !GCFFile.IsValidDirectoryIndex(lpEntry->uiParent))
+        uiIndex = Archive.GetDirectoryItemParent(uiIndex);
+        if (!Archive.IsValidDirectoryIndex(uiIndex))
             break;
-        uiIndex = lpEntry->uiParent;
-        Above.push_back(GCFFile.GetDirectoryItemName(uiIndex));
+        Above.push_back(Archive.GetDirectoryItemName(uiIndex));
     }
     CBoundedPath Location;
     for (auto It = Above.rbegin(); It != Above.rend(); ++It)
@@ -210,12 +213,42 @@ bool WalkLocations(const CGCF &GCFFile, uint32_t uiStart,
             Open.pop_back();
         Location.Truncate(Open.empty() ? uiAboveDepth : Open.back().second);
         const char cSeparator = Location.Depth() == 0 ? '\0' : '/';
-        Location.Push(cSeparator, GCFFile.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex));
+        Location.Push(cSeparator, Archive.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex));
         Open.emplace_back(uiSlot, Location.Depth());
         if (!OnItem(Items[uiSlot].uiDirectoryIndex, Location))
             return true;
     }
     return bComplete;
+}
+
+std::string DataProblem(uint64_t uiSize, EDataWalk eData, const CItemData &Data)
+{
+    if (eData == EDataWalk::NoData)
+        return uiSize > 0 ? "no physical data" : "";
+    if (eData != EDataWalk::Complete)
+        return DataWalkReason(eData);
+    if (Data.GetSize() != uiSize)
+        return "the data holds " + Utils::GroupedNumber(Data.GetSize()).toStdString() + " of " +
+               Utils::GroupedNumber(uiSize).toStdString() + " bytes";
+    return "";
+}
+
+std::string SizeText(uint64_t uiBytes, bool bDetailed)
+{
+    QString sText;
+    if (uiBytes <= UINT32_MAX)
+        sText = Utils::FileSizeToString(static_cast<uint32_t>(uiBytes), bDetailed);
+    else
+    {
+        // The group separator always in, as in every other size text.
+        QLocale Locale;
+        Locale.setNumberOptions(Locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+        sText = Locale.toString(static_cast<double>(uiBytes) / 1048576.0, 'f', 2) + QStringLiteral(" MB");
+        if (bDetailed)
+            sText += QStringLiteral(" (") + Utils::GroupedNumber(uiBytes) + QStringLiteral(" B)");
+    }
+    const QByteArray Utf8 = sText.toUtf8();
+    return std::string(Utf8.constData(), static_cast<size_t>(Utf8.size()));
 }
 
 void CLeftOutReport::Add(std::string_view sPrefix, std::string_view sShortPath, std::string_view sReason)

@@ -2,6 +2,7 @@
 #include "cli/CliCommandLine.h"
 
 #include "cli/BrowseCommands.h"
+#include "cli/CheckCommands.h"
 #include "cli/DataCommands.h"
 #include "cli/CliInterrupt.h"
 #include "cli/ExtractCommand.h"
@@ -32,6 +33,7 @@ std::string CurrentFolder()
 struct SArguments
 {
     std::string sArchive;
+    std::string sSecondArchive;  // diff's B
     std::string sText;  // find's TEXT, cat's ITEM
     std::vector<std::string> Items;
     std::string sOutputDirectory;
@@ -39,6 +41,7 @@ struct SArguments
     bool bCrc32 = false;
     bool bJson = false;
     bool bBytes = false;
+    bool bStat = false;
     bool bForeground = false;
     SExtractOptions ExtractOptions;
 };
@@ -46,7 +49,7 @@ struct SArguments
 // The commands, each with its arguments and help.
 struct SCommands
 {
-    CLI::App *Info, *List, *Dump, *Find, *Extract, *Hash, *Cat, *Mount;
+    CLI::App *Info, *List, *Dump, *Find, *Extract, *Hash, *Cat, *Verify, *Diff, *Mount;
 };
 
 // A positional argument. Help shows its name alone ("ARCHIVE REQUIRED", not
@@ -60,7 +63,7 @@ CLI::Option *AddPositional(CLI::App *Command, const char *szName, T &Value, cons
 CLI::App *AddCommand(CLI::App &App, const char *szName, const std::string &sHelp, SArguments &Arguments)
 {
     CLI::App *Command = App.add_subcommand(szName, sHelp);
-    AddPositional(Command, "ARCHIVE", Arguments.sArchive, "The GCF file")->required();
+    AddPositional(Command, "ARCHIVE", Arguments.sArchive, "The GCF file, or the VPK set's directory file")->required();
     return Command;
 }
 
@@ -115,6 +118,26 @@ SCommands AddCommands(CLI::App &App, SArguments &Arguments)
     AddPositional(Commands.Cat, "ITEM", Arguments.sText, "The file's location, or a pattern that matches it alone")
         ->required();
 
+    return Commands;
+}
+
+// verify, diff and mount.
+void AddCheckCommands(CLI::App &App, SArguments &Arguments, SCommands &Commands)
+{
+    Commands.Verify = AddCommand(App, "verify",
+                                 "Check every file below the items (default: the whole archive) against what the "
+                                 "archive records: one line per failure, then \"Verified N files: M failed.\"",
+                                 Arguments);
+    AddPositional(Commands.Verify, "ITEM", Arguments.Items,
+                  "Locations or shell patterns, such as root/maps or 'root/*/*.bsp'");
+
+    // Two archives, of either format; no ARCHIVE of its own.
+    Commands.Diff = App.add_subcommand("diff", "List the files that only A holds (\"- path\"), that only B holds "
+                                               "(\"+ path\") and that both hold with other contents (\"M path\").");
+    AddPositional(Commands.Diff, "A", Arguments.sArchive, "The first archive")->required();
+    AddPositional(Commands.Diff, "B", Arguments.sSecondArchive, "The second archive")->required();
+    Commands.Diff->add_flag("--stat", Arguments.bStat, "Only \"N only in A, M only in B, K changed\"");
+
     Commands.Mount = AddCommand(App, "mount",
                                 std::string("Show the archive as a read-only folder at MOUNTPOINT until it is "
                                             "unmounted (fusermount3 -u MOUNTPOINT).") +
@@ -124,7 +147,6 @@ SCommands AddCommands(CLI::App &App, SArguments &Arguments)
                   "An existing folder; the archive shows as MOUNTPOINT/root")
         ->required();
     Commands.Mount->add_flag("-f,--foreground", Arguments.bForeground, "Stay in the foreground; Ctrl+C unmounts");
-    return Commands;
 }
 
 // Runs the command that was parsed; szNotDone is set to what a stop leaves
@@ -167,6 +189,16 @@ int RunCommand(const SCliContext &Context, const SCommands &Commands, const SArg
     }
     if (*Commands.Cat)
         return RunCatCommand(Context, sArchive, Arguments.sText);
+    if (*Commands.Verify)
+    {
+        szNotDone = "verified";
+        return RunVerifyCommand(Context, sArchive, Arguments.Items);
+    }
+    if (*Commands.Diff)
+    {
+        szNotDone = "compared";
+        return RunDiffCommand(Context, sArchive, Arguments.sSecondArchive, Arguments.bStat);
+    }
     return CLI_EXIT_USAGE;
 }
 
@@ -174,11 +206,12 @@ int RunCommand(const SCliContext &Context, const SCommands &Commands, const SArg
 
 int RunCommandLine(const SCliContext &Context, const std::vector<std::string> &Words)
 {
-    CLI::App App{"Shows and extracts the contents of GCF archives.", "larkspur-cli"};
+    CLI::App App{"Shows, extracts, verifies and compares the contents of GCF archives and VPK sets.", "larkspur-cli"};
     App.set_version_flag("--version", std::string("larkspur-cli ") + LARKSPUR_VERSION);
     App.require_subcommand(1);
     SArguments Arguments;
-    const SCommands Commands = AddCommands(App, Arguments);
+    SCommands Commands = AddCommands(App, Arguments);
+    AddCheckCommands(App, Arguments, Commands);
 
     std::vector<const char *> Argv{"larkspur-cli"};
     for (const std::string &sWord : Words)

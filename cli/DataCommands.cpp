@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/DataCommands.h"
 
-#include "archive/CGCF.h"
 #include "archive/CItemData.h"
 #include "cli/CliArchive.h"
 #include "cli/CliInterrupt.h"
@@ -43,8 +42,8 @@ struct SHashFolder
 class CHashRun
 {
 public:
-    CHashRun(const SCliContext &Context, const CGCF &GCFFile, bool bCrc32)
-        : Context(Context), GCFFile(GCFFile), Scope(GCFFile), Report(Context.Output),
+    CHashRun(const SCliContext &Context, const IArchive &Archive, bool bCrc32)
+        : Context(Context), Archive(Archive), Scope(Archive), Report(Context.Output),
           eSum(bCrc32 ? EChecksums::Crc32 : EChecksums::Sha256), bTerminal(Context.Output.OutIsTerminal())
     {
     }
@@ -55,7 +54,7 @@ public:
     {
         Scope.BeginItem();
         std::vector<SDirectoryWalkItem> Walk;
-        const bool bComplete = GCFFile.WalkDirectory(uiStart, Walk);
+        const bool bComplete = Archive.WalkDirectory(uiStart, Walk);
         std::vector<SHashFolder> Open;
         CBoundedPath Path;
         for (uint32_t uiSlot = 0; uiSlot < Walk.size(); ++uiSlot)
@@ -65,7 +64,7 @@ public:
             const uint32_t uiIndex = Walk[uiSlot].uiDirectoryIndex;
             while (!Open.empty() && Open.back().uiSlot != Walk[uiSlot].uiParentSlot)
                 Open.pop_back();
-            const bool bFolder = GCFFile.IsFolder(uiIndex);
+            const bool bFolder = Archive.IsFolder(uiIndex);
             SHashFolder *lpFolder = Open.empty() ? nullptr : &Open.back();
             // Items that an earlier item of the command reached are done;
             // so are those of a refused folder.
@@ -76,7 +75,7 @@ public:
                 continue;
             }
 
-            const std::string_view sName = GCFFile.GetDirectoryItemName(uiIndex);
+            const std::string_view sName = Archive.GetDirectoryItemName(uiIndex);
             Path.Truncate(lpFolder ? lpFolder->uiDepth : 0);
             Path.Push(lpFolder ? '/' : '\0', sName);
             const char *szRefusal = nullptr;
@@ -132,7 +131,7 @@ private:
             Fail(Path, "a path of 4,096 bytes or more");
             return true;
         }
-        CItemChecksums Sums(GCFFile, uiIndex, eSum);
+        CItemChecksums Sums(Archive, uiIndex, eSum);
         switch (Sums.Run())
         {
         case EChecksumState::Done:
@@ -166,7 +165,7 @@ private:
     }
 
     const SCliContext &Context;
-    const CGCF &GCFFile;
+    const IArchive &Archive;
     CCommandScope Scope;
     CLeftOutReport Report;
     const EChecksums eSum;
@@ -198,14 +197,12 @@ std::string ChecksumPath(std::string_view sPath, bool &bEscaped)
 int RunHashCommand(const SCliContext &Context, const std::string &sArchive, const std::vector<std::string> &Items,
                    bool bCrc32)
 {
-    CGCF GCFFile;
-    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
-        return CLI_EXIT_USAGE;
     std::vector<uint32_t> Indexes;
-    if (!MatchItemArguments(Context, GCFFile, Items, Indexes))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveItems(Context, sArchive, Items, Indexes);
+    if (!Archive)
         return CLI_EXIT_USAGE;
 
-    CHashRun Run(Context, GCFFile, bCrc32);
+    CHashRun Run(Context, *Archive, bCrc32);
     for (const uint32_t uiIndex : Indexes)
     {
         if (!Run.HashBelow(uiIndex))
@@ -222,11 +219,11 @@ int RunHashCommand(const SCliContext &Context, const std::string &sArchive, cons
 
 int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sItem)
 {
-    CGCF GCFFile;
-    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
+    if (!Archive)
         return CLI_EXIT_USAGE;
     // One file's bytes: a pattern must name one item.
-    const std::vector<uint32_t> Matched = MatchItems(GCFFile, sItem);
+    const std::vector<uint32_t> Matched = MatchItems(*Archive, sItem);
     if (Matched.size() != 1)
     {
         Context.Output.WriteError((Matched.empty() ? "No such item: " : "More than one item matches: ") +
@@ -234,15 +231,15 @@ int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const
         return CLI_EXIT_USAGE;
     }
     const uint32_t uiIndex = Matched.front();
-    if (GCFFile.IsFolder(uiIndex))
+    if (Archive->IsFolder(uiIndex))
     {
         Context.Output.WriteError("Not a file: " + ShownText(sItem) + "\n");
         return CLI_EXIT_USAGE;
     }
 
-    const uint32_t uiItemSize = GCFFile.GetDirectoryEntry(uiIndex)->uiItemSize;
+    const uint64_t uiItemSize = Archive->GetDirectoryItemSize(uiIndex);
     CItemData Data;
-    const EDataWalk eWalk = Data.DescribeItem(GCFFile, uiIndex);
+    const EDataWalk eWalk = Data.DescribeItem(*Archive, uiIndex);
     // What lies before damage is written, as cat writes a file up to a read
     // error.
     constexpr size_t CHUNK_BYTES = 256u << 10;
@@ -258,16 +255,7 @@ int RunCatCommand(const SCliContext &Context, const std::string &sArchive, const
         uiOffset += uiRead;
     }
 
-    std::string sReason;
-    if (bCutShort)
-        sReason = DataWalkReason(EDataWalk::CutShort);
-    else if (eWalk == EDataWalk::NoData && uiItemSize > 0)
-        sReason = "no physical data";
-    else if (eWalk != EDataWalk::Complete && eWalk != EDataWalk::NoData)
-        sReason = DataWalkReason(eWalk);
-    else if (Data.GetSize() != uiItemSize)
-        sReason = "the data holds " + Utils::GroupedNumber(Data.GetSize()).toStdString() + " of " +
-                  Utils::GroupedNumber(uiItemSize).toStdString() + " bytes";
+    const std::string sReason = bCutShort ? DataWalkReason(EDataWalk::CutShort) : DataProblem(uiItemSize, eWalk, Data);
     if (sReason.empty())
         return CLI_EXIT_OK;
     Context.Output.WriteError("Error reading " + ShownText(sItem) + " (" + sReason + ").\n");

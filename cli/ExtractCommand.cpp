@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ExtractCommand.h"
 
-#include "archive/CGCF.h"
 #include "cli/CliArchive.h"
 #include "cli/CliInterrupt.h"
 #include "extract/CExtractCommand.h"
@@ -209,18 +208,15 @@ int RunExtractCommand(const SCliContext &Context, const std::string &sArchive, c
         Output.WriteError("No such folder: " + ShownText(sOutputDirectory) + "\n");
         return CLI_EXIT_USAGE;
     }
-    CGCF GCFFile;
-    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
-        return CLI_EXIT_USAGE;
-
     // Every item is found before anything is written.
     std::vector<uint32_t> Indexes;
-    if (!MatchItemArguments(Context, GCFFile, Items, Indexes))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveItems(Context, sArchive, Items, Indexes);
+    if (!Archive)
         return CLI_EXIT_USAGE;
 
     CProgressBar Bar(Output);
     CToolConsole Console(Output, Bar, Options.bQuiet);
-    CExtraction Extraction(GCFFile, Console);
+    CExtraction Extraction(*Archive, Console);
     Extraction.SetKeepExisting(Options.bKeepExisting);
     CExtractCommand Command(Extraction, Indexes);
     Bar.SetTotal(Command.GetTotal());

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/MountCommand.h"
 
-#include "archive/CGCF.h"
 #include "cli/CliArchive.h"
 #include "cli/CMountTree.h"
 #include "window/ShownText.h"
@@ -20,7 +19,7 @@ bool MountingAvailable()
     return LARKSPUR_HAVE_FUSE != 0;
 }
 
-void ReportLeftOut(ICliOutput &Output, const CGCF &GCFFile, const CMountTree &Tree)
+void ReportLeftOut(ICliOutput &Output, const IArchive &Archive, const CMountTree &Tree)
 {
     // The report ends after its first lines, and each line shows a path of
     // at most 4,096 bytes.
@@ -29,7 +28,7 @@ void ReportLeftOut(ICliOutput &Output, const CGCF &GCFFile, const CMountTree &Tr
     {
         std::string sLocation;
         if (Report.GetCount() < CLeftOutReport::MAX_LINES)
-            GCFFile.GetDirectoryItemPath(Item.uiDirectoryIndex, sLocation);
+            Archive.GetDirectoryItemPath(Item.uiDirectoryIndex, sLocation);
         Report.Add("Left out ", ShortenedPath(sLocation), MountLeftOutReason(Item.eReason));
     }
     Report.Finish();
@@ -50,19 +49,19 @@ int RunMountCommand(const SCliContext &Context, const std::string &sArchive, con
         Output.WriteError("No such folder: " + ShownText(sMountPoint) + "\n");
         return CLI_EXIT_USAGE;
     }
-    CGCF GCFFile;
-    if (!OpenArchiveForCli(Context, GCFFile, sArchive))
+    const std::unique_ptr<IArchive> Archive = OpenArchiveForCli(Context, sArchive);
+    if (!Archive)
         return CLI_EXIT_USAGE;
 
     // Everything the mount will not show is said once, here, while the
     // terminal still listens.
     CMountTree Tree;
-    if (!Tree.Build(GCFFile))
+    if (!Tree.Build(*Archive))
         Output.WriteError("The archive's directory is damaged: only the items before the damage are shown.\n");
-    ReportLeftOut(Output, GCFFile, Tree);
+    ReportLeftOut(Output, *Archive, Tree);
 
 #if LARKSPUR_HAVE_FUSE
-    return ServeMount(Context, GCFFile, Tree, SMountOptions{sArchive, sMountPoint, bForeground});
+    return ServeMount(Context, *Archive, Tree, SMountOptions{sArchive, sMountPoint, bForeground});
 #else
     (void)bForeground;
     return CLI_EXIT_FAILED;

@@ -12,7 +12,7 @@
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 class CMountTree;
 
 // Whether this build can mount at all.
@@ -20,7 +20,7 @@ bool MountingAvailable();
 
 // Says on stderr which items the mount leaves out and why, one line each
 // ("Left out \root\x (reason)."), for the first 100, then how many more.
-void ReportLeftOut(ICliOutput &Output, const CGCF &GCFFile, const CMountTree &Tree);
+void ReportLeftOut(ICliOutput &Output, const IArchive &Archive, const CMountTree &Tree);
 
 int RunMountCommand(const SCliContext &Context, const std::string &sArchive, const std::string &sMountPoint,
                     bool bForeground);

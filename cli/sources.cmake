@@ -3,6 +3,7 @@
 # its output and its command line. The program itself is cli/main.cpp.
 set(CLI_SOURCES
   cli/BrowseCommands.cpp
+  cli/CheckCommands.cpp
   cli/CliArchive.cpp
   cli/CliCommandLine.cpp
   cli/CliInterrupt.cpp

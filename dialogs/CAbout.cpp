@@ -99,16 +99,7 @@ CAbout::CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon, QWi
         Fact.lpLabel->setGeometry(Layout(Fact.Geometry));
     }
 
-    const QUrl Documentation = DocumentationUrl(QCoreApplication::applicationDirPath());
-    lnkWebSite = AddLabel(grpAbout, QStringLiteral("lnkWebSite"), QString());
-    sLinkAddress = Documentation.toString(QUrl::FullyEncoded);
-    ShowLink();
-    lnkWebSite->setGeometry(Layout(LinkRect));
-    lnkWebSite->setTextFormat(Qt::RichText);
-    lnkWebSite->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    lnkWebSite->setOpenExternalLinks(false);
-    lnkWebSite->setToolTip(Documentation.toDisplayString(QUrl::PreferLocalFile));
-    connect(lnkWebSite, &QLabel::linkActivated, this, &CAbout::lnkWebSite_LinkClicked);
+    AddLink(Layout(LinkRect));
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -116,6 +107,20 @@ CAbout::CAbout(std::function<void(const QUrl &)> OpenUrl, const QIcon &Icon, QWi
     btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &CAbout::btnOK_Click);
     btnOK->setFocus(Qt::OtherFocusReason);
+}
+
+void CAbout::AddLink(const QRect &Geometry)
+{
+    const QUrl Documentation = DocumentationUrl(QCoreApplication::applicationDirPath());
+    lnkWebSite = AddLabel(grpAbout, QStringLiteral("lnkWebSite"), QString());
+    sLinkAddress = Documentation.toString(QUrl::FullyEncoded);
+    ShowLink();
+    lnkWebSite->setGeometry(Geometry);
+    lnkWebSite->setTextFormat(Qt::RichText);
+    lnkWebSite->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    lnkWebSite->setOpenExternalLinks(false);
+    lnkWebSite->setToolTip(Documentation.toDisplayString(QUrl::PreferLocalFile));
+    connect(lnkWebSite, &QLabel::linkActivated, this, &CAbout::lnkWebSite_LinkClicked);
 }
 
 QUrl CAbout::DocumentationUrl(const QString &sProgramFolder)

@@ -54,6 +54,8 @@ public slots:
     void reject() override;
 
 private:
+    // The link to the program's documentation, at Geometry in the group.
+    void AddLink(const QRect &Geometry);
     void btnOK_Click();
     void lnkWebSite_LinkClicked(const QString &sLink);
     void ShowLink();

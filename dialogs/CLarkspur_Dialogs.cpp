@@ -55,14 +55,14 @@ void CLarkspur::FindItems(GCFTreeNode *Node, const QString &sSearchWord)
     if (!Locations)
     {
         std::vector<SDirectoryWalkItem> Items;
-        GCFFile->WalkDirectory(0, Items);
-        Locations = std::make_unique<CFolderLocations>(*GCFFile, std::move(Items));
+        Archive->WalkDirectory(0, Items);
+        Locations = std::make_unique<CFolderLocations>(*Archive, std::move(Items));
     }
     std::vector<GCFListViewItem> Rows;
-    for (const uint32_t uiIndex : FindMatchingItems(*GCFFile, sSearchWord))
+    for (const uint32_t uiIndex : FindMatchingItems(*Archive, sSearchWord))
     {
         if (uiIndex < NodesByIndex.size() && NodesByIndex[uiIndex])
-            Rows.push_back(MakeListViewItem(*GCFFile, NodesByIndex[uiIndex]));
+            Rows.push_back(MakeListViewItem(*Archive, NodesByIndex[uiIndex]));
     }
     ListModel->SetRows(std::move(Rows), Locations.get());
 }
@@ -71,10 +71,10 @@ void CLarkspur::ShowProperties(uint32_t uiDirectoryIndex)
 {
     // A file's checksums are offered, and read only when asked for.
     std::unique_ptr<CItemChecksums> Checksums;
-    if (!GCFFile->IsFolder(uiDirectoryIndex))
-        Checksums = std::make_unique<CItemChecksums>(*GCFFile, uiDirectoryIndex);
+    if (!Archive->IsFolder(uiDirectoryIndex))
+        Checksums = std::make_unique<CItemChecksums>(*Archive, uiDirectoryIndex);
     const CItemChecksums *lpChecksums = Checksums.get();  // owned by the dialog from here
-    CProperties Properties(GatherProperties(*GCFFile, uiDirectoryIndex), std::move(Checksums), this);
+    CProperties Properties(GatherProperties(*Archive, uiDirectoryIndex), std::move(Checksums), this);
     Desktop.ExecDialog(Properties);
     if (lpChecksums && lpChecksums->GetState() == EChecksumState::CutShort)
         ReportArchiveCutShort();

@@ -17,6 +17,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <iterator>
+#include <span>
 
 namespace Larkspur
 {
@@ -40,6 +42,7 @@ constexpr int SHA256_HEIGHT = 30;
 constexpr int SHA256_LINE_DIGITS = 32;
 constexpr int COMPUTE_Y = 104;
 constexpr int PROGRESS_STEPS = 1000;
+constexpr int LABEL_ROW = 24;  // from one row of labels to the next
 
 QLabel *AddLabel(QWidget *lpParent, const CDialogLayout &Layout, const QString &sName, const QString &sText,
                  QRect Geometry)
@@ -94,15 +97,18 @@ void AddSeparator(QWidget *lpParent, const CDialogLayout &Layout, const QString 
 
 CProperties::CProperties(const QString &sName, const QString &sType, const QString &sLocation, const QString &sSize,
                          const QString &sSizeOnDisk, const QString &sItems, uint32_t uiFlags, QWidget *lpParent)
-    : CProperties(sName, sType, sLocation, sSize, sSizeOnDisk, sItems, uiFlags, nullptr, lpParent)
+    : CProperties(sName, sType, sLocation, sSize, sSizeOnDisk, sItems, uiFlags, QString(), nullptr, lpParent)
 {
 }
 
 CProperties::CProperties(const QString &sName, const QString &sType, const QString &sLocation, const QString &sSize,
-                         const QString &sSizeOnDisk, const QString &sItems, uint32_t uiFlags,
-                         std::unique_ptr<CItemChecksums> Checksums, QWidget *lpParent)
-    : QDialog(lpParent), Checksums(std::move(Checksums))
+                         const QString &sSizeOnDisk, const QString &sItems, std::optional<uint32_t> uiFlags,
+                         const QString &sStoredCrc32, std::unique_ptr<CItemChecksums> Checksums, QWidget *lpParent)
+    : QDialog(lpParent), Checksums(std::move(Checksums)), sStoredCrc32(sStoredCrc32),
+      iStoredCrc32Rows(sStoredCrc32.isEmpty() ? 0 : 1)
 {
+    // One table of rows both fits the layout to the texts and then places
+    // them, so the dialog is laid out here in one pass, from top to bottom.
     setObjectName(QStringLiteral("CProperties"));
     setWindowTitle(QStringLiteral("Properties"));
     setWindowFlags(FIXED_DIALOG_FLAGS);
@@ -114,18 +120,23 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
         QString sValue;
         bool bSelectable;
     };
-    const SRow Rows[] = {
+    const uint32_t uiShownFlags = uiFlags.value_or(0);
+    const SRow AllRows[] = {
         {24, "lblNameLabel", "Name:", "txtName", sName, true},
         {48, "lblTypeLabel", "Type:", "lblType", sType, false},
         {88, "lblLocationLabel", "Location:", "txtLocation", sLocation, true},
         {112, "lblSizeLabel", "Size:", "lblSize", sSize, false},
         {136, "lblSizeOnDiskLabel", "Size On Disk:", "lblSizeOnDisk", sSizeOnDisk, false},
         {160, "lblItemsLabel", "Items:", "lblItems", sItems, false},
-        {200, "lblLocalCopyLabel", "Local Copy:", "lblLocalCopy", LocalCopyText(uiFlags), false},
+        {200, "lblLocalCopyLabel", "Local Copy:", "lblLocalCopy", LocalCopyText(uiShownFlags), false},
         {224, "lblLocalCopyHasPriorityLabel", "Local Has Priority:", "lblLocalCopyHasPriority",
-         LocalCopyHasPriorityText(uiFlags), false},
-        {248, "lblFlagsLabel", "Flags:", "lblFlags", FlagsText(uiFlags), false},
+         LocalCopyHasPriorityText(uiShownFlags), false},
+        {248, "lblFlagsLabel", "Flags:", "lblFlags", FlagsText(uiShownFlags), false},
     };
+    // The flag rows, their separator and the room they take are a GCF's.
+    const std::span<const SRow> Rows(AllRows, uiFlags ? std::size(AllRows) : std::size(AllRows) - 3);
+    const int iFlagRoom = uiFlags ? 0 : 96;
+    iChecksumsY = 296 - iFlagRoom;
 
     // Every caption and every value shown in a label must show whole; name
     // and location scroll inside their text boxes, as text boxes do.
@@ -141,12 +152,12 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
         FitChecksums(Layout);
     // The checksums add a group box below the properties, and the button
     // moves down under it.
-    const int iButtonY = this->Checksums ? 296 + CHECKSUMS_HEIGHT + 8 : 296;
+    const int iButtonY = this->Checksums ? iChecksumsY + ChecksumsHeight() + 8 : iChecksumsY;
     setFixedSize(Layout(QSize(282, iButtonY + 32)));
 
     grpProperties = new QGroupBox(QStringLiteral("Properties:"), this);
     grpProperties->setObjectName(QStringLiteral("grpProperties"));
-    grpProperties->setGeometry(Layout(QRect(8, 8, 264, 280)));
+    grpProperties->setGeometry(Layout(QRect(8, 8, 264, 280 - iFlagRoom)));
     for (const SRow &Row : Rows)
     {
         AddLabel(grpProperties, Layout, QLatin1String(Row.szCaptionName), QLatin1String(Row.szCaption),
@@ -158,7 +169,8 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
                      QRect(VALUE_X, Row.iY, VALUE_WIDTH, LABEL_HEIGHT));
     }
     AddSeparator(grpProperties, Layout, QStringLiteral("label9"), 72);
-    AddSeparator(grpProperties, Layout, QStringLiteral("label1"), 184);
+    if (uiFlags)
+        AddSeparator(grpProperties, Layout, QStringLiteral("label1"), 184);
 
     btnOK = new QPushButton(QStringLiteral("OK"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
@@ -174,7 +186,8 @@ CProperties::CProperties(const QString &sName, const QString &sType, const QStri
 CProperties::CProperties(const SItemProperties &Properties, std::unique_ptr<CItemChecksums> Checksums,
                          QWidget *lpParent)
     : CProperties(Properties.sName, Properties.sType, Properties.sLocation, Properties.sSize,
-                  Properties.sSizeOnDisk, Properties.sItems, Properties.uiFlags, std::move(Checksums), lpParent)
+                  Properties.sSizeOnDisk, Properties.sItems, Properties.uiFlags, Properties.sStoredCrc32,
+                  std::move(Checksums), lpParent)
 {
 }
 
@@ -183,7 +196,7 @@ CProperties::~CProperties() = default;
 void CProperties::FitChecksums(CDialogLayout &Layout)
 {
     const QFontMetrics Fixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    for (const char *szCaption : {"CRC32:", "SHA-256:"})
+    for (const char *szCaption : {"CRC32:", "Stored CRC32:", "SHA-256:"})
         Layout.FitText(QLatin1String(szCaption), QSize(CAPTION_WIDTH, LABEL_HEIGHT));
     Layout.FitButton(QStringLiteral("Compute"), QSize(75, 23));
     Layout.FitText(Fixed, QStringLiteral("0").repeated(8), 1, QSize(VALUE_WIDTH, LABEL_HEIGHT));
@@ -199,18 +212,27 @@ void CProperties::AddChecksums(const CDialogLayout &Layout)
     const QFont Fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     grpChecksums = new QGroupBox(QStringLiteral("Checksums:"), this);
     grpChecksums->setObjectName(QStringLiteral("grpChecksums"));
-    grpChecksums->setGeometry(Layout(QRect(8, 296, 264, CHECKSUMS_HEIGHT)));
+    grpChecksums->setGeometry(Layout(QRect(8, iChecksumsY, 264, ChecksumsHeight())));
 
     AddLabel(grpChecksums, Layout, QStringLiteral("lblCrc32Label"), QStringLiteral("CRC32:"),
              QRect(CAPTION_X, 24, CAPTION_WIDTH, LABEL_HEIGHT));
     txtCrc32 = AddSelectableValue(grpChecksums, Layout, QStringLiteral("txtCrc32"), QString(), 24);
     txtCrc32->setFont(Fixed);
+    // The CRC32 the set records stands under the computed one, so the two
+    // compare digit by digit.
+    const int iShift = iStoredCrc32Rows * LABEL_ROW;
+    if (iStoredCrc32Rows > 0)
+    {
+        AddLabel(grpChecksums, Layout, QStringLiteral("lblStoredCrc32Label"), QStringLiteral("Stored CRC32:"),
+                 QRect(CAPTION_X, 48, CAPTION_WIDTH, LABEL_HEIGHT));
+        AddSelectableValue(grpChecksums, Layout, QStringLiteral("txtStoredCrc32"), sStoredCrc32, 48)->setFont(Fixed);
+    }
     AddLabel(grpChecksums, Layout, QStringLiteral("lblSha256Label"), QStringLiteral("SHA-256:"),
-             QRect(CAPTION_X, 48, CAPTION_WIDTH, LABEL_HEIGHT));
+             QRect(CAPTION_X, 48 + iShift, CAPTION_WIDTH, LABEL_HEIGHT));
 
     // Two lines of 32 digits that copy as one line of 64: the text wraps
     // at a fixed column, it holds no line break.
-    const QRect ValueRect = Layout(QRect(CAPTION_X, SHA256_Y, SEPARATOR_WIDTH, SHA256_HEIGHT));
+    const QRect ValueRect = Layout(QRect(CAPTION_X, SHA256_Y + iShift, SEPARATOR_WIDTH, SHA256_HEIGHT));
     txtSha256 = new QTextEdit(grpChecksums);
     txtSha256->setObjectName(QStringLiteral("txtSha256"));
     txtSha256->setReadOnly(true);
@@ -229,7 +251,7 @@ void CProperties::AddChecksums(const CDialogLayout &Layout)
     txtSha256->setGeometry(ValueRect);
 
     lblChecksumNote = AddLabel(grpChecksums, Layout, QStringLiteral("lblChecksumNote"), QString(),
-                               QRect(CAPTION_X, SHA256_Y, SEPARATOR_WIDTH, SHA256_HEIGHT));
+                               QRect(CAPTION_X, SHA256_Y + iShift, SEPARATOR_WIDTH, SHA256_HEIGHT));
     lblChecksumNote->setWordWrap(true);
     QPalette NotePalette = lblChecksumNote->palette();
     NotePalette.setColor(QPalette::WindowText,
@@ -239,19 +261,24 @@ void CProperties::AddChecksums(const CDialogLayout &Layout)
 
     btnCompute = new QPushButton(QStringLiteral("Compute"), grpChecksums);
     btnCompute->setObjectName(QStringLiteral("btnCompute"));
-    btnCompute->setGeometry(Layout(QRect(CAPTION_X, COMPUTE_Y, 75, 23)));
+    btnCompute->setGeometry(Layout(QRect(CAPTION_X, COMPUTE_Y + iShift, 75, 23)));
     btnCompute->setAutoDefault(false);
     connect(btnCompute, &QPushButton::clicked, this, [this] { btnCompute_Click(); });
 
     proChecksums = new QProgressBar(grpChecksums);
     proChecksums->setObjectName(QStringLiteral("proChecksums"));
     proChecksums->setRange(0, PROGRESS_STEPS);
-    proChecksums->setGeometry(Layout(QRect(CAPTION_X + 80, COMPUTE_Y, SEPARATOR_WIDTH - 80, 23)));
+    proChecksums->setGeometry(Layout(QRect(CAPTION_X + 80, COMPUTE_Y + iShift, SEPARATOR_WIDTH - 80, 23)));
     proChecksums->hide();
 
     tmrChecksums = new QTimer(this);
     tmrChecksums->setInterval(0);
     connect(tmrChecksums, &QTimer::timeout, this, [this] { ComputeStep(); });
+}
+
+int CProperties::ChecksumsHeight() const
+{
+    return CHECKSUMS_HEIGHT + iStoredCrc32Rows * LABEL_ROW;
 }
 
 QString CProperties::ChecksumNote(const std::string &sProblem)

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QGroupBox;
@@ -52,10 +53,14 @@ public:
     static constexpr uint64_t COMPUTE_STEP_BYTES = 4u << 20;
 
 private:
+    // Without uiFlags (an item of a VPK set) the three flag rows are left
+    // out and the dialog is shorter by them; with sStoredCrc32 the checksums
+    // show the stored CRC32 under the computed one.
     CProperties(const QString &sName, const QString &sType, const QString &sLocation, const QString &sSize,
-                const QString &sSizeOnDisk, const QString &sItems, uint32_t uiFlags,
-                std::unique_ptr<CItemChecksums> Checksums, QWidget *lpParent);
+                const QString &sSizeOnDisk, const QString &sItems, std::optional<uint32_t> uiFlags,
+                const QString &sStoredCrc32, std::unique_ptr<CItemChecksums> Checksums, QWidget *lpParent);
     void FitChecksums(CDialogLayout &Layout);
+    int ChecksumsHeight() const;
     void AddChecksums(const CDialogLayout &Layout);
     static QString ChecksumNote(const std::string &sProblem);
     void btnCompute_Click();
@@ -70,6 +75,9 @@ private:
     std::unique_ptr<CItemChecksums> Checksums;
     QGroupBox *grpChecksums = nullptr;
     QLineEdit *txtCrc32 = nullptr;
+    QString sStoredCrc32;
+    int iChecksumsY = 296;      // where the checksums group stands
+    int iStoredCrc32Rows = 0;   // 1 when the stored CRC32 has a row of its own
     QTextEdit *txtSha256 = nullptr;
     QLabel *lblChecksumNote = nullptr;  // why a damaged file has no sums
     QPushButton *btnCompute = nullptr;

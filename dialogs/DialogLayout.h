@@ -45,7 +45,7 @@ public:
     void FitText(const QFontMetrics &TextMetrics, const QString &sText, int iLines, QSize Room, int iPadX = 0,
                  int iPadY = 0)
     {
-        Fit(TextMetrics.horizontalAdvance(ShownText(sText)) + iPadX, Room.width(), dScaleX);
+        Fit(TextMetrics.horizontalAdvance(WithoutAccessMarks(sText)) + iPadX, Room.width(), dScaleX);
         Fit(TextMetrics.lineSpacing() * (iLines - 1) + TextMetrics.height() + iPadY, Room.height(), dScaleY);
     }
 
@@ -84,7 +84,9 @@ public:
     const QFontMetrics Metrics;
 
 private:
-    static QString ShownText(const QString &sText)
+    // The text as a label draws it: each "&" that marks an access key gone,
+    // "&&" drawn as one "&".
+    static QString WithoutAccessMarks(const QString &sText)
     {
         QString sShown = sText;
         sShown.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&'));

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "dialogs/ItemChecksums.h"
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 #include "window/Utils.h"
 
 #include <openssl/evp.h>
@@ -44,18 +44,18 @@ struct CItemChecksums::SSha256
     bool bUsable = false;
 };
 
-CItemChecksums::CItemChecksums(const CGCF &GCFFile, uint32_t uiDirectoryIndex, EChecksums eWanted)
-    : GCFFile(GCFFile), uiDirectoryIndex(uiDirectoryIndex), eWanted(eWanted)
+CItemChecksums::CItemChecksums(const IArchive &Archive, uint32_t uiDirectoryIndex, EChecksums eWanted)
+    : Archive(Archive), uiDirectoryIndex(uiDirectoryIndex), eWanted(eWanted)
 {
-    if (const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex))
-        uiItemSize = lpEntry->uiItemSize;
+    if (Archive.IsValidDirectoryIndex(uiDirectoryIndex) && !Archive.IsFolder(uiDirectoryIndex))
+        uiItemSize = Archive.GetDirectoryItemSize(uiDirectoryIndex);
 }
 
 CItemChecksums::~CItemChecksums() = default;
 
 void CItemChecksums::Begin()
 {
-    const EDataWalk eWalk = Data.DescribeItem(GCFFile, uiDirectoryIndex);
+    const EDataWalk eWalk = Data.DescribeItem(Archive, uiDirectoryIndex);
     // An empty file may have no data at all: its sums are those of no bytes.
     if (eWalk == EDataWalk::NoData && uiItemSize > 0)
     {
@@ -104,7 +104,7 @@ EChecksumState CItemChecksums::Step(uint64_t uiBytes)
         size_t uiRead = 0;
         if (!Data.Read(uiDone, Buffer.data(), uiChunk, uiRead) || uiRead != uiChunk)
         {
-            eState = GCFFile.IsCutShort() ? EChecksumState::CutShort : EChecksumState::Damaged;
+            eState = Archive.IsCutShort() ? EChecksumState::CutShort : EChecksumState::Damaged;
             return eState;
         }
         if (Sha256)

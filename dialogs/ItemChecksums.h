@@ -21,7 +21,7 @@
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 
 // Which sums to compute; the command line asks for one, the dialog for both.
 enum class EChecksums : unsigned
@@ -46,7 +46,7 @@ class CItemChecksums
 public:
     // Nothing is read until the first Step: a dialog can offer the sums of a
     // file of any size without cost.
-    CItemChecksums(const CGCF &GCFFile, uint32_t uiDirectoryIndex, EChecksums eWanted = EChecksums::Both);
+    CItemChecksums(const IArchive &Archive, uint32_t uiDirectoryIndex, EChecksums eWanted = EChecksums::Both);
     ~CItemChecksums();
     CItemChecksums(const CItemChecksums &) = delete;
     CItemChecksums &operator=(const CItemChecksums &) = delete;
@@ -77,7 +77,7 @@ private:
     void Begin();
     void Finish();
 
-    const CGCF &GCFFile;
+    const IArchive &Archive;
     const uint32_t uiDirectoryIndex;
     const EChecksums eWanted;
     uint64_t uiItemSize = 0;

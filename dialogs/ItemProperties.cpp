@@ -38,29 +38,35 @@ QString DecodePath(std::string_view sPath)
 
 }  // namespace
 
-SItemProperties GatherProperties(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
+SItemProperties GatherProperties(const IArchive &Archive, uint32_t uiDirectoryIndex)
 {
     SItemProperties Properties;
-    const SItemRow Row = ReadItemRow(GCFFile, uiDirectoryIndex);
+    const SItemRow Row = ReadItemRow(Archive, uiDirectoryIndex);
     const bool bFolder = Row.eType == EItemType::Folder;
 
     std::string sPath;
-    GCFFile.GetDirectoryItemPath(uiDirectoryIndex, sPath);
+    Archive.GetDirectoryItemPath(uiDirectoryIndex, sPath);
     Properties.sLocation = DecodePath(sPath);
 
     Properties.sName = Row.sName;
     Properties.sType = ItemTypeText(Row.eType, Row.sName);
-    Properties.sSize = Utils::FileSizeToString(GCFFile.GetDirectoryItemSize(uiDirectoryIndex), true);
-    Properties.sSizeOnDisk = Utils::FileSizeToString(GCFFile.GetDirectoryItemSizeOnDisk(uiDirectoryIndex), true);
+    Properties.sSize = Utils::LargeFileSizeToString(Archive.GetDirectoryItemSize(uiDirectoryIndex), true);
+    Properties.sSizeOnDisk = Utils::LargeFileSizeToString(Archive.GetDirectoryItemSizeOnDisk(uiDirectoryIndex), true);
     if (bFolder)
         Properties.sItems = QStringLiteral("Folders: %1, Files: %2")
-                                .arg(GCFFile.GetDirectoryItemFolderCount(uiDirectoryIndex))
-                                .arg(GCFFile.GetDirectoryItemFileCount(uiDirectoryIndex));
+                                .arg(Archive.GetDirectoryItemFolderCount(uiDirectoryIndex))
+                                .arg(Archive.GetDirectoryItemFileCount(uiDirectoryIndex));
     else
         Properties.sItems = QStringLiteral("N/A");
 
-    const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
-    Properties.uiFlags = lpEntry ? uint32_t(lpEntry->uiFlags) : 0;
+    // Flags are a GCF directory entry's own; a VPK file has its CRC32.
+    if (const auto *lpGCF = dynamic_cast<const CGCF *>(&Archive))
+    {
+        const GCFDirectoryEntry *lpEntry = lpGCF->GetDirectoryEntry(uiDirectoryIndex);
+        Properties.uiFlags = lpEntry ? uint32_t(lpEntry->uiFlags) : 0;
+    }
+    if (const std::optional<uint32_t> uiCrc32 = Archive.GetStoredCrc32(uiDirectoryIndex))
+        Properties.sStoredCrc32 = QStringLiteral("%1").arg(*uiCrc32, 8, 16, QLatin1Char('0'));
     return Properties;
 }
 

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The seven values that the Properties dialog shows for one archive item,
+// The values that the Properties dialog shows for one archive item,
 // gathered from the reader as text so that the dialog only lays them out.
 
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 
 struct SItemProperties
 {
@@ -20,11 +21,15 @@ struct SItemProperties
     QString sSize;        // detailed size text: a folder's total below it
     QString sSizeOnDisk;  // the same, counted in whole data blocks
     QString sItems;       // "Folders: 3, Files: 12" for a folder, "N/A" for a file
-    uint32_t uiFlags = 0; // the directory entry's flags, unchanged
+    // A GCF item's directory entry flags, unchanged; a VPK set has none.
+    std::optional<uint32_t> uiFlags;
+    // The CRC32 a VPK file's entry records, as 8 lower-case hexadecimal
+    // digits; "" where the archive records none.
+    QString sStoredCrc32;
 };
 
 // Reads the values for one directory index of the open archive. A bad index
 // answers as the reader does for one: an empty item.
-SItemProperties GatherProperties(const CGCF &GCFFile, uint32_t uiDirectoryIndex);
+SItemProperties GatherProperties(const IArchive &Archive, uint32_t uiDirectoryIndex);
 
 }  // namespace Larkspur

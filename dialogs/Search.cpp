@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "Search.h"
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 #include "window/Utils.h"
 
 namespace Larkspur
@@ -59,17 +59,17 @@ bool CSearchMatch::MatchesDecoded(const QString &sName) const
     return sName.toLower().contains(sLowerWord);
 }
 
-std::vector<uint32_t> FindMatchingItems(const CGCF &GCFFile, const QString &sSearchWord, bool *lpbComplete)
+std::vector<uint32_t> FindMatchingItems(const IArchive &Archive, const QString &sSearchWord, bool *lpbComplete)
 {
     std::vector<SDirectoryWalkItem> Items;
-    const bool bComplete = GCFFile.WalkDirectory(0, Items);
+    const bool bComplete = Archive.WalkDirectory(0, Items);
     if (lpbComplete)
         *lpbComplete = bComplete;
 
     const CSearchMatch Match(sSearchWord);
     std::vector<uint32_t> Matches;
     for (const SDirectoryWalkItem &Item : Items)
-        if (Match.Matches(GCFFile.GetDirectoryItemName(Item.uiDirectoryIndex)))
+        if (Match.Matches(Archive.GetDirectoryItemName(Item.uiDirectoryIndex)))
             Matches.push_back(Item.uiDirectoryIndex);
     return Matches;
 }

@@ -15,7 +15,7 @@
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 
 class CSearchMatch
 {
@@ -41,7 +41,7 @@ private:
 // pre-order: the root (named "root") first, each folder before its items,
 // siblings in the archive's order. *lpbComplete (when given) is false when a
 // damaged directory stopped the walk; the matches found before then stay.
-std::vector<uint32_t> FindMatchingItems(const CGCF &GCFFile, const QString &sSearchWord, bool *lpbComplete = nullptr);
+std::vector<uint32_t> FindMatchingItems(const IArchive &Archive, const QString &sSearchWord, bool *lpbComplete = nullptr);
 
 // The console line that reports a search: "Search for '" + word + "' returned
 // 3 results." ("1 result." for exactly one). The word is 8-bit text, as typed.

@@ -6,10 +6,10 @@ namespace Larkspur
 
 EReach CCommandScope::Reach(uint32_t uiDirectoryIndex)
 {
-    if (!GCF.IsValidDirectoryIndex(uiDirectoryIndex))
+    if (!Archive.IsValidDirectoryIndex(uiDirectoryIndex))
         return EReach::First;  // refused as no item of the directory by whoever asks
     if (ReachedBy.empty())
-        ReachedBy.assign(GCF.GetItemCount(), 0);
+        ReachedBy.assign(Archive.GetItemCount(), 0);
     uint32_t &uiBy = ReachedBy[uiDirectoryIndex];
     if (uiBy == 0)
     {
@@ -26,6 +26,7 @@ bool CCommandScope::IsWritten(EDataWalk eWalk)
     case EDataWalk::NoData:
     case EDataWalk::WrongOwner:
     case EDataWalk::SharedData:
+    case EDataWalk::Overlap:
     case EDataWalk::CutShort:
         return false;
     default:

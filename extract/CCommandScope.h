@@ -8,16 +8,19 @@
 //   matched twice) is written once; the second reach is skipped;
 // - two different items bound for one name in the folder written into:
 //   the first is written, the second refused;
-// - each data block is used at most once (CBlockClaims): an item whose data
-//   another item of the command used, or whose data starts with another
-//   item's block entry, is damaged and not written.
+// - each data block of a GCF is used at most once (the archive's claims,
+//   IArchive::MakeClaims): an item whose data another item of the command
+//   used, or whose data starts with another item's block entry, is damaged
+//   and not written; so is a VPK file whose bytes partly overlap an earlier
+//   file's.
 // The extraction, hash and the mount all decide through this, in the same
 // order (the folder tree's), so they agree on which items are damaged.
 
-#include "archive/CGCF.h"
 #include "archive/CItemData.h"
+#include "archive/IArchive.h"
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -35,7 +38,7 @@ enum class EReach
 class CCommandScope
 {
 public:
-    explicit CCommandScope(const CGCF &GCF) : GCF(GCF), Claims(GCF) {}
+    explicit CCommandScope(const IArchive &Archive) : Archive(Archive), Claims(Archive.MakeClaims()) {}
 
     // Starts the next item that the command was given.
     void BeginItem() { ++uiItem; }
@@ -47,16 +50,17 @@ public:
     // Describes a file's data as the command will write it.
     EDataWalk DescribeFile(uint32_t uiDirectoryIndex, CItemData &Data)
     {
-        return Data.DescribeItem(GCF, uiDirectoryIndex, &Claims);
+        return Data.DescribeItem(Archive, uiDirectoryIndex, Claims.get());
     }
     // Whether a file whose data walk ended so is written at all (perhaps
     // only in part, with its damage reported): no data, data of another
-    // item, and an archive cut short write nothing.
+    // item, overlapping another file's, and an archive cut short write
+    // nothing.
     static bool IsWritten(EDataWalk eWalk);
 
 private:
-    const CGCF &GCF;
-    CBlockClaims Claims;
+    const IArchive &Archive;
+    const std::unique_ptr<IDataClaims> Claims;
     uint32_t uiItem = 1;  // never 0, which marks an item not reached
     std::vector<uint32_t> ReachedBy;  // per directory index: the item that reached it first (0: none yet)
     std::unordered_set<std::string_view> TopNames;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "CExtraction.h"
+#include "extract/CExtraction.h"
 
-#include "COutputFile.h"
+#include "extract/CExtractionLevel.h"
 
 #include "archive/CItemData.h"
 #include "window/Utils.h"
@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <memory>
-#include <unordered_set>
 #include <utility>
 
 namespace Larkspur
@@ -61,45 +60,6 @@ int MakeDirectories(const std::string &sDirectory)
 
 }  // namespace
 
-// One folder of the target while the walk is in it: its name in its parent,
-// its depth in the walk's path, and a descriptor once it is made. Only the
-// deepest made folder on the walk's path keeps its descriptor (and the
-// receiving folder, which the walk starts from); a folder gets its
-// descriptor back from its child's "..", which no link can stand in for. So
-// the walk holds a few descriptors however deep the folders go, and no
-// level holds its whole path: the walk's one CBoundedPath shows it.
-struct CExtraction::SFolderLevel
-{
-    enum class EState
-    {
-        Unmade,
-        Made,
-        Refused,  // a link stands in its place: nothing below it is written
-    };
-
-    SFolderLevel(SFolderLevel *lpParent, std::string_view sName)
-        : lpParent(lpParent), sName(sName), uiDepth(lpParent != nullptr ? lpParent->uiDepth + 1 : 0)
-    {
-    }
-    ~SFolderLevel()
-    {
-        if (iDescriptor >= 0)
-            ::close(iDescriptor);
-    }
-    SFolderLevel(const SFolderLevel &) = delete;
-    SFolderLevel &operator=(const SFolderLevel &) = delete;
-
-    SFolderLevel *lpParent;
-    std::string_view sName;
-    size_t uiDepth;  // pieces of the walk's path down to this folder
-    EState eState = EState::Unmade;
-    int iDescriptor = -1;
-    int iError = 0;  // why a made folder has no descriptor (an errno value)
-    // The names of the items reached in this folder (the receiving folder's
-    // are the command's, in its scope).
-    std::unordered_set<std::string_view> Names;
-};
-
 // One archive folder being written: its level, its items and the next one.
 struct CExtraction::SFolderWalk
 {
@@ -109,8 +69,8 @@ struct CExtraction::SFolderWalk
     bool bLinksIntact = true;
 };
 
-CExtraction::CExtraction(const CGCF &GCFFile, IConsole &Console)
-    : GCFFile(GCFFile), Console(Console), ReadAhead(GCFFile)
+CExtraction::CExtraction(const IArchive &Archive, IConsole &Console)
+    : Archive(Archive), Console(Console), ReadAhead(Archive)
 {
 }
 
@@ -124,7 +84,7 @@ void CExtraction::BeginCommand(IExtractionHook &Hook)
     uiCount = 0;
     Abort = &Hook;
     StartExtracting();
-    Scope = std::make_unique<CCommandScope>(GCFFile);
+    Scope = std::make_unique<CCommandScope>(Archive);
     bInCommand = true;
     ReadAhead.Start();
 }
@@ -181,7 +141,7 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
 
     const bool bOwnScope = !bInCommand;
     if (bOwnScope)
-        Scope = std::make_unique<CCommandScope>(GCFFile);
+        Scope = std::make_unique<CCommandScope>(Archive);
     Scope->BeginItem();
     const bool bExtracted = ExtractBelow(Receiving, uiDirectoryIndex);
     if (bOwnScope)
@@ -192,8 +152,7 @@ bool CExtraction::ExtractItem(std::string sDirectory, uint32_t uiDirectoryIndex)
 
 bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryIndex)
 {
-    const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
-    if (lpEntry == nullptr)
+    if (!Archive.IsValidDirectoryIndex(uiDirectoryIndex))
     {
         WriteRed(ShownPath(Receiving),
                  "item " + std::to_string(uiDirectoryIndex) + " is not in the archive's directory");
@@ -206,99 +165,108 @@ bool CExtraction::ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryInde
         CountSkipped(uiDirectoryIndex);
         return true;
     }
-    const std::string_view sName = GCFFile.GetDirectoryItemName(uiDirectoryIndex);
-    if (lpEntry->uiFlags != 0)
+    const std::string_view sName = Archive.GetDirectoryItemName(uiDirectoryIndex);
+    if (!Archive.IsFolder(uiDirectoryIndex))
         return ExtractFileItem(Receiving, uiDirectoryIndex, sName);
 
     // The folders are walked with a stack of our own, not by recursion: an
     // archive's folders may nest as deep as it has items.
     std::vector<SFolderWalk> Walks;
-    const auto OpenFolder = [&](SFolderLevel &Parent, uint32_t uiFolder, std::string_view sFolderName)
-    {
-        if (!ClaimItem(Parent, sFolderName))
-            return false;
-        // The folder itself is made by its items, so an empty folder writes
-        // nothing.
-        SFolderWalk Walk;
-        Walk.Level = std::make_unique<SFolderLevel>(&Parent, sFolderName);
-        Walk.bLinksIntact = GCFFile.GetDirectoryItemChildren(uiFolder, Walk.Children);
-        ReadAhead.AdviseFiles(Walk.Children);
-        Path.Push('/', sFolderName);
-        Walks.push_back(std::move(Walk));
-        return true;
-    };
-    if (!OpenFolder(Receiving, uiDirectoryIndex, sName))
+    if (!OpenFolder(Walks, Receiving, uiDirectoryIndex, sName))
         return false;
-
     while (!Walks.empty())
     {
-        SFolderWalk &Walk = Walks.back();
-        SFolderLevel &Level = *Walk.Level;
-        if (Walk.uiNext < Walk.Children.size() && Level.eState != SFolderLevel::EState::Refused)
+        const SFolderWalk &Walk = Walks.back();
+        if (Walk.uiNext < Walk.Children.size() && Walk.Level->eState != SFolderLevel::EState::Refused)
         {
-            const uint32_t uiChild = Walk.Children[Walk.uiNext++];
-            const std::string_view sChildName = GCFFile.GetDirectoryItemName(uiChild);
-            const EReach eReach = Scope->Reach(uiChild);
-            if (eReach == EReach::Again)
-            {
-                CountSkipped(uiChild);
-                continue;
-            }
-            // Sibling links are a chain: from an item written before, the rest
-            // of the chain was written before too (or it loops), so the walk
-            // of this folder ends there, with one line.
-            if (eReach == EReach::Loop)
-            {
-                WriteRed(ShownPath(Level, sChildName), "reached twice: the archive's folder links loop");
-                Walk.uiNext = Walk.Children.size();
-                Walk.bLinksIntact = true;
-                continue;
-            }
-            // Each item makes sure the folder that receives it exists; a
-            // failed item does not stop its siblings.
-            if (EnsureFolder(Level))
-            {
-                if (GCFFile.IsFolder(uiChild))
-                {
-                    if (OpenFolder(Level, uiChild, sChildName))
-                        continue;  // its items come next; the check below follows them
-                }
-                else
-                {
-                    ExtractFileItem(Level, uiChild, sChildName);
-                }
-            }
-            if (!ContinueExtracting())
+            if (!ExtractNextItem(Walks))
                 return false;
             continue;
         }
-
-        if (!Walk.bLinksIntact)
-            WriteRed(ShownPath(Level), "the folder's item links are damaged; the items after the damage are missing");
-        // The parent takes its descriptor back from this folder's "..".
-        SFolderLevel &Parent = *Level.lpParent;
-        if (Level.iDescriptor >= 0 && Parent.eState == SFolderLevel::EState::Made && Parent.iDescriptor < 0)
-        {
-            Parent.iDescriptor = ::openat(Level.iDescriptor, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-            Parent.iError = Parent.iDescriptor < 0 ? errno : 0;
-        }
-        Walks.pop_back();
-        Path.Pop();
+        CloseFolder(Walks);
         if (!Walks.empty() && !ContinueExtracting())
             return false;
     }
     return true;
 }
 
+bool CExtraction::OpenFolder(std::vector<SFolderWalk> &Walks, SFolderLevel &Parent, uint32_t uiFolder,
+                             std::string_view sName)
+{
+    if (!ClaimItem(Parent, sName))
+        return false;
+    // The folder itself is made by its items, so an empty folder writes
+    // nothing.
+    SFolderWalk Walk;
+    Walk.Level = std::make_unique<SFolderLevel>(&Parent, sName);
+    Walk.bLinksIntact = Archive.GetDirectoryItemChildren(uiFolder, Walk.Children);
+    ReadAhead.AdviseFiles(Walk.Children);
+    Path.Push('/', sName);
+    Walks.push_back(std::move(Walk));
+    return true;
+}
+
+bool CExtraction::ExtractNextItem(std::vector<SFolderWalk> &Walks)
+{
+    SFolderWalk &Walk = Walks.back();
+    // The level lives on its own, so it stays put when Walks grows.
+    SFolderLevel &Level = *Walk.Level;
+    const uint32_t uiChild = Walk.Children[Walk.uiNext++];
+    const std::string_view sChildName = Archive.GetDirectoryItemName(uiChild);
+    const EReach eReach = Scope->Reach(uiChild);
+    if (eReach == EReach::Again)
+    {
+        CountSkipped(uiChild);
+        return true;
+    }
+    // Sibling links are a chain: from an item written before, the rest of
+    // the chain was written before too (or it loops), so the walk of this
+    // folder ends there, with one line.
+    if (eReach == EReach::Loop)
+    {
+        WriteRed(ShownPath(Level, sChildName), "reached twice: the archive's folder links loop");
+        Walk.uiNext = Walk.Children.size();
+        Walk.bLinksIntact = true;
+        return true;
+    }
+    // Each item makes sure the folder that receives it exists; a failed item
+    // does not stop its siblings.
+    if (CreateDirectory(Level))
+    {
+        if (!Archive.IsFolder(uiChild))
+            ExtractFileItem(Level, uiChild, sChildName);
+        else if (OpenFolder(Walks, Level, uiChild, sChildName))
+            return true;  // its items come next; the check follows them
+    }
+    return ContinueExtracting();
+}
+
+void CExtraction::CloseFolder(std::vector<SFolderWalk> &Walks)
+{
+    const SFolderWalk &Walk = Walks.back();
+    SFolderLevel &Level = *Walk.Level;
+    if (!Walk.bLinksIntact)
+        WriteRed(ShownPath(Level), "the folder's item links are damaged; the items after the damage are missing");
+    // The parent takes its descriptor back from this folder's "..".
+    SFolderLevel &Parent = *Level.lpParent;
+    if (Level.iDescriptor >= 0 && Parent.eState == SFolderLevel::EState::Made && Parent.iDescriptor < 0)
+    {
+        Parent.iDescriptor = ::openat(Level.iDescriptor, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        Parent.iError = Parent.iDescriptor < 0 ? errno : 0;
+    }
+    Walks.pop_back();
+    Path.Pop();
+}
+
 void CExtraction::CountSkipped(uint32_t uiDirectoryIndex)
 {
     if (Abort == nullptr)
         return;
-    uiCount += GCFFile.GetDirectoryItemFileCount(uiDirectoryIndex);
+    uiCount += Archive.GetDirectoryItemFileCount(uiDirectoryIndex);
     Abort->Update(uiCount);
 }
 
-bool CExtraction::EnsureFolder(SFolderLevel &Level)
+bool CExtraction::CreateDirectory(SFolderLevel &Level)
 {
     using EState = SFolderLevel::EState;
     if (Level.eState == EState::Refused)
@@ -311,7 +279,7 @@ bool CExtraction::EnsureFolder(SFolderLevel &Level)
         return false;
     }
     SFolderLevel &Parent = *Level.lpParent;
-    if (!EnsureFolder(Parent))
+    if (!CreateDirectory(Parent))
     {
         if (Parent.eState == EState::Refused)
             Level.eState = EState::Refused;
@@ -367,141 +335,6 @@ bool CExtraction::ClaimItem(SFolderLevel &Level, std::string_view sName)
         WriteRed(ShownPath(Level, sName), "a second item of this name in the folder");
         return false;
     }
-    return true;
-}
-
-bool CExtraction::ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName)
-{
-    // A file counts towards the progress before it is written, also when it
-    // then fails.
-    if (Abort != nullptr)
-        Abort->Update(++uiCount);
-    if (!ClaimItem(Level, sName))
-        return false;
-    return WriteFile(Level, uiDirectoryIndex, sName);
-}
-
-void CExtraction::MarkCutShort(std::string_view sPath)
-{
-    bArchiveCutShort = true;
-    WriteRed(sPath, DataWalkReason(EDataWalk::CutShort));
-}
-
-bool CExtraction::ExtractFile(const std::string &sDirectory, uint32_t uiBlockEntryIndex)
-{
-    std::string sPath = sDirectory;
-    while (!sPath.empty() && sPath.back() == '/')
-        sPath.pop_back();
-    SFolderLevel Level(nullptr, {});
-    Level.iDescriptor = ::open(sPath.empty() ? "/" : sPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    Level.eState = SFolderLevel::EState::Made;
-    Path = CBoundedPath(sPath);
-    GCFBlockEntry Entry;
-    bool bWritten = false;
-    if (!GCFFile.ReadBlockEntry(uiBlockEntryIndex, Entry))
-    {
-        if (uiBlockEntryIndex < GCFFile.GetHeaders().BlockEntryHeader.uiEntryCount)
-            MarkCutShort(ShownPath(Level));
-        else
-            WriteRed(ShownPath(Level), DataWalkReason(EDataWalk::BadEntry));
-    }
-    else if (GCFFile.GetFirstEntry(Entry.uiOwner) != uiBlockEntryIndex)
-    {
-        // The entry starts no item's data (or its owner is not in the
-        // directory): there is no file to name.
-        WriteRed(ShownPath(Level), DataWalkReason(EDataWalk::WrongOwner));
-    }
-    else
-    {
-        const bool bOwnScope = !bInCommand;
-        if (bOwnScope)
-            Scope = std::make_unique<CCommandScope>(GCFFile);
-        const std::string_view sName = GCFFile.GetDirectoryItemName(Entry.uiOwner);
-        bWritten = ClaimItem(Level, sName) && WriteFile(Level, Entry.uiOwner, sName);
-        if (bOwnScope)
-            Scope.reset();
-    }
-    Path = CBoundedPath();
-    return bWritten;
-}
-
-bool CExtraction::WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName)
-{
-    const uint32_t uiItemSize = GCFFile.GetDirectoryEntry(uiDirectoryIndex)->uiItemSize;
-    // Where every byte lies, worked out before the file is touched: bounded
-    // by the recorded size, no block used twice in the command, the data the
-    // item's own.
-    CItemData Data;
-    const EDataWalk eData = Scope->DescribeFile(uiDirectoryIndex, Data);
-    if (eData == EDataWalk::NoData)
-    {
-        WriteRed(ShortenedPath(sName), "no physical data to write");
-        return false;
-    }
-    const std::string sPath = ShownPath(Level, sName);
-    if (eData == EDataWalk::CutShort)
-    {
-        MarkCutShort(sPath);
-        return false;
-    }
-    if (!CCommandScope::IsWritten(eData))
-    {
-        WriteRed(sPath, DataWalkReason(eData));
-        return false;
-    }
-
-    COutputFile File;
-    switch (File.OpenAt(Level.iDescriptor, std::string(sName), GCFFile.GetFileDevice(), GCFFile.GetFileInode(),
-                        !bKeepExisting))
-    {
-    case EOpenOutput::Opened:
-        break;
-    case EOpenOutput::IsArchive:
-        WriteRed(sPath, "the archive itself");
-        return false;
-    case EOpenOutput::Failed:
-        Console.WriteFailure("Could not open " + sPath + " for writing.", File.GetError());
-        return false;
-    case EOpenOutput::Exists:
-        Console.WriteLine("Kept " + sPath + " (it exists).", ELineColor::Gray);
-        return true;
-    }
-
-    bool bWritten = true;
-    for (const SDataRun &Run : Data.GetRuns())
-    {
-        if (!File.Append(Run))
-        {
-            bWritten = false;
-            break;
-        }
-    }
-    // What was written before a failure stays on disk.
-    const bool bClosed = File.Close();
-    if (!bWritten || !bClosed)
-    {
-        // The kernel reports bytes of the mapping that are gone as a bad
-        // address: the archive was cut short, not the disk.
-        if (File.SourceUnreadable() || GCFFile.IsCutShort())
-            MarkCutShort(sPath);
-        else
-            WriteRed(sPath, "fwrite() failure", File.GetError());
-        return false;
-    }
-    if (eData != EDataWalk::Complete && eData != EDataWalk::TooLong)
-    {
-        WriteRed(sPath, DataWalkReason(eData));
-        return false;
-    }
-    // More data than the recorded size: the file holds the recorded size.
-    if (eData == EDataWalk::TooLong)
-        WriteRed(sPath, DataWalkReason(eData));
-    else if (Data.GetSize() == uiItemSize)
-        Console.WriteLine("Wrote " + sPath + " (" + Utils::FileSizeToString(uiItemSize).toStdString() + ").",
-                          ELineColor::Gray);
-    else
-        WriteRed(sPath, Utils::GroupedNumber(Data.GetSize()).toStdString() + " B / " +
-                            Utils::GroupedNumber(uiItemSize).toStdString() + " B written");
     return true;
 }
 

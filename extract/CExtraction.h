@@ -6,10 +6,12 @@
 // command-line tool, and the window's Shell Execute and drag-out, all run
 // through it.
 
-#include "../archive/CGCF.h"
+#include "../archive/IArchive.h"
+#include "../archive/CItemData.h"
 #include "../window/Console.h"
 #include "../window/ShownText.h"
 #include "CCommandScope.h"
+#include "COutputFile.h"
 #include "CReadAhead.h"
 
 #include <cstdint>
@@ -37,7 +39,7 @@ public:
 class CExtraction
 {
 public:
-    CExtraction(const CGCF &GCFFile, IConsole &Console);
+    CExtraction(const IArchive &Archive, IConsole &Console);
     CExtraction(const CExtraction &) = delete;
     CExtraction &operator=(const CExtraction &) = delete;
 
@@ -96,7 +98,7 @@ public:
     void BeginCommand(IExtractionHook &Hook);
     void EndCommand();
 
-    const CGCF &GetArchive() const { return GCFFile; }
+    const IArchive &GetArchive() const { return Archive; }
     // Where the engine writes its lines.
     IConsole &GetConsole() const { return Console; }
 
@@ -109,26 +111,46 @@ private:
     struct SFolderWalk;
     bool ContinueExtracting();
     bool ExtractBelow(SFolderLevel &Receiving, uint32_t uiDirectoryIndex);
+    // The walk of ExtractBelow: a folder's items taken in (false when its
+    // name is refused), the next item of the innermost folder (false when
+    // the extraction is to stop), and a folder whose items are done.
+    bool OpenFolder(std::vector<SFolderWalk> &Walks, SFolderLevel &Parent, uint32_t uiFolder, std::string_view sName);
+    bool ExtractNextItem(std::vector<SFolderWalk> &Walks);
+    void CloseFolder(std::vector<SFolderWalk> &Walks);
     bool ExtractFileItem(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
-    bool WriteFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
+    // ExtractFile for an item whose name the level has taken: describes its
+    // data, opens the file (OpenOutput), writes it (WriteRuns) and reports
+    // it (ReportWritten). The result is ExtractFile's.
+    bool ExtractFile(SFolderLevel &Level, uint32_t uiDirectoryIndex, std::string_view sName);
+    // Opens the file in the level's folder; every outcome but Opened has
+    // written its line.
+    EOutput OpenOutput(COutputFile &File, const SFolderLevel &Level, std::string_view sName,
+                       const std::string &sPath);
+    // False, with its red line, when the file could not be written; what
+    // was written stays on disk.
+    bool WriteRuns(COutputFile &File, const std::string &sPath, const CItemData &Data);
+    // The file's line: gray when it holds its recorded size, red otherwise;
+    // false when damage cut its data short.
+    bool ReportWritten(const std::string &sPath, EDataWalk eData, uint64_t uiWritten, uint64_t uiItemSize);
     // Counts the files below a folder reached again as done.
     void CountSkipped(uint32_t uiDirectoryIndex);
     // The shown path of a level's folder (ending in "/"), or of an item in it.
     std::string ShownPath(const SFolderLevel &Level) const;
     std::string ShownPath(const SFolderLevel &Level, std::string_view sName) const;
-    // Makes sure the level's folder exists and is open; false when it cannot
-    // be made, or a link stands in its place (the level is then refused).
-    bool EnsureFolder(SFolderLevel &Level);
+    // CreateDirectory for a folder below the one written into, made in its
+    // parent by descriptor: makes sure the level's folder exists and is
+    // open; false when it cannot be made, or a link stands in its place (the
+    // level is then refused).
+    bool CreateDirectory(SFolderLevel &Level);
     // Takes one item's name into the level: false (with a red line) for an
     // unsafe name or one taken before in the same folder.
     bool ClaimItem(SFolderLevel &Level, std::string_view sName);
     void MarkCutShort(std::string_view sPath);
-    void DeleteDirectoryAt(const std::string &sPath);
     // "Error writing " + path + " (" + reason + ")."; iSystemError is the
     // system's own reason, when it gave one.
     void WriteRed(std::string_view sPath, std::string_view sReason, int iSystemError = 0);
 
-    const CGCF &GCFFile;
+    const IArchive &Archive;
     IConsole &Console;
     bool bExtracting = false;
     bool bArchiveCutShort = false;

@@ -44,7 +44,7 @@ void CLarkspur::btnExtractGCFListViewItem_Click()
 
 void CLarkspur::RunExtractCommand(const QString &sFolder, const std::vector<uint32_t> &Items)
 {
-    CExtractCommand Command(Extraction, Items);
+    CExtractCommand Command(*Extraction, Items);
     // Disabling the window takes the focus away; it goes back afterwards.
     const QPointer<QWidget> lpFocus = focusWidget();
     setEnabled(false);
@@ -56,7 +56,7 @@ void CLarkspur::RunExtractCommand(const QString &sFolder, const std::vector<uint
     setEnabled(true);
     if (lpFocus)
         lpFocus->setFocus();
-    if (Extraction.ArchiveCutShort())
+    if (Extraction->ArchiveCutShort())
         ReportArchiveCutShort();
 
     if (bCloseAfterExtracting)
@@ -70,27 +70,29 @@ std::optional<QString> CLarkspur::BrowseForFolder(const QString &sStartFolder)
 
 bool CLarkspur::ExtractItem(const QString &sDirectory, uint32_t uiDirectoryIndex)
 {
-    return Extraction.ExtractItem(StringToCharPointer(sDirectory), uiDirectoryIndex);
+    return Extraction->ExtractItem(StringToCharPointer(sDirectory), uiDirectoryIndex);
 }
 
-bool CLarkspur::CreateDirectory(const QString &sDirectory)
+bool CLarkspur::CreateDirectory()
 {
-    return Extraction.CreateDirectory(StringToCharPointer(sDirectory));
+    return TempFolder.Make();
 }
 
-void CLarkspur::DeleteDirectory(const QString &sDirectory)
+void CLarkspur::DeleteDirectory()
 {
-    CTempFolder::DeleteDirectory(StringToCharPointer(sDirectory), ConsoleLines);
+    TempFolder.Remove();
 }
 
 void CLarkspur::StartExtracting()
 {
-    Extraction.StartExtracting();
+    if (Extraction)
+        Extraction->StartExtracting();
 }
 
 void CLarkspur::StopExtracting()
 {
-    Extraction.StopExtracting();
+    if (Extraction)
+        Extraction->StopExtracting();
 }
 
 void CLarkspur::ShowAbort(uint32_t uiTotal)

@@ -61,14 +61,14 @@ std::optional<QByteArray> CLarkspur::ExtractToTemp(uint32_t uiDirectoryIndex)
 {
     // A folder that could not be made at load, or has gone since, is tried
     // again for each use.
-    if (!TempFolder.Make())
+    if (!CreateDirectory())
         return std::nullopt;
     const QString &sTempDirectory = TempFolder.GetPath();
-    const std::string_view sName = GCFFile->GetDirectoryItemName(uiDirectoryIndex);
+    const std::string_view sName = Archive->GetDirectoryItemName(uiDirectoryIndex);
     const QString sFolder = sTempDirectory.chopped(1);
     const std::optional<uint64_t> uiFree = Desktop.FreeBytes(sFolder);
     if (const std::optional<QString> sNoRoom =
-            NoRoomText(sFolder, Utils::DecodeName(sName), ItemBytes(*GCFFile, uiDirectoryIndex),
+            NoRoomText(sFolder, Utils::DecodeName(sName), ItemBytes(*Archive, uiDirectoryIndex),
                        uiFree.value_or(UINT64_MAX)))
     {
         Desktop.ShowErrorBox(this, *sNoRoom);
@@ -81,10 +81,10 @@ std::optional<QByteArray> CLarkspur::ExtractToTemp(uint32_t uiDirectoryIndex)
     // is offered only when every file below it was written. (A single file
     // whose size differs from the bytes written is still opened.)
     CFailureCount Counted(ConsoleLines);
-    CExtraction TempExtraction(*GCFFile, Counted);
+    CExtraction TempExtraction(*Archive, Counted);
     TempExtraction.StartExtracting();
     const bool bWritten = TempExtraction.ExtractItem(StringToCharPointer(sTempDirectory), uiDirectoryIndex) &&
-                          (Counted.uiFailures == 0 || !GCFFile->IsFolder(uiDirectoryIndex));
+                          (Counted.uiFailures == 0 || !Archive->IsFolder(uiDirectoryIndex));
     if (TempExtraction.ArchiveCutShort())
         ReportArchiveCutShort();
     if (!bWritten)

@@ -8,7 +8,7 @@
 // failed one fails the file, and so does a failed close. Should a source be
 // cut short under its mapping, the kernel reports the lost pages as a failed
 // write (a bad address), or a copy that meets the file's end early:
-// SourceUnreadable tells that failure from a failure of the target.
+// EOutput::SourceUnreadable tells that failure from a failure of the target.
 //
 // Measured on 230 MiB in 12,000 files (chains in order and scattered, in
 // page cache): gathered writes for every run and copies of runs of 64 KiB
@@ -16,6 +16,7 @@
 // a copy of every run (one 8 KiB block per call when scattered).
 
 #include "archive/DataRuns.h"
+#include "archive/IArchive.h"
 
 #include <sys/uio.h>
 
@@ -26,14 +27,27 @@
 namespace Larkspur
 {
 
-// Why a target could not be opened.
-enum class EOpenOutput
+// What became of a step of writing a file: opening it, appending, flushing
+// or closing.
+enum class EOutput
 {
-    Opened,
-    Failed,    // missing folder, no permission, a folder, a link, a FIFO, ...
-    IsArchive, // the target is the archive being read: truncating it would
-               // pull the mapped bytes out from under the reader
-    Exists,    // something stands at the name and existing files are kept
+    Done,
+    Failed,            // the system's reason: missing folder, no permission, a
+                       // folder, a link, a FIFO, a full disk, ...
+    SourceUnreadable,  // the bytes to write could not be read from the
+                       // archive's file (cut short under its mapping)
+    IsArchive,         // open: the target is the archive being read; truncating
+                       // it would pull the mapped bytes out from under the reader
+    Exists,            // open: something stands at the name and existing files
+                       // are kept
+};
+
+struct SOutputResult
+{
+    EOutput eOutput = EOutput::Done;
+    int iSystemError = 0;  // the system's reason for Failed (an errno value); 0 when it gave none
+
+    explicit operator bool() const { return eOutput == EOutput::Done; }
 };
 
 class COutputFile
@@ -51,28 +65,20 @@ public:
     // written in place. A
     // link, FIFO, device or folder at the name is refused and left alone,
     // so the open never blocks and never writes anywhere but that folder.
-    // The archive's own file (same device and inode; both 0 for an archive
-    // held in memory) is refused before anything is removed. With
-    // bReplaceExisting false, whatever stands at the name is left alone
-    // (Exists).
-    EOpenOutput OpenAt(int iFolder, const std::string &sName, uint64_t uiArchiveDevice, uint64_t uiArchiveInode,
-                       bool bReplaceExisting = true);
+    // A file of the archive itself (IArchive::IsArchiveFile: a GCF, a VPK
+    // set's directory file or a data file) is refused before anything is
+    // removed. With bReplaceExisting false, whatever stands at the name is
+    // left alone (Exists).
+    SOutputResult OpenAt(int iFolder, const std::string &sName, const IArchive &Archive, bool bReplaceExisting = true);
 
-    // Queues the run's bytes after what was queued before. False when a
-    // write failed (the file then holds what was written before the
-    // failure).
-    bool Append(const SDataRun &Run);
-    // Writes everything queued. False when a write failed.
-    bool Flush();
-    // Flushes and closes; false when either failed. Closing a closed file is
-    // true.
-    bool Close();
-    // True when a write failed because the bytes to write could not be read
-    // from the mapping (the archive's file was cut short).
-    bool SourceUnreadable() const { return bSourceUnreadable; }
-    // The system's reason (an errno value) for the last failed open, write
-    // or close; 0 when it gave none.
-    int GetError() const { return iError; }
+    // Queues the run's bytes after what was queued before. A failed write
+    // leaves the file holding what was written before the failure.
+    SOutputResult Append(const SDataRun &Run);
+    // Writes everything queued.
+    SOutputResult Flush();
+    // Flushes and closes: the first of the two that failed. Closing a closed
+    // file is Done.
+    SOutputResult Close();
 
     // The copy steps are gathered up to this many separate runs ...
     static constexpr size_t MAX_PENDING_RUNS = 256;
@@ -84,17 +90,12 @@ public:
     static constexpr uint64_t COPY_RUN_BYTES = 64u << 10;
 
 private:
-    // Keeps the reason and gives Failed.
-    EOpenOutput Fail(int iSystemError);
-
     // Until the file systems turn out not to copy between them.
     bool bCopyInKernel = true;
     int iDescriptor = -1;
     iovec Pending[MAX_PENDING_RUNS];
     size_t uiPendingRuns = 0;
     uint64_t uiPendingBytes = 0;
-    bool bSourceUnreadable = false;
-    int iError = 0;
 };
 
 }  // namespace Larkspur

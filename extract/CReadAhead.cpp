@@ -12,30 +12,36 @@ namespace Larkspur
 
 void CReadAhead::Start()
 {
-    bActive = false;
-    if (!GCFFile.GetSource().FindResidentPages(Resident, uiPageSize))
-        return;
-    uint64_t uiResident = 0;
-    for (const unsigned char cPage : Resident)
-        uiResident += cPage & 1;
-    // A few pages out of the cache are not worth a look at every folder.
-    bActive = uiResident < Resident.size() - Resident.size() / 64;
-    if (!bActive)
-        Resident.clear();
+    ColdFiles.clear();
+    std::vector<unsigned char> Resident;
+    for (const CDataSource *lpSource : Archive.GetSources())
+    {
+        if (!lpSource->FindResidentPages(Resident, uiPageSize))
+            continue;
+        uint64_t uiResident = 0;
+        for (const unsigned char cPage : Resident)
+            uiResident += cPage & 1;
+        // A few pages out of the cache are not worth a look at every folder.
+        if (uiResident < Resident.size() - Resident.size() / 64)
+            ColdFiles[lpSource] = std::move(Resident);
+    }
+    bActive = !ColdFiles.empty();
 }
 
 void CReadAhead::Stop()
 {
     bActive = false;
-    Resident = {};
+    ColdFiles = {};
     Wanted = {};
 }
 
 bool CReadAhead::IsResident(const SDataRun &Run, uint64_t uiLength) const
 {
-    // Only the archive's own file was looked at.
-    if (Run.lpSource != &GCFFile.GetSource())
-        return false;
+    // A file that is not kept was found in the cache (or cannot be told).
+    const auto File = ColdFiles.find(Run.lpSource);
+    if (File == ColdFiles.end())
+        return true;
+    const std::vector<unsigned char> &Resident = File->second;
     const uint64_t uiOffset = Run.uiFileOffset;
     for (uint64_t uiPage = uiOffset / uiPageSize; uiPage * uiPageSize < uiOffset + uiLength; ++uiPage)
         if (uiPage >= Resident.size() || !(Resident[uiPage] & 1))
@@ -79,7 +85,7 @@ void CReadAhead::AdviseFiles(const std::vector<uint32_t> &Children)
     {
         if (uiBudget == 0)
             break;
-        if (GCFFile.IsFolder(uiChild) || Data.DescribeItem(GCFFile, uiChild) == EDataWalk::CutShort)
+        if (Archive.IsFolder(uiChild) || Data.DescribeItem(Archive, uiChild) == EDataWalk::CutShort)
             continue;
         for (const SDataRun &Run : Data.GetRuns())
         {

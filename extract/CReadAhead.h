@@ -11,11 +11,15 @@
 // which of its pages are resident, and runs that lie wholly in resident pages
 // are not announced. When nearly all of the archive is resident the
 // read-ahead is off and costs nothing per folder. Both the look and the
-// announcements are operations of the runs' source (CDataSource).
+// announcements are operations of the runs' source (CDataSource); each of
+// the archive's files is looked at (a VPK set's directory file and data
+// files alike).
 
-#include "archive/CGCF.h"
+#include "archive/DataRuns.h"
+#include "archive/IArchive.h"
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace Larkspur
@@ -24,16 +28,16 @@ namespace Larkspur
 class CReadAhead
 {
 public:
-    explicit CReadAhead(const CGCF &GCFFile) : GCFFile(GCFFile) {}
+    explicit CReadAhead(const IArchive &Archive) : Archive(Archive) {}
     virtual ~CReadAhead() = default;
 
-    // Looks at which pages of the archive are resident now.
+    // Looks at which pages of the archive's files are resident now.
     void Start();
     // Announces the data of the files among Children (directory indexes), at
     // most READ_AHEAD_BYTES of it.
     void AdviseFiles(const std::vector<uint32_t> &Children);
     void Stop();
-    // True while the archive was found out of the cache at the start.
+    // True while a file of the archive was found out of the cache at the start.
     bool Active() const { return bActive; }
 
     static constexpr uint64_t READ_AHEAD_BYTES = 32u << 20;
@@ -58,10 +62,12 @@ private:
     bool IsResident(const SDataRun &Run, uint64_t uiLength) const;
     void MergeWanted();
 
-    const CGCF &GCFFile;
+    const IArchive &Archive;
     bool bActive = false;
     uint64_t uiPageSize = 4096;
-    std::vector<unsigned char> Resident;  // one byte a page of the archive's file
+    // One byte a page of each file found out of the cache; a file that is
+    // (nearly) all in it, or whose pages cannot be told, is not kept.
+    std::map<const CDataSource *, std::vector<unsigned char>> ColdFiles;
     std::vector<SWanted> Wanted;
 };
 

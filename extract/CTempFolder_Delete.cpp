@@ -66,6 +66,15 @@ SDeleteLevel ListFolder(int iFolder)
     return Level;
 }
 
+// "Deleted ..." or "Could not delete ...".
+void ReportRemoval(IConsole &Console, bool bRemoved, const std::string &sShownPath)
+{
+    if (bRemoved)
+        Console.WriteLine("Deleted " + sShownPath + ".", ELineColor::Gray);
+    else
+        Console.WriteLine("Could not delete " + sShownPath + ".", ELineColor::Red);
+}
+
 // Subfolders first, each emptied before it is removed, then the files, then
 // the folder itself. The walk goes by descriptors, one at a time, down by
 // name and up by "..": however deep the folders go (an extraction makes
@@ -92,10 +101,8 @@ void DeleteDirectoryAt(const std::string &sPath, IConsole &Console)
                 Console.WriteLine("Could not list " + Shown.Shown(Shown.Depth(), '/', sName) + ".", ELineColor::Red);
                 if (iChild >= 0)
                     ::close(iChild);
-                const bool bRemoved = ::unlinkat(iFolder, sName.c_str(), AT_REMOVEDIR) == 0;
-                Console.WriteLine((bRemoved ? "Deleted " : "Could not delete ") + Shown.Shown(Shown.Depth(), '/', sName) +
-                                      ".",
-                                  bRemoved ? ELineColor::Gray : ELineColor::Red);
+                ReportRemoval(Console, ::unlinkat(iFolder, sName.c_str(), AT_REMOVEDIR) == 0,
+                              Shown.Shown(Shown.Depth(), '/', sName));
                 continue;
             }
             ::close(iFolder);
@@ -106,13 +113,7 @@ void DeleteDirectoryAt(const std::string &sPath, IConsole &Console)
         }
 
         for (const std::string &sFile : Level.Files)
-        {
-            const std::string sFilePath = Shown.Shown(Shown.Depth(), '/', sFile);
-            if (::unlinkat(iFolder, sFile.c_str(), 0) == 0)
-                Console.WriteLine("Deleted " + sFilePath + ".", ELineColor::Gray);
-            else
-                Console.WriteLine("Could not delete " + sFilePath + ".", ELineColor::Red);
-        }
+            ReportRemoval(Console, ::unlinkat(iFolder, sFile.c_str(), 0) == 0, Shown.Shown(Shown.Depth(), '/', sFile));
         Levels.pop_back();
         if (Levels.empty())
             break;
@@ -123,17 +124,11 @@ void DeleteDirectoryAt(const std::string &sPath, IConsole &Console)
         const std::string sFolderPath = Shown.Shown();
         Shown.Pop();
         const std::string &sName = Levels.back().Folders[Levels.back().uiNext - 1];
-        if (iFolder >= 0 && ::unlinkat(iFolder, sName.c_str(), AT_REMOVEDIR) == 0)
-            Console.WriteLine("Deleted " + sFolderPath + ".", ELineColor::Gray);
-        else
-            Console.WriteLine("Could not delete " + sFolderPath + ".", ELineColor::Red);
+        ReportRemoval(Console, iFolder >= 0 && ::unlinkat(iFolder, sName.c_str(), AT_REMOVEDIR) == 0, sFolderPath);
     }
     if (iFolder >= 0)
         ::close(iFolder);
-    if (::rmdir(sPath.c_str()) == 0)
-        Console.WriteLine("Deleted " + ShortenedPath(sPath) + ".", ELineColor::Gray);
-    else
-        Console.WriteLine("Could not delete " + ShortenedPath(sPath) + ".", ELineColor::Red);
+    ReportRemoval(Console, ::rmdir(sPath.c_str()) == 0, ShortenedPath(sPath));
 }
 
 }  // namespace

@@ -13,19 +13,16 @@
 namespace Larkspur
 {
 
-uint64_t ItemBytes(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
+uint64_t ItemBytes(const IArchive &Archive, uint32_t uiDirectoryIndex)
 {
     std::vector<SDirectoryWalkItem> Items;
     // A damaged directory gives the items it could reach: those are what
     // the extraction will write.
-    GCFFile.WalkDirectory(uiDirectoryIndex, Items);
+    Archive.WalkDirectory(uiDirectoryIndex, Items);
     uint64_t uiBytes = 0;
     for (const SDirectoryWalkItem &Item : Items)
-    {
-        const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(Item.uiDirectoryIndex);
-        if (lpEntry && lpEntry->uiFlags != 0)
-            uiBytes += lpEntry->uiItemSize;
-    }
+        if (!Archive.IsFolder(Item.uiDirectoryIndex))
+            uiBytes += Archive.GetDirectoryItemSize(Item.uiDirectoryIndex);
     return uiBytes;
 }
 

@@ -4,7 +4,7 @@
 // there first, and an item that cannot fit is refused before a byte is
 // written, so a full disk never holds half of it.
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 
 #include <QString>
 
@@ -16,7 +16,7 @@ namespace Larkspur
 
 // The bytes of the item's files (a file's own size, a folder's files below
 // it), summed without the archive's 32-bit wrap.
-uint64_t ItemBytes(const CGCF &GCFFile, uint32_t uiDirectoryIndex);
+uint64_t ItemBytes(const IArchive &Archive, uint32_t uiDirectoryIndex);
 
 // "Not enough free space in <folder> for <name>: <size> needed, <free> free."
 // when uiNeeded bytes do not fit in uiFree; nothing when they do.

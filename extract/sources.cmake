@@ -4,6 +4,7 @@ list(APPEND LOGIC_SOURCES
   extract/CCommandScope.cpp
   extract/CExtractCommand.cpp
   extract/CExtraction.cpp
+  extract/CExtraction_File.cpp
   extract/COutputFile.cpp
   extract/CReadAhead.cpp
   extract/CTempFolder.cpp

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // Fuzz target: larkspur-cli's list (of the whole archive, and of the folders
 // a pattern names), find, hash (of the whole archive, and of items named
-// twice) and info on the input as an archive file. Looks for a crash, a
+// twice), info, verify and diff (of the archive with itself) on the input
+// as an archive file: a GCF, or a VPK directory file, as its signature
+// says (a set without data files, named as it is). Looks for a crash, a
 // line on stdout longer than a path one system call takes, a line on stderr
 // longer than a shortened path allows, and a report of left-out items that
 // does not end after its 100 lines.
@@ -26,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *lpData, size_t uiSize)
         {"hash", sArchive},
         {"hash", "--crc32", sArchive, "root", "/root/"},
         {"info", sArchive},
+        {"verify", sArchive},
+        {"diff", sArchive, sArchive},
     };
     for (const std::vector<std::string> &Arguments : Commands)
     {

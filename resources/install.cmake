@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # What an install (and the package) holds besides larkspur-cli: the window
 # program, and what a desktop needs to offer "Open with Larkspur" for GCF
-# files: its desktop entry, the application/x-gcf type, the program icon in
+# files and VPK sets: its desktop entry, the application/x-gcf and
+# application/x-vpk types, the program icon in
 # the hicolor theme (PNG sizes and the scalable SVG) and the AppStream
 # metainfo; the manual pages, bash completion for larkspur-cli, the file
 # managers' extract entries, the README, the changelog and the copyright
@@ -20,7 +21,8 @@ if(TARGET larkspur)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/${LARKSPUR_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${CMAKE_CURRENT_LIST_DIR}/larkspur-gcf.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/larkspur-gcf.xml ${CMAKE_CURRENT_LIST_DIR}/larkspur-vpk.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${LARKSPUR_APP_ID}.metainfo.xml
                  ${PROJECT_BINARY_DIR}/${LARKSPUR_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${LARKSPUR_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -11,7 +11,7 @@ set(LARKSPUR_MAINTAINER "Larkspur Developers <larkspur@larkspur.invalid>")
 set(CPACK_PACKAGE_VENDOR "Larkspur Developers")
 set(CPACK_PACKAGE_CONTACT "${LARKSPUR_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${LARKSPUR_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "browse and extract GCF game-cache archives")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "browse and extract GCF game-cache archives and VPK sets")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -31,15 +31,17 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-image-formats-plugins, fuse3")
 # The first line of the package's description is the summary above; CPack
 # indents these lines and marks the empty one as a paragraph break.
-set(CPACK_PACKAGE_DESCRIPTION "Larkspur opens the GCF files in which the Steam client keeps a game's files,
-read-only, and shows the archive's folder tree beside a list of the selected
-folder's items. It extracts files and folders exactly as the archive holds
-them, opens a file with the desktop's program for it, drags items out to a
-file manager and searches all item names. A damaged archive never crashes
-it, and no item name can place a file outside the chosen folder.
+set(CPACK_PACKAGE_DESCRIPTION "Larkspur opens the GCF files in which the Steam client kept a game's files,
+and the VPK sets that replaced them, read-only, and shows the archive's
+folder tree beside a list of the selected folder's items. It extracts files
+and folders exactly as the archive holds them, opens a file with the
+desktop's program for it, drags items out to a file manager and searches all
+item names. A damaged archive never crashes it, and no item name can place a
+file outside the chosen folder.
 
 The package holds the window program, larkspur, and the command-line tool
 larkspur-cli, which share the same engine; larkspur-cli can also mount an
-archive as a read-only folder that every program can read.")
+archive as a read-only folder that every program can read, verify an archive
+against the checksums it records, and compare two archives of either format.")
 
 include(CPack)

@@ -12,6 +12,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <initializer_list>
+#include <optional>
+#include <utility>
 
 namespace Larkspur
 {
@@ -37,6 +40,27 @@ QString DecodeLine(const QByteArray &Line)
 bool HoldsLineBreak(const QString &sValue)
 {
     return sValue.contains(QLatin1Char('\n')) || sValue.contains(QLatin1Char('\r'));
+}
+
+// A value that is one of Words (in any case) sets Field to its meaning; any
+// other value leaves Field as it was.
+template <class T>
+void ApplyWord(const QString &sVal, std::initializer_list<std::pair<const char *, T>> Words, std::optional<T> &Field)
+{
+    const QString sWord = sVal.toLower();
+    for (const auto &[szWord, Meaning] : Words)
+    {
+        if (sWord == QLatin1String(szWord))
+            Field = Meaning;
+    }
+}
+
+// A whole signed 32-bit number sets Field; anything else leaves it.
+void ApplyInt32(const QString &sVal, std::optional<int32_t> &Field)
+{
+    int32_t iNumber = 0;
+    if (CConfigFile::ParseInt32(sVal, iNumber))
+        Field = iNumber;
 }
 
 }  // namespace
@@ -86,7 +110,6 @@ void CConfigFile::ApplyLine(const QString &sLine, SConfigValues &Values)
     if (!ProcessLine(sLine, sArg, sVal))
         return;
 
-    int32_t iNumber = 0;
     if (sArg == QLatin1String("larkspur.extractdirectory"))
     {
         // A folder that has gone since the file was written is not offered.
@@ -94,60 +117,25 @@ void CConfigFile::ApplyLine(const QString &sLine, SConfigValues &Values)
             Values.sExtractDirectory = sVal;
     }
     else if (sArg == QLatin1String("larkspur.searchword"))
-    {
         Values.sSearchWord = sVal;
-    }
     else if (sArg == QLatin1String("larkspur.listbox.view"))
-    {
-        const QString sView = sVal.toLower();
-        if (sView == QLatin1String("icons"))
-            Values.eView = EListView::Icons;
-        else if (sView == QLatin1String("list"))
-            Values.eView = EListView::List;
-        else if (sView == QLatin1String("details"))
-            Values.eView = EListView::Details;
-    }
+        ApplyWord<EListView>(sVal, {{"icons", EListView::Icons}, {"list", EListView::List},
+                                    {"details", EListView::Details}}, Values.eView);
     else if (sArg == QLatin1String("forms.main.location.x"))
-    {
-        if (ParseInt32(sVal, iNumber))
-            Values.iX = iNumber;
-    }
+        ApplyInt32(sVal, Values.iX);
     else if (sArg == QLatin1String("forms.main.location.y"))
-    {
-        if (ParseInt32(sVal, iNumber))
-            Values.iY = iNumber;
-    }
+        ApplyInt32(sVal, Values.iY);
     else if (sArg == QLatin1String("forms.main.size.width"))
-    {
-        if (ParseInt32(sVal, iNumber))
-            Values.iWidth = iNumber;
-    }
+        ApplyInt32(sVal, Values.iWidth);
     else if (sArg == QLatin1String("forms.main.size.height"))
-    {
-        if (ParseInt32(sVal, iNumber))
-            Values.iHeight = iNumber;
-    }
+        ApplyInt32(sVal, Values.iHeight);
     else if (sArg == QLatin1String("forms.main.windowstate"))
-    {
-        const QString sState = sVal.toLower();
-        if (sState == QLatin1String("normal"))
-            Values.eWindowState = EWindowState::Normal;
-        else if (sState == QLatin1String("maximized"))
-            Values.eWindowState = EWindowState::Maximized;
-    }
+        ApplyWord<EWindowState>(sVal, {{"normal", EWindowState::Normal}, {"maximized", EWindowState::Maximized}},
+                                Values.eWindowState);
     else if (sArg == QLatin1String("preview.visible"))
-    {
-        const QString sShown = sVal.toLower();
-        if (sShown == QLatin1String("true"))
-            Values.bPreview = true;
-        else if (sShown == QLatin1String("false"))
-            Values.bPreview = false;
-    }
-    else if (sArg == QLatin1String("recentfiles.gcf"))
-    {
-        if (CConfigFile::IsRecentFileAllowed(sVal))
-            Values.RecentFiles.append(sVal);
-    }
+        ApplyWord<bool>(sVal, {{"true", true}, {"false", false}}, Values.bPreview);
+    else if (sArg == QLatin1String("recentfiles.gcf") && IsRecentFileAllowed(sVal))
+        Values.RecentFiles.append(sVal);
 }
 
 bool CConfigFile::Load(const QString &sPath, SConfigValues &Values)
@@ -204,7 +192,7 @@ bool CConfigFile::IsRecentFileAllowed(const QString &sFile)
     return !HoldsLineBreak(sFile) && sFile.toUtf8().size() <= MAX_RECENT_FILE_BYTES;
 }
 
-bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QString *lpError)
+SSaveResult CConfigFile::Write(const QString &sPath, const SConfigValues &Values)
 {
     // A value with a line break is never written: the search word and the
     // folder then go out empty, a recent entry not at all.
@@ -247,24 +235,13 @@ bool CConfigFile::Write(const QString &sPath, const SConfigValues &Values, QStri
     QByteArray Bytes;
     for (const QString &sLine : Lines)
         Bytes += sLine.toUtf8() + "\r\n";
-    QString sError;
-    if (CProgramFiles::SaveRegularFile(sPath, Bytes, sError))
-        return true;
-    if (lpError)
-        *lpError = sError;
-    return false;
+    return CProgramFiles::SaveRegularFile(sPath, Bytes);
 }
 
-bool CConfigFile::WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent,
-                              QString *lpError)
+SSaveResult CConfigFile::WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent)
 {
-    QString sError;
-    if (!CProgramFiles::MakeParentFolder(sPath, sError))
-    {
-        if (lpError)
-            *lpError = sError;
-        return false;
-    }
+    if (SSaveResult Made = CProgramFiles::MakeParentFolder(sPath); !Made)
+        return Made;
     // Held only for the read and the write: a lock left behind by a process
     // that has ended is taken over at once, one left on another host after
     // a while. A lock that cannot be had (a read-only folder, a holder that
@@ -275,7 +252,7 @@ bool CConfigFile::WriteMerged(const QString &sPath, SConfigValues Values, const 
     // Where the file cannot be read now, this window's own list stands.
     SConfigValues Stored;
     Values.RecentFiles = Load(sPath, Stored) ? Recent.MergedWith(Stored.RecentFiles) : Recent.Files();
-    return Write(sPath, Values, lpError);
+    return Write(sPath, Values);
 }
 
 }  // namespace Larkspur

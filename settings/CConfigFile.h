@@ -9,6 +9,7 @@
 // is not valid UTF-8 is read as Latin-1, as item names are.
 
 #include "settings/CFormPlacement.h"
+#include "settings/SaveResult.h"
 
 #include <QString>
 #include <QStringList>
@@ -67,10 +68,8 @@ public:
 
     // Replaces the file with every line, CR LF ends; a value holding a line
     // break is left out. The new file is written beside the old one and
-    // renamed over it, so a failure leaves the old file whole. False when
-    // the file cannot be written or is no regular file, with the reason in
-    // *lpError when given.
-    static bool Write(const QString &sPath, const SConfigValues &Values, QString *lpError = nullptr);
+    // renamed over it, so a failure leaves the old file whole.
+    static SSaveResult Write(const QString &sPath, const SConfigValues &Values);
 
     // What a window does at closing: makes the file's folder when it is
     // missing, then, under a lock beside the file (sPath + ".lock"), reads
@@ -78,8 +77,7 @@ public:
     // merged: the archives the window opened put in front of what the file
     // holds (CRecentFiles::MergedWith). Windows closing at the same moment
     // therefore each keep the other's archives.
-    static bool WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent,
-                            QString *lpError = nullptr);
+    static SSaveResult WriteMerged(const QString &sPath, SConfigValues Values, const CRecentFiles &Recent);
     static constexpr int SETTINGS_LOCK_WAIT_MS = 10000;
     static constexpr int SETTINGS_LOCK_STALE_MS = 10000;
 

@@ -42,7 +42,7 @@ bool CLarkspur::LoadConfigFile(const QString &sConfigFile)
     return bRead;
 }
 
-bool CLarkspur::WriteConfigFile(const QString &sConfigFile, QString *lpError)
+SSaveResult CLarkspur::WriteConfigFile(const QString &sConfigFile)
 {
     SConfigValues Values;
     Values.sExtractDirectory = sExtractDirectory;
@@ -58,7 +58,7 @@ bool CLarkspur::WriteConfigFile(const QString &sConfigFile, QString *lpError)
     // Another window of the same settings file may have closed since this
     // one read it, or close at this very moment: its recent archives are
     // kept beside this one's.
-    return CConfigFile::WriteMerged(sConfigFile, Values, RecentFiles, lpError);
+    return CConfigFile::WriteMerged(sConfigFile, Values, RecentFiles);
 }
 
 void CLarkspur::AddRecentFile(const QString &sFile)

@@ -58,7 +58,7 @@ QString StateFolder()
 
 // Makes sFolder with its missing parents, one by one from the top, so that
 // each new one is closed to other users as the XDG rules ask.
-bool MakeFolder(const QString &sFolder, QString &sError)
+SSaveResult MakeFolder(const QString &sFolder)
 {
     std::vector<QString> Missing;
     for (QString sStep = sFolder; !QFileInfo(sStep).isDir(); sStep = QFileInfo(sStep).path())
@@ -70,17 +70,11 @@ bool MakeFolder(const QString &sFolder, QString &sError)
     for (auto It = Missing.rbegin(); It != Missing.rend(); ++It)
     {
         if (::mkdir(QFile::encodeName(*It).constData(), 0700) != 0 && errno != EEXIST)
-        {
-            sError = ErrnoText(errno);
-            return false;
-        }
+            return {ESaveFailure::FolderNotMade, ErrnoText(errno)};
     }
     if (!QFileInfo(sFolder).isDir())
-    {
-        sError = ErrnoText(ENOTDIR);
-        return false;
-    }
-    return true;
+        return {ESaveFailure::FolderNotMade, ErrnoText(ENOTDIR)};
+    return {};
 }
 
 std::unique_ptr<QLockFile> TempLock(const QString &sDirectory)
@@ -126,8 +120,7 @@ STempDirectory CProgramFiles::MakePrivateTempDirectory(const QStringList &Parent
 {
     for (const QString &sParent : Parents)
     {
-        QString sError;
-        if (!MakeFolder(sParent, sError))
+        if (!MakeFolder(sParent))
             continue;
         QByteArray Template = QFile::encodeName(sParent + QLatin1Char('/') + QLatin1String(TEMP_NAME_TEMPLATE));
         // mkdtemp makes the folder with mode 0700 under a name no one had.
@@ -182,35 +175,30 @@ bool CProgramFiles::IsPrivateDirectory(const QString &sDirectory)
     return S_ISDIR(Stat.st_mode) && Stat.st_uid == ::geteuid() && (Stat.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
-bool CProgramFiles::MakeParentFolder(const QString &sPath, QString &sError)
+SSaveResult CProgramFiles::MakeParentFolder(const QString &sPath)
 {
-    return MakeFolder(QFileInfo(sPath).absolutePath(), sError);
+    return MakeFolder(QFileInfo(sPath).absolutePath());
 }
 
-bool CProgramFiles::WriteFile(const QString &sPath, const QByteArray &Contents, QString &sError)
+SSaveResult CProgramFiles::WriteFile(const QString &sPath, const QByteArray &Contents)
 {
-    return MakeParentFolder(sPath, sError) && SaveRegularFile(sPath, Contents, sError);
+    SSaveResult Result = MakeParentFolder(sPath);
+    return Result ? SaveRegularFile(sPath, Contents) : Result;
 }
 
-bool CProgramFiles::SaveRegularFile(const QString &sPath, const QByteArray &Contents, QString &sError)
+SSaveResult CProgramFiles::SaveRegularFile(const QString &sPath, const QByteArray &Contents)
 {
     // Renaming over a device or a FIFO would replace it (as root, even
     // /dev/null): only a regular file, or nothing yet, is replaced.
     struct stat Stat;
     if (::stat(QFile::encodeName(sPath).constData(), &Stat) == 0 && !S_ISREG(Stat.st_mode))
-    {
-        sError = QStringLiteral("not a regular file");
-        return false;
-    }
+        return {ESaveFailure::NotRegularFile, QStringLiteral("not a regular file")};
     // QSaveFile follows a link to the file it names, writes beside it, and
     // flushes the new file to disk before it renames it over the old one.
     QSaveFile File(sPath);
     if (!File.open(QIODevice::WriteOnly) || File.write(Contents) != Contents.size() || !File.commit())
-    {
-        sError = File.errorString();
-        return false;
-    }
-    return true;
+        return {ESaveFailure::NotWritten, File.errorString()};
+    return {};
 }
 
 bool CProgramFiles::OpenRegularFile(const QString &sPath, QFile &File)

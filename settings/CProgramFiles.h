@@ -9,6 +9,8 @@
 // copy it is, under $XDG_CACHE_HOME/larkspur/: on disk, where the runtime
 // folder is a small RAM disk.
 
+#include "settings/SaveResult.h"
+
 #include <QFile>
 #include <QLockFile>
 #include <QString>
@@ -76,23 +78,22 @@ public:
     static bool IsPrivateDirectory(const QString &sDirectory);
 
     // Replaces sPath with Contents whole, making the folders above it (mode
-    // 0700) when they are missing. False with the reason in sError when it
-    // cannot.
-    static bool WriteFile(const QString &sPath, const QByteArray &Contents, QString &sError);
+    // 0700) when they are missing.
+    static SSaveResult WriteFile(const QString &sPath, const QByteArray &Contents);
     // Replaces sPath with Contents through a new file in the same folder,
     // flushed to disk and renamed over the old one: a crash or a full disk
     // leaves the old file whole, never half of the new one. Only a regular
     // file (or a link to one) is replaced, or nothing: a device or a FIFO is
-    // refused. False with the reason in sError otherwise.
-    static bool SaveRegularFile(const QString &sPath, const QByteArray &Contents, QString &sError);
+    // refused (NotRegularFile).
+    static SSaveResult SaveRegularFile(const QString &sPath, const QByteArray &Contents);
     // Opens sPath for reading into File when it is a regular file (or a link
     // to one): never a FIFO, which would hang the read, nor a device such as
     // /dev/zero, which never ends. False otherwise.
     static bool OpenRegularFile(const QString &sPath, QFile &File);
 
     // Makes the folder that will hold sPath, with its missing parents, mode
-    // 0700. False with the reason in sError when it cannot.
-    static bool MakeParentFolder(const QString &sPath, QString &sError);
+    // 0700.
+    static SSaveResult MakeParentFolder(const QString &sPath);
 
     // The line that standard error gets for a file that could not be written
     // at closing, when the window that could have shown it is gone.

@@ -16,6 +16,8 @@
 #include "window/ShownText.h"
 #include "window/Utils.h"
 
+#include "archive/OpenArchive.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -36,6 +38,18 @@ namespace Larkspur
 namespace
 {
 
+// True when the file begins with a VPK set's signature: it is opened as
+// one, whatever its name. A file that cannot be read is handed to the GCF
+// reader, which refuses it as it refuses any such file.
+bool BeginsAsVPK(const QString &sFileName)
+{
+    QFile File(sFileName);
+    if (!File.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray Start = File.read(4);
+    return HasVPKSignature(Start.constData(), size_t(Start.size()));
+}
+
 void ReportNotWritten(const QString &sWhat, const QString &sPath, const QString &sReason)
 {
     std::fprintf(stderr, "%s\n", CProgramFiles::NotWrittenLine(sWhat, sPath, sReason).toLocal8Bit().constData());
@@ -44,7 +58,8 @@ void ReportNotWritten(const QString &sWhat, const QString &sPath, const QString 
 }  // namespace
 
 CLarkspur::CLarkspur(const QStringList &Arguments, IDesktop &Desktop, const SProgramFiles &Files)
-    : GCFFile(std::make_unique<CGCF>()), CommandLine(Arguments), Extraction(*GCFFile, ConsoleLines),
+    : GCFFile(std::make_unique<CGCF>()), VPKFile(std::make_unique<CVPK>()), Archive(GCFFile.get()),
+      CommandLine(Arguments),
       Desktop(Desktop), Files(Files)
 {
     InitializeComponent();
@@ -147,22 +162,21 @@ void CLarkspur::CLarkspur_Load()
     LoadConfigFile(Files.sConfigFile);
     RestoreForm();
     TempFolder.RemoveAbandoned();
-    TempFolder.Make();
+    CreateDirectory();
     ProcessCommandLine(CommandLine);
 }
 
 void CLarkspur::CLarkspur_Closing()
 {
     CloseGCFFile();
-    TempFolder.Remove();
+    DeleteDirectory();
 
     // The window is going, so a settings file or log that cannot be written
     // is reported on standard error; neither keeps the program from closing.
-    QString sError;
-    if (!WriteConfigFile(Files.sConfigFile, &sError))
-        ReportNotWritten(QStringLiteral("settings file"), Files.sConfigFile, sError);
-    if (!CProgramFiles::WriteFile(Files.sLogFile, txtConsole->toPlainText().toUtf8(), sError))
-        ReportNotWritten(QStringLiteral("log"), Files.sLogFile, sError);
+    if (const SSaveResult Saved = WriteConfigFile(Files.sConfigFile); !Saved)
+        ReportNotWritten(QStringLiteral("settings file"), Files.sConfigFile, Saved.sReason);
+    if (const SSaveResult Saved = CProgramFiles::WriteFile(Files.sLogFile, txtConsole->toPlainText().toUtf8()); !Saved)
+        ReportNotWritten(QStringLiteral("log"), Files.sLogFile, Saved.sReason);
 
     QCoreApplication::quit();
 }
@@ -205,17 +219,24 @@ bool CLarkspur::OpenGCFFile(const QString &sFileName)
 
     CloseGCFFile();
 
-    if (!GCFFile->Open(StringToCharPointer(sFileName).c_str()))
+    // A VPK set is refused as a GCF is: the box holds the reader's reason,
+    // its kind of failure and then what precisely is wrong.
+    const std::string sPath = StringToCharPointer(sFileName);
+    const bool bVPK = BeginsAsVPK(sFileName);
+    if (bVPK ? !VPKFile->Open(sPath.c_str()) : !GCFFile->Open(sPath.c_str()))
     {
-        const char *szError = GCFFile->GetLastError();
+        const char *szError = bVPK ? VPKFile->GetLastError() : GCFFile->GetLastError();
         Desktop.ShowErrorBox(this, sCouldNotOpen.arg(sFileName, QString::fromUtf8(szError ? szError : "")));
         return false;
     }
+    if (bVPK)
+        Archive = VPKFile.get();
+    Extraction = std::make_unique<CExtraction>(*Archive, ConsoleLines);
 
     WriteLine(sFileName + QStringLiteral(" loaded."), ELineColor::Green);
     btnFind->setEnabled(true);
     setWindowTitle(WindowTitle(sFileName));
-    ShowStatus(StatusTexts(*GCFFile, sFileName));
+    ShowStatus(StatusTexts(*Archive, sFileName));
 
     // The one guarded step: damaged directory links, or anything else that
     // goes wrong while the tree is built, close the archive again with a
@@ -233,7 +254,9 @@ bool CLarkspur::OpenGCFFile(const QString &sFileName)
     {
         Desktop.ShowErrorBox(this,
                              sCouldNotOpen.arg(sFileName, QStringLiteral("Unexpected exception in PopulateTree().")));
-        GCFFile->Dump();
+        // The structure dump is a GCF's; a VPK set has none.
+        if (!bVPK)
+            GCFFile->Dump();
         CloseGCFFile();
         return false;
     }
@@ -255,12 +278,14 @@ void CLarkspur::CloseGCFFile()
     ResetListArrangement();
     lstGCFFile->setUpdatesEnabled(true);
 
-    if (GCFFile->Opened())
+    if (Archive->Opened())
     {
-        const QString sFileName = QFile::decodeName(QByteArray::fromStdString(GCFFile->GetFileName()));
-        GCFFile->Close();
+        const QString sFileName = QFile::decodeName(QByteArray::fromStdString(Archive->GetFileName()));
+        Archive->Close();
         WriteLine(sFileName + QStringLiteral(" closed."), ELineColor::Green);
     }
+    Extraction.reset();
+    Archive = GCFFile.get();
 
     btnFind->setEnabled(false);
     ShowStatus(EmptyStatusTexts());
@@ -274,9 +299,9 @@ void CLarkspur::ReportArchiveCutShort()
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (!GCFFile->Opened())
+            if (!Archive->Opened())
                 return;
-            const QString sFileName = QFile::decodeName(QByteArray::fromStdString(GCFFile->GetFileName()));
+            const QString sFileName = QFile::decodeName(QByteArray::fromStdString(Archive->GetFileName()));
             Desktop.ShowErrorBox(this, QStringLiteral("Could not read:\n%1\n\nError:\nThe file was cut short while it "
                                                       "was open.")
                                            .arg(sFileName));

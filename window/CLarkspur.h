@@ -9,6 +9,7 @@
 // files, placement).
 
 #include "archive/CGCF.h"
+#include "archive/CVPK.h"
 #include "extract/CExtraction.h"
 #include "extract/CTempFolder.h"
 #include "settings/CFormPlacement.h"
@@ -40,12 +41,14 @@ class QDragMoveEvent;
 class QDropEvent;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QMenu;
 class QMenuBar;
 class QSplitter;
 class QStackedWidget;
 class QStatusBar;
 class QTimer;
+class QTreeView;
 class QTreeWidgetItem;
 
 namespace Larkspur
@@ -54,9 +57,12 @@ namespace Larkspur
 class CAbort;
 class CAbout;
 class CFolderLocations;
+class CListViewEvents;
 class GCFConsole;
-class GCFDetailsView;
-class GCFListView;
+template <class TView>
+class CListItemView;
+using GCFDetailsView = CListItemView<QTreeView>;
+using GCFListView = CListItemView<QListView>;
 class GCFPreviewPane;
 class GCFTreeNode;
 class GCFTreeWidget;
@@ -111,8 +117,14 @@ private:
     // --- window/CLarkspur_Layout.cpp: controls, menus, status bar -----------
     void InitializeComponent();
     void InitializeMenus();
+    void InitializeViewMenu();
     void InitializeContextMenus();
+    // The tree, the list (its views and filter), the preview and the console
+    // in their splitters.
     void InitializePanes();
+    void InitializeTree();
+    void InitializeList();
+    void InitializeConsole();
     void InitializeStatusBar();
     void barMain_SizeChanged();
     void treGCFFile_MouseDown(Qt::MouseButton eButton, QPoint Position);
@@ -218,8 +230,12 @@ private:
     void btnExtractGCFListViewItem_Click();
     std::optional<QString> BrowseForFolder(const QString &sStartFolder);
     bool ExtractItem(const QString &sDirectory, uint32_t uiDirectoryIndex);
-    bool CreateDirectory(const QString &sDirectory);
-    void DeleteDirectory(const QString &sDirectory);
+    // The one folder the window makes of its own is its private temporary
+    // folder (TempFolder), whose name is chosen as it is made: CreateDirectory
+    // makes it (again when it has gone), DeleteDirectory removes it with
+    // everything in it.
+    bool CreateDirectory();
+    void DeleteDirectory();
     void StartExtracting();
     void StopExtracting();
     // The abort dialog of an Extract command that will reach uiTotal files.
@@ -254,9 +270,8 @@ private:
 
     // --- settings/CLarkspur_Settings.cpp: settings, recent files, placement --
     bool LoadConfigFile(const QString &sConfigFile);
-    // Makes the file's folder when it is missing; the reason for a failure
-    // goes to *lpError when given.
-    bool WriteConfigFile(const QString &sConfigFile, QString *lpError = nullptr);
+    // Makes the file's folder when it is missing.
+    SSaveResult WriteConfigFile(const QString &sConfigFile);
     void AddRecentFile(const QString &sFile);
     void UpdateRecentFiles();
     void btnRecentFile_Click(QAction *lpSender);
@@ -268,7 +283,13 @@ private:
     // --- state ---------------------------------------------------------------
     CAbort *Abort = nullptr;  // the abort dialog while an Extract command runs
     CAbout *About = nullptr;  // made once, shown as often as asked
+    // One reader per format, each made once and reopened for every archive
+    // of its format: the tree nodes and the extraction engine keep a
+    // reference to it. Archive is the one that is open (the GCF reader,
+    // closed, while none is); the format is the file's own signature.
     std::unique_ptr<CGCF> GCFFile;
+    std::unique_ptr<CVPK> VPKFile;
+    IArchive *Archive = nullptr;
     CFormPlacement FormPlacement;  // bRestoring and the FormSave fields
     CRecentFiles RecentFiles;
     QString sSearchWord;
@@ -276,8 +297,10 @@ private:
     QStringList CommandLine;
     CConsoleLines ConsoleLines{*this};
     // bExtracting and uiCount live in the engine, uiTotal in the Extract
-    // command, which sets the engine's run state.
-    CExtraction Extraction;
+    // command, which sets the engine's run state. The engine reads the open
+    // archive: it is made when one opens and goes when it closes, so it
+    // never reads a closed reader or one of the other format.
+    std::unique_ptr<CExtraction> Extraction;
 
     IDesktop &Desktop;
     const SProgramFiles Files;

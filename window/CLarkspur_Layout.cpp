@@ -36,6 +36,18 @@ constexpr int CONSOLE_HEIGHT = 80;
 constexpr int SPLITTER_WIDTH = 3;
 constexpr int STATUS_BAR_HEIGHT = 22;
 
+// A splitter between two panes that neither pane can be dragged shut on.
+QSplitter *AddSplitter(Qt::Orientation eOrientation, const char *szName, QWidget *lpFirst, QWidget *lpSecond)
+{
+    auto *lpSplitter = new QSplitter(eOrientation);
+    lpSplitter->setObjectName(QLatin1String(szName));
+    lpSplitter->setHandleWidth(SPLITTER_WIDTH);
+    lpSplitter->setChildrenCollapsible(false);
+    lpSplitter->addWidget(lpFirst);
+    lpSplitter->addWidget(lpSecond);
+    return lpSplitter;
+}
+
 QAction *AddAction(QMenu *lpMenu, const char *szName, const QString &sText)
 {
     QAction *lpAction = lpMenu->addAction(sText);
@@ -114,6 +126,19 @@ void CLarkspur::InitializeMenus()
     btnFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     btnFind->setEnabled(false);
 
+    InitializeViewMenu();
+
+    btnHelp = AddMenu(mnuMain, "btnHelp", QStringLiteral("&Help"));
+    btnAbout = AddAction(btnHelp, "btnAbout", QStringLiteral("&About"));
+
+    connect(btnOpen, &QAction::triggered, this, [this] { btnOpen_Click(); });
+    connect(btnExit, &QAction::triggered, this, [this] { btnExit_Click(); });
+    connect(btnFind, &QAction::triggered, this, [this] { btnFind_Click(); });
+    connect(btnAbout, &QAction::triggered, this, [this] { btnAbout_Click(); });
+}
+
+void CLarkspur::InitializeViewMenu()
+{
     btnView = AddMenu(mnuMain, "btnView", QStringLiteral("&View"));
     ViewGroup = new QActionGroup(this);
     ViewGroup->setExclusive(true);
@@ -151,12 +176,6 @@ void CLarkspur::InitializeMenus()
     btnPreview->setShortcut(QKeySequence(Qt::Key_F3));
     btnPreview->setCheckable(true);
 
-    btnHelp = AddMenu(mnuMain, "btnHelp", QStringLiteral("&Help"));
-    btnAbout = AddAction(btnHelp, "btnAbout", QStringLiteral("&About"));
-
-    connect(btnOpen, &QAction::triggered, this, [this] { btnOpen_Click(); });
-    connect(btnExit, &QAction::triggered, this, [this] { btnExit_Click(); });
-    connect(btnFind, &QAction::triggered, this, [this] { btnFind_Click(); });
     connect(btnIcons, &QAction::triggered, this, [this] { btnIcons_Click(); });
     connect(btnList, &QAction::triggered, this, [this] { btnList_Click(); });
     connect(btnDetails, &QAction::triggered, this, [this] { btnDetails_Click(); });
@@ -166,7 +185,6 @@ void CLarkspur::InitializeMenus()
     connect(btnSortByArchiveOrder, &QAction::triggered, this, [this] { btnSortBy_Click(ESortKey::ArchiveOrder); });
     connect(btnFilter, &QAction::triggered, this, [this] { btnFilter_Click(); });
     connect(btnPreview, &QAction::triggered, this, [this] { btnPreview_Click(); });
-    connect(btnAbout, &QAction::triggered, this, [this] { btnAbout_Click(); });
 }
 
 void CLarkspur::InitializeContextMenus()
@@ -222,6 +240,33 @@ void CLarkspur::InitializeContextMenus()
 
 void CLarkspur::InitializePanes()
 {
+    InitializeTree();
+    InitializeList();
+
+    splMain = AddSplitter(Qt::Horizontal, "splMain", treGCFFile, pnlList);
+    InitializePreview();
+    splMain->setStretchFactor(0, 0);
+    splMain->setStretchFactor(1, 1);
+    splMain->setSizes({TREE_WIDTH, CLIENT_WIDTH - TREE_WIDTH - SPLITTER_WIDTH});
+
+    pnlMain = new QWidget;
+    pnlMain->setObjectName(QStringLiteral("pnlMain"));
+    auto *lpMainLayout = new QHBoxLayout(pnlMain);
+    lpMainLayout->setContentsMargins(0, 0, 0, 0);
+    lpMainLayout->addWidget(splMain);
+
+    InitializeConsole();
+    splConsole = AddSplitter(Qt::Vertical, "splConsole", pnlMain, pnlConsole);
+    // The console keeps its height when the window grows; the panes above
+    // take the rest.
+    splConsole->setStretchFactor(0, 1);
+    splConsole->setStretchFactor(1, 0);
+    splConsole->setSizes({CLIENT_HEIGHT - STATUS_BAR_HEIGHT - SPLITTER_WIDTH - CONSOLE_HEIGHT, CONSOLE_HEIGHT});
+    setCentralWidget(splConsole);
+}
+
+void CLarkspur::InitializeTree()
+{
     treGCFFile = new GCFTreeWidget;
     treGCFFile->setObjectName(QStringLiteral("treGCFFile"));
     treGCFFile->setHeaderHidden(true);
@@ -234,8 +279,21 @@ void CLarkspur::InitializePanes()
     treGCFFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
     treGCFFile->setAccessibleName(QStringLiteral("Folders"));
 
+    connect(treGCFFile, &GCFTreeWidget::MouseDown, this,
+            [this](Qt::MouseButton eButton, QPoint Position) { treGCFFile_MouseDown(eButton, Position); });
+    connect(treGCFFile, &GCFTreeWidget::MouseUp, this,
+            [this](Qt::MouseButton eButton, QPoint Position) { treGCFFile_MouseUp(eButton, Position); });
+    connect(treGCFFile, &GCFTreeWidget::ItemDrag, this,
+            [this](Qt::MouseButton eButton, QTreeWidgetItem *lpItem) { treGCFFile_ItemDrag(eButton, lpItem); });
+    connect(treGCFFile, &QTreeWidget::itemSelectionChanged, this, [this] { treGCFFile_AfterSelect(); });
+    connect(treGCFFile, &GCFTreeWidget::KeyDown, this, [this](EViewKey eKey) { treGCFFile_KeyDown(eKey); });
+}
+
+void CLarkspur::InitializeList()
+{
     ListModel = new GCFListModel(this);
-    lstGCFFileIcons = new GCFListView;
+    auto *lpListEvents = new CListViewEvents(this);
+    lstGCFFileIcons = new GCFListView(*lpListEvents);
     lstGCFFileIcons->setObjectName(QStringLiteral("lstGCFFileIcons"));
     lstGCFFileIcons->setModel(ListModel);
     lstGCFFileIcons->setUniformItemSizes(true);
@@ -245,7 +303,7 @@ void CLarkspur::InitializePanes()
     // Long names keep their extension in view.
     lstGCFFileIcons->setTextElideMode(Qt::ElideMiddle);
 
-    lstGCFFileDetails = new GCFDetailsView;
+    lstGCFFileDetails = new GCFDetailsView(*lpListEvents);
     lstGCFFileDetails->setObjectName(QStringLiteral("lstGCFFileDetails"));
     lstGCFFileDetails->setModel(ListModel);
     lstGCFFileDetails->setSelectionModel(lstGCFFileIcons->selectionModel());
@@ -275,22 +333,9 @@ void CLarkspur::InitializePanes()
         lpView->setAccessibleName(QStringLiteral("Items"));
         connect(lpView, &QAbstractItemView::doubleClicked, this, [this] { lstGCFFile_DoubleClick(); });
     }
-    connect(lstGCFFileIcons, &GCFListView::KeyDown, this,
-            [this](EViewKey eKey) { lstGCFFile_KeyDown(lstGCFFileIcons, eKey); });
-    connect(lstGCFFileDetails, &GCFDetailsView::KeyDown, this,
-            [this](EViewKey eKey) { lstGCFFile_KeyDown(lstGCFFileDetails, eKey); });
-    connect(lstGCFFileIcons, &GCFListView::MouseUp, this,
-            [this](Qt::MouseButton eButton, QPoint Position) { lstGCFFile_MouseUp(lstGCFFileIcons, eButton, Position); });
-    connect(lstGCFFileDetails, &GCFDetailsView::MouseUp, this, [this](Qt::MouseButton eButton, QPoint Position) {
-        lstGCFFile_MouseUp(lstGCFFileDetails, eButton, Position);
-    });
-    connect(lstGCFFileIcons, &GCFListView::ItemDrag, this, [this](Qt::MouseButton eButton, const QModelIndex &Item) {
-        lstGCFFile_ItemDrag(lstGCFFileIcons, eButton, Item);
-    });
-    connect(lstGCFFileDetails, &GCFDetailsView::ItemDrag, this,
-            [this](Qt::MouseButton eButton, const QModelIndex &Item) {
-                lstGCFFile_ItemDrag(lstGCFFileDetails, eButton, Item);
-            });
+    connect(lpListEvents, &CListViewEvents::KeyDown, this, &CLarkspur::lstGCFFile_KeyDown);
+    connect(lpListEvents, &CListViewEvents::MouseUp, this, &CLarkspur::lstGCFFile_MouseUp);
+    connect(lpListEvents, &CListViewEvents::ItemDrag, this, &CLarkspur::lstGCFFile_ItemDrag);
     lstGCFFileDetails->viewport()->installEventFilter(this);
 
     lstGCFFile = new QStackedWidget;
@@ -299,24 +344,10 @@ void CLarkspur::InitializePanes()
     lstGCFFile->addWidget(lstGCFFileDetails);
     lstGCFFile->setCurrentWidget(lstGCFFileDetails);
     InitializeFilter();
+}
 
-    splMain = new QSplitter(Qt::Horizontal);
-    splMain->setObjectName(QStringLiteral("splMain"));
-    splMain->setHandleWidth(SPLITTER_WIDTH);
-    splMain->setChildrenCollapsible(false);
-    splMain->addWidget(treGCFFile);
-    splMain->addWidget(pnlList);
-    InitializePreview();
-    splMain->setStretchFactor(0, 0);
-    splMain->setStretchFactor(1, 1);
-    splMain->setSizes({TREE_WIDTH, CLIENT_WIDTH - TREE_WIDTH - SPLITTER_WIDTH});
-
-    pnlMain = new QWidget;
-    pnlMain->setObjectName(QStringLiteral("pnlMain"));
-    auto *lpMainLayout = new QHBoxLayout(pnlMain);
-    lpMainLayout->setContentsMargins(0, 0, 0, 0);
-    lpMainLayout->addWidget(splMain);
-
+void CLarkspur::InitializeConsole()
+{
     txtConsole = new GCFConsole;
     txtConsole->setObjectName(QStringLiteral("txtConsole"));
     txtConsole->setAccessibleName(QStringLiteral("Console"));
@@ -332,28 +363,6 @@ void CLarkspur::InitializePanes()
     auto *lpConsoleLayout = new QHBoxLayout(pnlConsole);
     lpConsoleLayout->setContentsMargins(0, 0, 0, 0);
     lpConsoleLayout->addWidget(txtConsole);
-
-    splConsole = new QSplitter(Qt::Vertical);
-    splConsole->setObjectName(QStringLiteral("splConsole"));
-    splConsole->setHandleWidth(SPLITTER_WIDTH);
-    splConsole->setChildrenCollapsible(false);
-    splConsole->addWidget(pnlMain);
-    splConsole->addWidget(pnlConsole);
-    // The console keeps its height when the window grows; the panes above
-    // take the rest.
-    splConsole->setStretchFactor(0, 1);
-    splConsole->setStretchFactor(1, 0);
-    splConsole->setSizes({CLIENT_HEIGHT - STATUS_BAR_HEIGHT - SPLITTER_WIDTH - CONSOLE_HEIGHT, CONSOLE_HEIGHT});
-    setCentralWidget(splConsole);
-
-    connect(treGCFFile, &GCFTreeWidget::MouseDown, this,
-            [this](Qt::MouseButton eButton, QPoint Position) { treGCFFile_MouseDown(eButton, Position); });
-    connect(treGCFFile, &GCFTreeWidget::MouseUp, this,
-            [this](Qt::MouseButton eButton, QPoint Position) { treGCFFile_MouseUp(eButton, Position); });
-    connect(treGCFFile, &GCFTreeWidget::ItemDrag, this,
-            [this](Qt::MouseButton eButton, QTreeWidgetItem *lpItem) { treGCFFile_ItemDrag(eButton, lpItem); });
-    connect(treGCFFile, &QTreeWidget::itemSelectionChanged, this, [this] { treGCFFile_AfterSelect(); });
-    connect(treGCFFile, &GCFTreeWidget::KeyDown, this, [this](EViewKey eKey) { treGCFFile_KeyDown(eKey); });
 }
 
 void CLarkspur::InitializeStatusBar()

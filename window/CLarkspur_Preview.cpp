@@ -83,8 +83,8 @@ void CLarkspur::UpdatePreview()
         pnlPreview->ClearPreview();
         return;
     }
-    const SItemPreview Preview = PreviewItem(*GCFFile, *uiItem, &IsPreviewPicture);
-    pnlPreview->ShowPreview(Utils::DecodeName(GCFFile->GetDirectoryItemName(*uiItem)), Preview);
+    const SItemPreview Preview = PreviewItem(*Archive, *uiItem, &IsPreviewPicture);
+    pnlPreview->ShowPreview(Utils::DecodeName(Archive->GetDirectoryItemName(*uiItem)), Preview);
     // The pane shows what could be read; an archive cut short under the
     // read is then closed, as after any other read that meets the loss.
     if (Preview.bCutShort)
@@ -100,7 +100,7 @@ void CLarkspur::ClearPreview()
 
 std::optional<uint32_t> CLarkspur::PreviewedItem() const
 {
-    if (!GCFFile->Opened())
+    if (!Archive->Opened())
         return std::nullopt;
     if (ePreviewSource == EPreviewSource::Tree)
     {

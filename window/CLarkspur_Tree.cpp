@@ -23,7 +23,7 @@ bool CLarkspur::PopulateTree()
     // The walk refuses links that leave the directory or lead back to an
     // item already reached; with them the tree would never end.
     std::vector<SDirectoryWalkItem> Items;
-    if (!GCFFile->WalkDirectory(0, Items))
+    if (!Archive->WalkDirectory(0, Items))
         return false;
 
     // Painting resumes however the build ends, a failure included.
@@ -31,7 +31,7 @@ bool CLarkspur::PopulateTree()
     const std::unique_ptr<QWidget, void (*)(QWidget *)> ResumeUpdates(
         treGCFFile, [](QWidget *lpTree) { lpTree->setUpdatesEnabled(true); });
     ClearTree();
-    GCFTreeNode *Root = BuildGCFTree(*GCFFile, Items, NodesByIndex, TreeNodes);
+    GCFTreeNode *Root = BuildGCFTree(*Archive, Items, NodesByIndex, TreeNodes);
     if (!Root)
         return false;
     // Qt gives every item added to a tree a slot of its own for each of the
@@ -53,7 +53,7 @@ void CLarkspur::PopulateList(GCFTreeNode *Node)
     std::vector<GCFListViewItem> Rows;
     Rows.reserve(size_t(Node->childCount()));
     for (int iChild = 0; iChild < Node->childCount(); ++iChild)
-        Rows.push_back(MakeListViewItem(*GCFFile, Node->GetChildNode(iChild)));
+        Rows.push_back(MakeListViewItem(*Archive, Node->GetChildNode(iChild)));
     lstGCFFile->setUpdatesEnabled(false);
     ListModel->SetRows(std::move(Rows));
     UpdateListViewSizing();

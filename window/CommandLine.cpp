@@ -90,9 +90,10 @@ std::optional<QString> InformationText(const QStringList &Arguments)
         return std::nullopt;
     return QStringLiteral(
         "Usage: larkspur [--] [ARCHIVE]\n"
-        "Browses and extracts GCF game-cache archives in a window.\n"
+        "Browses and extracts GCF game-cache archives and VPK sets in a window.\n"
         "\n"
-        "  ARCHIVE      the GCF file to open, as one argument (quote a path holding blanks)\n"
+        "  ARCHIVE      the GCF file, or the VPK set's _dir.vpk file (or single .vpk file), to open,\n"
+        "               as one argument (quote a path holding blanks)\n"
         "  --           ends the options: an ARCHIVE after it may begin with \"-\"\n"
         "  -h, --help   show this help and exit\n"
         "  --version    show the version and exit\n"

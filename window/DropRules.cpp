@@ -16,7 +16,8 @@ QString ArchiveOfDrop(const QMimeData &Data)
         return QString();
     const QString sPath = Urls.front().toLocalFile();
     // The file's existence is the open path's to check, with its message.
-    if (!sPath.endsWith(QLatin1String(".gcf"), Qt::CaseInsensitive))
+    if (!sPath.endsWith(QLatin1String(".gcf"), Qt::CaseInsensitive) &&
+        !sPath.endsWith(QLatin1String(".vpk"), Qt::CaseInsensitive))
         return QString();
     return sPath;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/FolderLocations.h"
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 #include "window/ShownText.h"
 #include "window/Utils.h"
 
@@ -58,8 +58,8 @@ std::string_view NameEnd(std::string_view sName, size_t uiBytes, bool bUtf8)
 
 }  // namespace
 
-CFolderLocations::CFolderLocations(const CGCF &GCFFile, std::vector<SDirectoryWalkItem> NewItems)
-    : GCFFile(GCFFile), Items(std::move(NewItems)), SlotOfIndex(GCFFile.GetItemCount(), NO_SLOT),
+CFolderLocations::CFolderLocations(const IArchive &Archive, std::vector<SDirectoryWalkItem> NewItems)
+    : Archive(Archive), Items(std::move(NewItems)), SlotOfIndex(Archive.GetItemCount(), NO_SLOT),
       PathBytes(Items.size(), 0), FirstOverSlot(Items.size(), NO_SLOT), NameIsUtf8(Items.size(), 0)
 {
     for (size_t uiSlot = 0; uiSlot < Items.size(); ++uiSlot)
@@ -92,7 +92,7 @@ CFolderLocations::CFolderLocations(const CGCF &GCFFile, std::vector<SDirectoryWa
 std::string_view CFolderLocations::Name(uint32_t uiSlot) const
 {
     // The reader names index 0, the root, "root".
-    return GCFFile.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex);
+    return Archive.GetDirectoryItemName(Items[uiSlot].uiDirectoryIndex);
 }
 
 uint32_t CFolderLocations::FolderSlot(uint32_t uiDirectoryIndex) const

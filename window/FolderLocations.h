@@ -22,7 +22,7 @@
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 struct SDirectoryWalkItem;
 
 class CFolderLocations
@@ -30,7 +30,7 @@ class CFolderLocations
 public:
     // Items: the archive's directory walk from the root (pre-order, each
     // item with the slot of its folder), as the folder tree is built from.
-    CFolderLocations(const CGCF &GCFFile, std::vector<SDirectoryWalkItem> Items);
+    CFolderLocations(const IArchive &Archive, std::vector<SDirectoryWalkItem> Items);
 
     // The location of item uiDirectoryIndex, at most MAX_SHOWN_PATH_BYTES;
     // "" for an item the walk did not reach.
@@ -52,7 +52,7 @@ private:
     QString PathStart(uint32_t uiSlot, qsizetype iRoom) const;
     QString PathEnd(uint32_t uiSlot, qsizetype iRoom) const;
 
-    const CGCF &GCFFile;
+    const IArchive &Archive;
     std::vector<SDirectoryWalkItem> Items;
     std::vector<uint32_t> SlotOfIndex;
     // Per slot: the length of the item's path in bytes (at most UINT32_MAX),

@@ -20,9 +20,9 @@ uint32_t GCFListViewItem::GetDirectoryIndex() const
     return TreeNode->GetDirectoryIndex();
 }
 
-GCFListViewItem MakeListViewItem(const CGCF &GCFFile, GCFTreeNode *TreeNode)
+GCFListViewItem MakeListViewItem(const IArchive &Archive, GCFTreeNode *TreeNode)
 {
-    const SItemRow Row = ReadItemRow(GCFFile, TreeNode->GetDirectoryIndex());
+    const SItemRow Row = ReadItemRow(Archive, TreeNode->GetDirectoryIndex());
     return GCFListViewItem(Row.sName, Row.eType, Row.uiItemSize, TreeNode);
 }
 

@@ -14,7 +14,7 @@
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 class GCFTreeNode;
 
 class GCFListViewItem
@@ -43,6 +43,6 @@ private:
 };
 
 // The row for a node, with the name, kind and size asked of the reader again.
-GCFListViewItem MakeListViewItem(const CGCF &GCFFile, GCFTreeNode *TreeNode);
+GCFListViewItem MakeListViewItem(const IArchive &Archive, GCFTreeNode *TreeNode);
 
 }  // namespace Larkspur

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "window/GCFTreeNode.h"
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 #include "window/Images.h"
 #include "window/Utils.h"
 
 namespace Larkspur
 {
 
-GCFTreeNode::GCFTreeNode(const CGCF &GCFFile, EItemType TreeNodeType, uint32_t uiDirectoryIndex)
-    : QTreeWidgetItem(QTreeWidgetItem::UserType), GCFFile(GCFFile), TreeNodeType(TreeNodeType),
+GCFTreeNode::GCFTreeNode(const IArchive &Archive, EItemType TreeNodeType, uint32_t uiDirectoryIndex)
+    : QTreeWidgetItem(QTreeWidgetItem::UserType), Archive(Archive), TreeNodeType(TreeNodeType),
       uiDirectoryIndex(uiDirectoryIndex)
 {
 }
@@ -20,17 +20,17 @@ QVariant GCFTreeNode::data(int iColumn, int iRole) const
     {
         // The reader names index 0, the root, "root".
         if (iRole == Qt::DisplayRole || iRole == Qt::EditRole)
-            return Utils::DecodeName(GCFFile.GetDirectoryItemName(uiDirectoryIndex));
+            return Utils::DecodeName(Archive.GetDirectoryItemName(uiDirectoryIndex));
         if (iRole == Qt::DecorationRole)
             return TreeNodeImage(TreeNodeType);
     }
     return QTreeWidgetItem::data(iColumn, iRole);
 }
 
-GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkItem> &Items,
+GCFTreeNode *BuildGCFTree(const IArchive &Archive, const std::vector<SDirectoryWalkItem> &Items,
                           std::vector<GCFTreeNode *> &NodesByIndex, std::vector<GCFTreeNode *> &PreOrder)
 {
-    NodesByIndex.assign(GCFFile.GetItemCount(), nullptr);
+    NodesByIndex.assign(Archive.GetItemCount(), nullptr);
     PreOrder.clear();
     if (Items.empty())
         return nullptr;
@@ -49,8 +49,8 @@ GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkI
         if (uiSlot > 0 && (uiParentSlot >= uiSlot || !Nodes[uiParentSlot]))
             continue;
         const uint32_t uiIndex = Items[uiSlot].uiDirectoryIndex;
-        const EItemType eType = uiSlot == 0 || GCFFile.IsFolder(uiIndex) ? EItemType::Folder : EItemType::File;
-        Nodes[uiSlot] = new GCFTreeNode(GCFFile, eType, uiIndex);
+        const EItemType eType = uiSlot == 0 || Archive.IsFolder(uiIndex) ? EItemType::Folder : EItemType::File;
+        Nodes[uiSlot] = new GCFTreeNode(Archive, eType, uiIndex);
         PreOrder.push_back(Nodes[uiSlot]);
         if (uiIndex < NodesByIndex.size())
             NodesByIndex[uiIndex] = Nodes[uiSlot];

@@ -16,15 +16,15 @@
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 struct SDirectoryWalkItem;
 
 class GCFTreeNode : public QTreeWidgetItem
 {
 public:
-    // GCFFile is the open archive's reader: the node lives only while the
+    // Archive is the open archive's reader: the node lives only while the
     // archive is open.
-    GCFTreeNode(const CGCF &GCFFile, EItemType TreeNodeType, uint32_t uiDirectoryIndex);
+    GCFTreeNode(const IArchive &Archive, EItemType TreeNodeType, uint32_t uiDirectoryIndex);
 
     EItemType GetTreeNodeType() const { return TreeNodeType; }
     uint32_t GetDirectoryIndex() const { return uiDirectoryIndex; }
@@ -37,7 +37,7 @@ public:
     QVariant data(int iColumn, int iRole) const override;
 
 private:
-    const CGCF &GCFFile;
+    const IArchive &Archive;
     EItemType TreeNodeType;
     uint32_t uiDirectoryIndex;
 };
@@ -48,7 +48,7 @@ private:
 // archive once, when the root is added. NodesByIndex gets, for each
 // directory index, its node (null for an index the walk did not reach);
 // PreOrder gets the nodes in the walk's order. The caller owns the root.
-GCFTreeNode *BuildGCFTree(const CGCF &GCFFile, const std::vector<SDirectoryWalkItem> &Items,
+GCFTreeNode *BuildGCFTree(const IArchive &Archive, const std::vector<SDirectoryWalkItem> &Items,
                           std::vector<GCFTreeNode *> &NodesByIndex, std::vector<GCFTreeNode *> &PreOrder);
 
 // Deletes a tree that no view holds any more, given its nodes in pre-order,

@@ -30,7 +30,8 @@ public:
     // A modal message box: caption "Larkspur", one OK button, the error icon.
     virtual void ShowErrorBox(QWidget *lpOwner, const QString &sText) = 0;
 
-    // The "Open GCF File" dialog with the filter "GCF Files (*.gcf)". It opens
+    // The "Open GCF File" dialog with the filter "GCF Files (*.gcf)" chosen,
+    // and the VPK and both-formats filters after it (OpenFileFilters). It opens
     // in the folder and on the file of its previous use within the run. ""
     // when the user cancels.
     virtual QString GetOpenFileName(QWidget *lpOwner) = 0;

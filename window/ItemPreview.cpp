@@ -30,14 +30,23 @@ QString DamageText(const QString &sReason, uint64_t uiRead)
         .arg(sReason, Utils::GroupedNumber(uiRead));
 }
 
-// Reads the item's first uiWanted bytes (at most its size). Only they are
-// located: the walk of the item's chains stops at them.
-SItemStart ReadStart(const CGCF &GCFFile, uint32_t uiDirectoryIndex, uint32_t uiItemSize, uint64_t uiWanted)
+// Locates the item's data: a GCF file's only as far as its first uiCap
+// bytes, since a large file's chains are long and the preview needs only
+// their start; a VPK file's is one or two runs whatever its size.
+EDataWalk DescribeStart(const IArchive &Archive, uint32_t uiDirectoryIndex, uint64_t uiCap, CItemData &Data)
+{
+    if (const auto *lpGCF = dynamic_cast<const CGCF *>(&Archive))
+        return Data.Describe(*lpGCF, lpGCF->GetFirstEntry(uiDirectoryIndex), uint32_t(uiCap));
+    return Data.DescribeItem(Archive, uiDirectoryIndex);
+}
+
+// Reads the item's first uiWanted bytes (at most its size).
+SItemStart ReadStart(const IArchive &Archive, uint32_t uiDirectoryIndex, uint64_t uiItemSize, uint64_t uiWanted)
 {
     SItemStart Start;
-    const uint32_t uiCap = uint32_t(std::min<uint64_t>(uiWanted, uiItemSize));
+    const uint64_t uiCap = std::min(uiWanted, uiItemSize);
     CItemData Data;
-    const EDataWalk eWalk = Data.Describe(GCFFile, GCFFile.GetFirstEntry(uiDirectoryIndex), uiCap);
+    const EDataWalk eWalk = DescribeStart(Archive, uiDirectoryIndex, uiCap, Data);
     if (eWalk == EDataWalk::NoData)
     {
         if (uiItemSize > 0)
@@ -46,7 +55,7 @@ SItemStart ReadStart(const CGCF &GCFFile, uint32_t uiDirectoryIndex, uint32_t ui
     }
 
     // A file cut short under the read still gives every byte before the cut.
-    Start.Bytes.resize(qsizetype(Data.GetSize()));
+    Start.Bytes.resize(qsizetype(std::min(Data.GetSize(), uiCap)));
     size_t uiRead = 0;
     const bool bRead = Data.Read(0, Start.Bytes.data(), size_t(Start.Bytes.size()), uiRead);
     Start.Bytes.resize(qsizetype(uiRead));
@@ -97,7 +106,7 @@ void SetTextOrHex(SItemPreview &Preview, const QByteArray &Bytes)
     if (Preview.sDamage.isEmpty() && uint64_t(Shown.size()) < Preview.uiItemSize)
         Preview.sNote = QStringLiteral("Showing the first %1 of %2.")
                             .arg(Utils::FileSizeToString(uint32_t(Shown.size())),
-                                 Utils::FileSizeToString(uint32_t(Preview.uiItemSize)));
+                                 Utils::LargeFileSizeToString(Preview.uiItemSize));
 }
 
 bool IsWhiteSpaceControl(uint8_t uiByte)
@@ -120,22 +129,21 @@ qsizetype Utf8SequenceLength(uint8_t uiLead)
 
 }  // namespace
 
-SItemPreview PreviewItem(const CGCF &GCFFile, uint32_t uiDirectoryIndex, const FPreviewImageTest &IsImage)
+SItemPreview PreviewItem(const IArchive &Archive, uint32_t uiDirectoryIndex, const FPreviewImageTest &IsImage)
 {
     SItemPreview Preview;
-    const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex);
-    if (lpEntry == nullptr || lpEntry->uiFlags == 0)
+    if (!Archive.IsValidDirectoryIndex(uiDirectoryIndex) || Archive.IsFolder(uiDirectoryIndex))
         return Preview;
-    const uint32_t uiItemSize = lpEntry->uiItemSize;
+    const uint64_t uiItemSize = Archive.GetDirectoryItemSize(uiDirectoryIndex);
     Preview.uiItemSize = uiItemSize;
 
-    SItemStart Start = ReadStart(GCFFile, uiDirectoryIndex, uiItemSize, HEX_BYTES);
+    SItemStart Start = ReadStart(Archive, uiDirectoryIndex, uiItemSize, HEX_BYTES);
     const bool bMore = uint64_t(Start.Bytes.size()) < uiItemSize;
     if (Start.sDamage.isEmpty() && uiItemSize > 0 && uiItemSize <= IMAGE_BYTES && IsImage &&
-        IsImage(Start.Bytes, Utils::DecodeName(GCFFile.GetDirectoryItemName(uiDirectoryIndex))))
+        IsImage(Start.Bytes, Utils::DecodeName(Archive.GetDirectoryItemName(uiDirectoryIndex))))
     {
         if (bMore)
-            Start = ReadStart(GCFFile, uiDirectoryIndex, uiItemSize, uiItemSize);
+            Start = ReadStart(Archive, uiDirectoryIndex, uiItemSize, uiItemSize);
         if (Start.sDamage.isEmpty())
         {
             Preview.eKind = EPreviewKind::Image;
@@ -145,7 +153,7 @@ SItemPreview PreviewItem(const CGCF &GCFFile, uint32_t uiDirectoryIndex, const F
     }
     else if (Start.sDamage.isEmpty() && bMore && LooksLikeText(Start.Bytes))
     {
-        Start = ReadStart(GCFFile, uiDirectoryIndex, uiItemSize, TEXT_BYTES);
+        Start = ReadStart(Archive, uiDirectoryIndex, uiItemSize, TEXT_BYTES);
     }
     Preview.sDamage = Start.sDamage;
     Preview.bCutShort = Start.bCutShort;

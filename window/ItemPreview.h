@@ -23,7 +23,7 @@
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 
 enum class EPreviewKind
 {
@@ -57,7 +57,7 @@ inline constexpr qsizetype SHOWN_LINE_CHARACTERS = 4096;
 using FPreviewImageTest = std::function<bool(QByteArrayView Head, const QString &sName)>;
 
 // The preview of item uiDirectoryIndex of the open archive.
-SItemPreview PreviewItem(const CGCF &GCFFile, uint32_t uiDirectoryIndex, const FPreviewImageTest &IsImage);
+SItemPreview PreviewItem(const IArchive &Archive, uint32_t uiDirectoryIndex, const FPreviewImageTest &IsImage);
 
 // Turns an image preview whose bytes did not decode into text or hex.
 void PreviewAsTextOrHex(SItemPreview &Preview);

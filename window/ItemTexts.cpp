@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "window/ItemTexts.h"
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 #include "window/Utils.h"
+
+#include <algorithm>
 
 namespace Larkspur
 {
@@ -22,13 +24,12 @@ QString ItemTypeText(EItemType eType, const QString &sName)
     return eType == EItemType::Folder ? QStringLiteral("Folder") : Utils::FileTypeToString(sName);
 }
 
-SItemRow ReadItemRow(const CGCF &GCFFile, uint32_t uiDirectoryIndex)
+SItemRow ReadItemRow(const IArchive &Archive, uint32_t uiDirectoryIndex)
 {
     SItemRow Row;
-    Row.sName = Utils::DecodeName(GCFFile.GetDirectoryItemName(uiDirectoryIndex));
-    Row.eType = GCFFile.IsFolder(uiDirectoryIndex) ? EItemType::Folder : EItemType::File;
-    if (const GCFDirectoryEntry *lpEntry = GCFFile.GetDirectoryEntry(uiDirectoryIndex))
-        Row.uiItemSize = lpEntry->uiItemSize;
+    Row.sName = Utils::DecodeName(Archive.GetDirectoryItemName(uiDirectoryIndex));
+    Row.eType = Archive.IsFolder(uiDirectoryIndex) ? EItemType::Folder : EItemType::File;
+    Row.uiItemSize = uint32_t(std::min<uint64_t>(Archive.GetDirectoryEntrySize(uiDirectoryIndex), UINT32_MAX));
     return Row;
 }
 

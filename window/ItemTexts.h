@@ -15,7 +15,7 @@
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 
 QString ItemCountToString(uint32_t uiItemCount);
 // uiItemSize is the directory entry's item size: a file's bytes, or a
@@ -23,15 +23,15 @@ QString ItemCountToString(uint32_t uiItemCount);
 QString ItemSizeText(EItemType eType, uint32_t uiItemSize);
 QString ItemTypeText(EItemType eType, const QString &sName);
 
-// What a row shows of one directory entry: the name as the reader gives it
+// What a row shows of one item: the name as the reader gives it
 // ("root" for index 0), decoded; the kind; the entry's item size. A bad index
 // reads as an empty file.
 struct SItemRow
 {
     QString sName;
     EItemType eType = EItemType::File;
-    uint32_t uiItemSize = 0;
+    uint32_t uiItemSize = 0;  // at most 4 GiB - 1: a VPK file larger still is shown as that
 };
-SItemRow ReadItemRow(const CGCF &GCFFile, uint32_t uiDirectoryIndex);
+SItemRow ReadItemRow(const IArchive &Archive, uint32_t uiDirectoryIndex);
 
 }  // namespace Larkspur

@@ -2,8 +2,6 @@
 #include "window/ItemViews.h"
 
 #include <QApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QTextLayout>
 
 #include <algorithm>
@@ -60,84 +58,18 @@ void GCFTreeWidget::SelectAndReveal(QTreeWidgetItem *lpItem)
     scrollToItem(lpItem);
 }
 
-void GCFTreeWidget::keyPressEvent(QKeyEvent *lpEvent)
+bool GCFTreeWidget::KeyToWindow(QKeyEvent *lpEvent)
 {
     if (lpEvent->key() == Qt::Key_Asterisk && currentItem())
     {
         ExpandAllBelow(currentItem());
-        return;
+        return true;
     }
     const EViewKey eKey = ViewKeyCommand(lpEvent->key(), lpEvent->modifiers());
-    if (eKey == EViewKey::ContextMenu || eKey == EViewKey::ParentFolder)
-    {
-        emit KeyDown(eKey);
-        return;
-    }
-    QTreeWidget::keyPressEvent(lpEvent);
-}
-
-void GCFTreeWidget::mousePressEvent(QMouseEvent *lpEvent)
-{
-    const QPoint Position = lpEvent->position().toPoint();
-    DragStart.Press(lpEvent->button(), Position, indexAt(Position));
-    emit MouseDown(lpEvent->button(), Position);
-    QTreeWidget::mousePressEvent(lpEvent);
-}
-
-void GCFTreeWidget::mouseMoveEvent(QMouseEvent *lpEvent)
-{
-    if (DragStart.Move(lpEvent->buttons(), lpEvent->position().toPoint()))
-    {
-        setState(NoState);
-        emit ItemDrag(DragStart.GetButton(), itemFromIndex(DragStart.GetItem()));
-        return;
-    }
-    QTreeWidget::mouseMoveEvent(lpEvent);
-}
-
-void GCFTreeWidget::mouseReleaseEvent(QMouseEvent *lpEvent)
-{
-    DragStart.Release();
-    QTreeWidget::mouseReleaseEvent(lpEvent);
-    emit MouseUp(lpEvent->button(), lpEvent->position().toPoint());
-}
-
-// --- the Icons and List views -------------------------------------------------
-
-void GCFListView::keyPressEvent(QKeyEvent *lpEvent)
-{
-    const EViewKey eKey = ViewKeyCommand(lpEvent->key(), lpEvent->modifiers());
-    if (eKey != EViewKey::None)
-    {
-        emit KeyDown(eKey);
-        return;
-    }
-    QListView::keyPressEvent(lpEvent);
-}
-
-void GCFListView::mousePressEvent(QMouseEvent *lpEvent)
-{
-    const QPoint Position = lpEvent->position().toPoint();
-    DragStart.Press(lpEvent->button(), Position, indexAt(Position));
-    QListView::mousePressEvent(lpEvent);
-}
-
-void GCFListView::mouseMoveEvent(QMouseEvent *lpEvent)
-{
-    if (DragStart.Move(lpEvent->buttons(), lpEvent->position().toPoint()))
-    {
-        setState(NoState);
-        emit ItemDrag(DragStart.GetButton(), DragStart.GetItem());
-        return;
-    }
-    QListView::mouseMoveEvent(lpEvent);
-}
-
-void GCFListView::mouseReleaseEvent(QMouseEvent *lpEvent)
-{
-    DragStart.Release();
-    QListView::mouseReleaseEvent(lpEvent);
-    emit MouseUp(lpEvent->button(), lpEvent->position().toPoint());
+    if (eKey != EViewKey::ContextMenu && eKey != EViewKey::ParentFolder)
+        return false;
+    emit KeyDown(eKey);
+    return true;
 }
 
 // --- the cells of the Icons and List views ----------------------------------------
@@ -268,44 +200,6 @@ void GCFDetailsItemDelegate::initStyleOption(QStyleOptionViewItem *lpOption, con
         break;
     default: sText = sText.first(CutAt(MOST_SHOWN_CHARACTERS)) + sEllipsis; break;
     }
-}
-
-// --- the Details view -----------------------------------------------------------
-
-void GCFDetailsView::keyPressEvent(QKeyEvent *lpEvent)
-{
-    const EViewKey eKey = ViewKeyCommand(lpEvent->key(), lpEvent->modifiers());
-    if (eKey != EViewKey::None)
-    {
-        emit KeyDown(eKey);
-        return;
-    }
-    QTreeView::keyPressEvent(lpEvent);
-}
-
-void GCFDetailsView::mousePressEvent(QMouseEvent *lpEvent)
-{
-    const QPoint Position = lpEvent->position().toPoint();
-    DragStart.Press(lpEvent->button(), Position, indexAt(Position));
-    QTreeView::mousePressEvent(lpEvent);
-}
-
-void GCFDetailsView::mouseMoveEvent(QMouseEvent *lpEvent)
-{
-    if (DragStart.Move(lpEvent->buttons(), lpEvent->position().toPoint()))
-    {
-        setState(NoState);
-        emit ItemDrag(DragStart.GetButton(), DragStart.GetItem());
-        return;
-    }
-    QTreeView::mouseMoveEvent(lpEvent);
-}
-
-void GCFDetailsView::mouseReleaseEvent(QMouseEvent *lpEvent)
-{
-    DragStart.Release();
-    QTreeView::mouseReleaseEvent(lpEvent);
-    emit MouseUp(lpEvent->button(), lpEvent->position().toPoint());
 }
 
 }  // namespace Larkspur

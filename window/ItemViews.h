@@ -9,6 +9,8 @@
 #include "window/KeyboardRules.h"
 
 #include <QHash>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QListView>
 #include <QModelIndex>
 #include <QPoint>
@@ -40,12 +42,72 @@ private:
     QPersistentModelIndex Item;
 };
 
-class GCFTreeWidget final : public QTreeWidget
+// The mouse and key handling the three views share. A press may start a
+// drag; a move past the drag distance hands the drag to the window in place
+// of the view's own; a release ends it and is reported once the view has
+// handled it; the keys the window acts on go to the window. A template
+// holds no signals, so each view emits its own from the hooks.
+template <class TView>
+class CItemViewEvents : public TView
+{
+public:
+    using TView::TView;
+
+protected:
+    // True when the key went to the window; by default every key that
+    // asks it for something does.
+    virtual bool KeyToWindow(QKeyEvent *lpEvent)
+    {
+        const EViewKey eKey = ViewKeyCommand(lpEvent->key(), lpEvent->modifiers());
+        if (eKey == EViewKey::None)
+            return false;
+        EmitKeyDown(eKey);
+        return true;
+    }
+    virtual void EmitKeyDown(EViewKey eKey) = 0;
+    virtual void EmitMouseDown(Qt::MouseButton, QPoint) {}
+    virtual void EmitItemDrag(Qt::MouseButton eButton, const QModelIndex &Item) = 0;
+    virtual void EmitMouseUp(Qt::MouseButton eButton, QPoint Position) = 0;
+
+    void keyPressEvent(QKeyEvent *lpEvent) override
+    {
+        if (!KeyToWindow(lpEvent))
+            TView::keyPressEvent(lpEvent);
+    }
+    void mousePressEvent(QMouseEvent *lpEvent) override
+    {
+        const QPoint Position = lpEvent->position().toPoint();
+        DragStart.Press(lpEvent->button(), Position, this->indexAt(Position));
+        EmitMouseDown(lpEvent->button(), Position);
+        TView::mousePressEvent(lpEvent);
+    }
+    void mouseMoveEvent(QMouseEvent *lpEvent) override
+    {
+        if (DragStart.Move(lpEvent->buttons(), lpEvent->position().toPoint()))
+        {
+            this->setState(QAbstractItemView::NoState);
+            EmitItemDrag(DragStart.GetButton(), DragStart.GetItem());
+            return;
+        }
+        TView::mouseMoveEvent(lpEvent);
+    }
+    void mouseReleaseEvent(QMouseEvent *lpEvent) override
+    {
+        DragStart.Release();
+        TView::mouseReleaseEvent(lpEvent);
+        EmitMouseUp(lpEvent->button(), lpEvent->position().toPoint());
+    }
+
+private:
+    CDragStart DragStart;
+};
+
+class GCFTreeWidget final : public CItemViewEvents<QTreeWidget>
 {
     Q_OBJECT
 
 public:
-    using QTreeWidget::QTreeWidget;
+    using CItemViewEvents::CItemViewEvents;
 
     // Qt lays out open folders recursively, one call per level, so a crafted
     // archive whose folders nest tens of thousands deep would exhaust the
@@ -66,37 +128,58 @@ signals:
     void KeyDown(EViewKey eKey);
 
 protected:
-    void keyPressEvent(QKeyEvent *lpEvent) override;
-    void mousePressEvent(QMouseEvent *lpEvent) override;
-    void mouseMoveEvent(QMouseEvent *lpEvent) override;
-    void mouseReleaseEvent(QMouseEvent *lpEvent) override;
-
-private:
-    CDragStart DragStart;
+    // "*" opens everything below the current folder; the tree keeps its
+    // own keys but for the menu and the parent folder.
+    bool KeyToWindow(QKeyEvent *lpEvent) override;
+    void EmitKeyDown(EViewKey eKey) override { emit KeyDown(eKey); }
+    void EmitMouseDown(Qt::MouseButton eButton, QPoint Position) override { emit MouseDown(eButton, Position); }
+    void EmitItemDrag(Qt::MouseButton eButton, const QModelIndex &Item) override
+    {
+        emit ItemDrag(eButton, itemFromIndex(Item));
+    }
+    void EmitMouseUp(Qt::MouseButton eButton, QPoint Position) override { emit MouseUp(eButton, Position); }
 };
 
-// The Icons and List views.
-class GCFListView final : public QListView
+// What the Icons, List and Details views hand to the window, each event with
+// the view it happened in: the two views are one list to the user, shown two
+// ways, and the window answers both alike.
+class CListViewEvents final : public QObject
 {
     Q_OBJECT
 
 public:
-    using QListView::QListView;
+    using QObject::QObject;
 
 signals:
-    void MouseUp(Qt::MouseButton eButton, QPoint Position);
-    void ItemDrag(Qt::MouseButton eButton, const QModelIndex &Item);
-    void KeyDown(EViewKey eKey);
+    void MouseUp(QAbstractItemView *lpView, Qt::MouseButton eButton, QPoint Position);
+    void ItemDrag(QAbstractItemView *lpView, Qt::MouseButton eButton, const QModelIndex &Item);
+    void KeyDown(QAbstractItemView *lpView, EViewKey eKey);
+};
+
+// A view of the list that reports to the window through Events.
+template <class TView>
+class CListItemView final : public CItemViewEvents<TView>
+{
+public:
+    explicit CListItemView(CListViewEvents &Events) : Events(Events) {}
 
 protected:
-    void keyPressEvent(QKeyEvent *lpEvent) override;
-    void mousePressEvent(QMouseEvent *lpEvent) override;
-    void mouseMoveEvent(QMouseEvent *lpEvent) override;
-    void mouseReleaseEvent(QMouseEvent *lpEvent) override;
+    void EmitKeyDown(EViewKey eKey) override { emit Events.KeyDown(this, eKey); }
+    void EmitItemDrag(Qt::MouseButton eButton, const QModelIndex &Item) override
+    {
+        emit Events.ItemDrag(this, eButton, Item);
+    }
+    void EmitMouseUp(Qt::MouseButton eButton, QPoint Position) override
+    {
+        emit Events.MouseUp(this, eButton, Position);
+    }
 
 private:
-    CDragStart DragStart;
+    CListViewEvents &Events;
 };
+
+// The Icons and List views.
+using GCFListView = CListItemView<QListView>;
 
 // The cells of the Icons and List views, so that two names never show
 // alike. In the List view a large folder's cells all take the size of one
@@ -161,26 +244,6 @@ protected:
 };
 
 // The Details view.
-class GCFDetailsView final : public QTreeView
-{
-    Q_OBJECT
-
-public:
-    using QTreeView::QTreeView;
-
-signals:
-    void MouseUp(Qt::MouseButton eButton, QPoint Position);
-    void ItemDrag(Qt::MouseButton eButton, const QModelIndex &Item);
-    void KeyDown(EViewKey eKey);
-
-protected:
-    void keyPressEvent(QKeyEvent *lpEvent) override;
-    void mousePressEvent(QMouseEvent *lpEvent) override;
-    void mouseMoveEvent(QMouseEvent *lpEvent) override;
-    void mouseReleaseEvent(QMouseEvent *lpEvent) override;
-
-private:
-    CDragStart DragStart;
-};
+using GCFDetailsView = CListItemView<QTreeView>;
 
 }  // namespace Larkspur

@@ -84,6 +84,81 @@ size_t WriteNaturalSortKey(QStringView sName, char16_t *lpKey)
     return size_t(lpOut - lpKey);
 }
 
+// One row's sort keys side by side, the name keys of all rows in one
+// buffer: a hundred thousand rows sort without chasing a pointer per
+// comparison but where two names agree in their first eight characters.
+struct SSortEntry
+{
+    uint64_t uiNameHead[2];  // the name key's first eight characters, zero-padded
+    uint32_t uiGroup;        // folders before files
+    uint32_t uiPrimary;      // the size, the type's rank or the folder's place; 0 for the Name order
+    size_t uiKeyStart, uiKeyLength;
+    int iRow;
+};
+
+// The rows' entries for the order eKey (not ArchiveOrder), their name keys
+// written into NameKeys.
+std::vector<SSortEntry> SortEntries(const std::vector<SListRowKeys> &Rows, ESortKey eKey, std::u16string &NameKeys)
+{
+    size_t uiKeyCapacity = 0;
+    for (const SListRowKeys &Row : Rows)
+        uiKeyCapacity += NaturalSortKeyCapacity(Row.lpName->size());
+    NameKeys.assign(uiKeyCapacity, u'\0');
+    size_t uiKeysEnd = 0;
+    std::vector<SSortEntry> Entries(Rows.size());
+    const std::vector<int> Ranks = eKey == ESortKey::Type ? TypeRanks(Rows) : std::vector<int>();
+    for (size_t uiRow = 0; uiRow < Rows.size(); ++uiRow)
+    {
+        const SListRowKeys &Row = Rows[uiRow];
+        SSortEntry &Entry = Entries[uiRow];
+        Entry.uiKeyStart = uiKeysEnd;
+        Entry.uiKeyLength = WriteNaturalSortKey(*Row.lpName, NameKeys.data() + uiKeysEnd);
+        uiKeysEnd += Entry.uiKeyLength;
+        for (size_t uiChar = 0; uiChar < 8; ++uiChar)
+        {
+            const uint64_t uiUnit = uiChar < Entry.uiKeyLength ? NameKeys[Entry.uiKeyStart + uiChar] : 0;
+            Entry.uiNameHead[uiChar / 4] = (uiChar % 4 ? Entry.uiNameHead[uiChar / 4] << 16 : 0) | uiUnit;
+        }
+        Entry.uiGroup = Row.eType == EItemType::Folder ? 0 : 1;
+        switch (eKey)
+        {
+        case ESortKey::Size: Entry.uiPrimary = Row.uiItemSize; break;
+        case ESortKey::Type: Entry.uiPrimary = uint32_t(Ranks[uiRow]); break;
+        case ESortKey::Location: Entry.uiPrimary = Row.uiFolderPlace; break;
+        case ESortKey::Name:
+        case ESortKey::ArchiveOrder: Entry.uiPrimary = 0; break;
+        }
+        Entry.iRow = int(uiRow);
+    }
+    return Entries;
+}
+
+// The names break ties of size and type; rows alike in every key keep the
+// archive's order, whichever way the list is sorted.
+struct CSortOrder
+{
+    std::u16string_view Keys;
+    bool bDescending;
+
+    bool operator()(const SSortEntry &Left, const SSortEntry &Right) const
+    {
+        if (Left.uiGroup != Right.uiGroup)
+            return Left.uiGroup < Right.uiGroup;
+        int iOrder = 0;
+        if (Left.uiPrimary != Right.uiPrimary)
+            iOrder = Left.uiPrimary < Right.uiPrimary ? -1 : 1;
+        else if (Left.uiNameHead[0] != Right.uiNameHead[0])
+            iOrder = Left.uiNameHead[0] < Right.uiNameHead[0] ? -1 : 1;
+        else if (Left.uiNameHead[1] != Right.uiNameHead[1])
+            iOrder = Left.uiNameHead[1] < Right.uiNameHead[1] ? -1 : 1;
+        else
+            iOrder = Keys.substr(Left.uiKeyStart, Left.uiKeyLength).compare(Keys.substr(Right.uiKeyStart, Right.uiKeyLength));
+        if (iOrder == 0)
+            return Left.iRow < Right.iRow;
+        return bDescending ? iOrder > 0 : iOrder < 0;
+    }
+};
+
 }  // namespace
 
 SListSort NextListSort(SListSort Current, ESortKey eClicked)
@@ -131,69 +206,9 @@ void CListArrangement::ApplySort()
         ApplyFilter();
         return;
     }
-
-    // Each row's keys side by side, the name keys of all rows in one buffer:
-    // a hundred thousand rows sort without chasing a pointer per comparison
-    // but where two names agree in their first eight characters.
-    struct SEntry
-    {
-        uint64_t uiNameHead[2];  // the name key's first eight characters, zero-padded
-        uint32_t uiGroup;        // folders before files
-        uint32_t uiPrimary;      // the size, the type's rank or the folder's place; 0 for the Name order
-        size_t uiKeyStart, uiKeyLength;
-        int iRow;
-    };
-    size_t uiKeyCapacity = 0;
-    for (const SListRowKeys &Row : Rows)
-        uiKeyCapacity += NaturalSortKeyCapacity(Row.lpName->size());
-    std::u16string NameKeys(uiKeyCapacity, u'\0');
-    size_t uiKeysEnd = 0;
-    std::vector<SEntry> Entries(Rows.size());
-    const std::vector<int> Ranks = Sort.eKey == ESortKey::Type ? TypeRanks(Rows) : std::vector<int>();
-    for (size_t uiRow = 0; uiRow < Rows.size(); ++uiRow)
-    {
-        const SListRowKeys &Row = Rows[uiRow];
-        SEntry &Entry = Entries[uiRow];
-        Entry.uiKeyStart = uiKeysEnd;
-        Entry.uiKeyLength = WriteNaturalSortKey(*Row.lpName, NameKeys.data() + uiKeysEnd);
-        uiKeysEnd += Entry.uiKeyLength;
-        for (size_t uiChar = 0; uiChar < 8; ++uiChar)
-        {
-            const uint64_t uiUnit = uiChar < Entry.uiKeyLength ? NameKeys[Entry.uiKeyStart + uiChar] : 0;
-            Entry.uiNameHead[uiChar / 4] = (uiChar % 4 ? Entry.uiNameHead[uiChar / 4] << 16 : 0) | uiUnit;
-        }
-        Entry.uiGroup = Row.eType == EItemType::Folder ? 0 : 1;
-        switch (Sort.eKey)
-        {
-        case ESortKey::Size: Entry.uiPrimary = Row.uiItemSize; break;
-        case ESortKey::Type: Entry.uiPrimary = uint32_t(Ranks[uiRow]); break;
-        case ESortKey::Location: Entry.uiPrimary = Row.uiFolderPlace; break;
-        case ESortKey::Name:
-        case ESortKey::ArchiveOrder: Entry.uiPrimary = 0; break;
-        }
-        Entry.iRow = int(uiRow);
-    }
-
-    // The names break ties of size and type; rows alike in every key keep
-    // the archive's order, whichever way the list is sorted.
-    const bool bDescending = Sort.eOrder == Qt::DescendingOrder;
-    const std::u16string_view Keys(NameKeys);
-    std::sort(Entries.begin(), Entries.end(), [&](const SEntry &Left, const SEntry &Right) {
-        if (Left.uiGroup != Right.uiGroup)
-            return Left.uiGroup < Right.uiGroup;
-        int iOrder = 0;
-        if (Left.uiPrimary != Right.uiPrimary)
-            iOrder = Left.uiPrimary < Right.uiPrimary ? -1 : 1;
-        else if (Left.uiNameHead[0] != Right.uiNameHead[0])
-            iOrder = Left.uiNameHead[0] < Right.uiNameHead[0] ? -1 : 1;
-        else if (Left.uiNameHead[1] != Right.uiNameHead[1])
-            iOrder = Left.uiNameHead[1] < Right.uiNameHead[1] ? -1 : 1;
-        else
-            iOrder = Keys.substr(Left.uiKeyStart, Left.uiKeyLength).compare(Keys.substr(Right.uiKeyStart, Right.uiKeyLength));
-        if (iOrder == 0)
-            return Left.iRow < Right.iRow;
-        return bDescending ? iOrder > 0 : iOrder < 0;
-    });
+    std::u16string NameKeys;
+    std::vector<SSortEntry> Entries = SortEntries(Rows, Sort.eKey, NameKeys);
+    std::sort(Entries.begin(), Entries.end(), CSortOrder{NameKeys, Sort.eOrder == Qt::DescendingOrder});
     for (size_t uiRow = 0; uiRow < Entries.size(); ++uiRow)
         Sorted[uiRow] = Entries[uiRow].iRow;
     ApplyFilter();

@@ -2,6 +2,7 @@
 #include "window/QtDesktop.h"
 
 #include "window/Images.h"
+#include "window/WindowTexts.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -58,8 +59,8 @@ QString QtDesktop::GetOpenFileName(QWidget *lpOwner)
 {
     if (!dlgOpenGCFFile)
     {
-        dlgOpenGCFFile = new QFileDialog(lpOwner, QStringLiteral("Open GCF File"), QString(),
-                                         QStringLiteral("GCF Files (*.gcf)"));
+        dlgOpenGCFFile = new QFileDialog(lpOwner, QStringLiteral("Open GCF File"));
+        dlgOpenGCFFile->setNameFilters(OpenFileFilters());
         dlgOpenGCFFile->setFileMode(QFileDialog::ExistingFile);
         dlgOpenGCFFile->setAcceptMode(QFileDialog::AcceptOpen);
     }

@@ -118,6 +118,22 @@ QString Utils::FileSizeToString(uint32_t iFileSize)
     return FileSizeToString(iFileSize, false);
 }
 
+QString Utils::LargeFileSizeToString(uint64_t uiFileSize, bool bDetailed)
+{
+    if (uiFileSize <= UINT32_MAX)
+        return FileSizeToString(uint32_t(uiFileSize), bDetailed);
+    // Megabytes to the nearest hundredth, halves rounded up, without the
+    // overflow that multiplying the whole size by 100 would risk.
+    constexpr uint64_t MEGABYTE = 1048576;
+    const uint64_t uiHundredths = uiFileSize / MEGABYTE * 100 + (uiFileSize % MEGABYTE * 100 + MEGABYTE / 2) / MEGABYTE;
+    const QLocale Locale = NumberLocale();
+    QString sText = Locale.toString(static_cast<qulonglong>(uiHundredths / 100)) + Locale.decimalPoint() +
+                    QStringLiteral("%1").arg(uiHundredths % 100, 2, 10, QLatin1Char('0')) + QStringLiteral(" MB");
+    if (bDetailed)
+        sText += QStringLiteral(" (") + GroupedNumber(uiFileSize) + QStringLiteral(" B)");
+    return sText;
+}
+
 QString Utils::FileTypeToString(const QString &sFileName)
 {
     const qsizetype iDot = sFileName.lastIndexOf(QLatin1Char('.'));

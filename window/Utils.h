@@ -20,6 +20,9 @@ public:
     // "1,023 B", "1.50 KB", "117.74 MB"; detailed adds " (1,536 B)" from 1024 bytes on.
     static QString FileSizeToString(uint32_t iFileSize, bool bDetailed);
     static QString FileSizeToString(uint32_t iFileSize);
+    // The same for sizes past 4 GiB (a VPK set, a large folder of one):
+    // below that exactly FileSizeToString; above, still in megabytes.
+    static QString LargeFileSizeToString(uint64_t uiFileSize, bool bDetailed = false);
     // "Text File", "GZ File", "File" for a name without a dot.
     static QString FileTypeToString(const QString &sFileName);
     // A whole number grouped by thousands in the user's locale ("#,##0").

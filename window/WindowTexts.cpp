@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/WindowTexts.h"
 
-#include "archive/CGCF.h"
+#include "archive/IArchive.h"
 #include "window/Utils.h"
 
 namespace Larkspur
@@ -13,18 +13,24 @@ QString WindowTitle(const QString &sFileName)
     return QString::fromLatin1(EMPTY_TITLE) + QStringLiteral(" - ") + sFileName.mid(iLastSeparator + 1);
 }
 
-SStatusTexts StatusTexts(const CGCF &GCFFile, const QString &sFileName)
+QStringList OpenFileFilters()
 {
-    if (!GCFFile.Opened())
+    return {QStringLiteral("GCF Files (*.gcf)"), QStringLiteral("VPK Files (*.vpk)"),
+            QStringLiteral("All Archives (*.gcf *.vpk)")};
+}
+
+SStatusTexts StatusTexts(const IArchive &Archive, const QString &sFileName)
+{
+    if (!Archive.Opened())
         return EmptyStatusTexts();
-    const GCFHeader &Header = GCFFile.GetHeaders().Header;
-    const GCFDataBlockHeader &DataBlockHeader = GCFFile.GetHeaders().DataBlockHeader;
+    // A GCF shows "v6" and its used and total blocks; a VPK set "VPK v2"
+    // and its number of files, in the same two panels.
+    const SArchiveSummary Summary = Archive.GetArchiveSummary();
     return SStatusTexts{
         sFileName,
-        Utils::FileSizeToString(Header.uiRecordedSize),
-        QStringLiteral("v") + QString::number(uint32_t(Header.uiVersion)),
-        QString::number(uint32_t(DataBlockHeader.uiUsedBlocks)) + QLatin1Char('/') +
-            QString::number(uint32_t(DataBlockHeader.uiTotalBlocks)),
+        Utils::LargeFileSizeToString(Summary.uiSize),
+        QString::fromStdString(Summary.sVersion),
+        QString::fromStdString(Summary.sCounts),
     };
 }
 

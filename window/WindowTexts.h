@@ -4,23 +4,28 @@
 // no archive.
 
 #include <QString>
+#include <QStringList>
 
 namespace Larkspur
 {
 
-class CGCF;
+class IArchive;
 
 // "Larkspur - z.gcf": the file name is what follows the path's last
 // separator, or the whole path when it holds none.
 QString WindowTitle(const QString &sFileName);
 inline const char *const EMPTY_TITLE = "Larkspur";
 
+// The Open dialog's filters, the first chosen at first: GCF files, then VPK
+// files (a set is opened by its directory file, pak01_dir.vpk), then both.
+QStringList OpenFileFilters();
+
 // The four status bar texts of the open archive, or of no archive.
 struct SStatusTexts
 {
     QString sFile, sFileSize, sGCFVersion, sUsedBlocks;
 };
-SStatusTexts StatusTexts(const CGCF &GCFFile, const QString &sFileName);
+SStatusTexts StatusTexts(const IArchive &Archive, const QString &sFileName);
 SStatusTexts EmptyStatusTexts();
 
 }  // namespace Larkspur

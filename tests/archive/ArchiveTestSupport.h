@@ -22,35 +22,13 @@ namespace Larkspur
 
 inline void PrintTo(EDataWalk eResult, std::ostream *pStream)
 {
-    static const char *const Names[] = {"Complete", "NoData",  "BadEntry", "EntryLoop", "BadBlock",
-                                        "BlockOutsideFile", "BadLink", "BlockLoop", "TooLong", "CutShort"};
-    *pStream << Names[static_cast<int>(eResult)];
+    *pStream << "data walk " << static_cast<int>(eResult) << " (" << DataWalkReason(eResult) << ")";
 }
 
 inline void PrintTo(EOpenRefusal eRefusal, std::ostream *pStream)
 {
-    static const char *const Names[] = {"None",
-                                        "MapFailed",
-                                        "TooLarge",
-                                        "GCFHeaderOutside",
-                                        "BadVersion",
-                                        "BlockSizeZero",
-                                        "BlockEntryHeaderOutside",
-                                        "BlockEntriesOutside",
-                                        "FragmentationMapHeaderOutside",
-                                        "FragmentationMapOutside",
-                                        "BlockEntryMapHeaderOutside",
-                                        "DirectoryHeaderOutside",
-                                        "DirectoryOutside",
-                                        "NameTableOutside",
-                                        "DirectoryMapHeaderOutside",
-                                        "DirectoryMapOutside",
-                                        "ChecksumHeaderOutside",
-                                        "ChecksumMapHeaderOutside",
-                                        "DataBlockHeaderOutside",
-                                        "DataAreaOutside",
-                                        "CutShort"};
-    *pStream << Names[static_cast<int>(eRefusal)];
+    *pStream << "refusal " << static_cast<int>(eRefusal) << " ("
+             << (OpenRefusalText(eRefusal) != nullptr ? OpenRefusalText(eRefusal) : "none") << ")";
 }
 
 }  // namespace Larkspur

@@ -7,6 +7,7 @@
 
 #include "archive/CVPK.h"
 #include "archive/CVPKItemData.h"
+#include "tests/archive/ArchiveTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include "VpkBuilder.h"
@@ -21,12 +22,6 @@
 
 namespace Larkspur
 {
-
-inline void PrintTo(EVPKRefusal eRefusal, std::ostream *pStream)
-{
-    *pStream << "refusal " << static_cast<int>(eRefusal) << " ("
-             << (VPKRefusalText(eRefusal) != nullptr ? VPKRefusalText(eRefusal) : "none") << ")";
-}
 
 inline void PrintTo(EVPKDamage eDamage, std::ostream *pStream)
 {
@@ -64,7 +59,7 @@ struct SMemoryVpk
 };
 
 // Every item's path ("\root\maps\a.bsp") and its directory index.
-inline std::map<std::string, uint32_t> IndexByPath(const CVPK &VPK)
+inline std::map<std::string, uint32_t> IndexByPath(const IArchive &VPK)
 {
     std::map<std::string, uint32_t> Indexes;
     for (uint32_t i = 0; i < VPK.GetItemCount(); i++)

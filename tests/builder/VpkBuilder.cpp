@@ -329,6 +329,26 @@ std::vector<SFile> FilesFromTree(const GcfBuilder::SItem &Root, uint32_t uiDataF
     return Files;
 }
 
+GcfBuilder::SItem TreeFromFiles(const std::vector<SFile> &Files)
+{
+    GcfBuilder::SItem Root = GcfBuilder::SItem::Folder("root");
+    for (const SFile &File : Files)
+    {
+        GcfBuilder::SItem *lpFolder = &Root;
+        std::string sPath = File.FullPath();
+        for (size_t uiSlash; (uiSlash = sPath.find('/')) != std::string::npos; sPath.erase(0, uiSlash + 1))
+        {
+            const std::string sName = sPath.substr(0, uiSlash);
+            auto &Items = lpFolder->Children;
+            const auto Found = std::find_if(Items.begin(), Items.end(), [&](const GcfBuilder::SItem &Item)
+                                            { return Item.sName == sName && Item.bFolder; });
+            lpFolder = Found != Items.end() ? &*Found : &Items.emplace_back(GcfBuilder::SItem::Folder(sName));
+        }
+        lpFolder->Children.push_back(GcfBuilder::SItem::File(sPath, File.sData));
+    }
+    return Root;
+}
+
 std::vector<SFile> SampleFiles()
 {
     using GcfBuilder::PatternData;

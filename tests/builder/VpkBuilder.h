@@ -86,6 +86,10 @@ bool WriteSet(const SSet &Set, const std::string &sFolder, const std::string &sN
 // the directory file).
 std::vector<SFile> FilesFromTree(const GcfBuilder::SItem &Root, uint32_t uiDataFiles = 0, uint16_t uiPreload = 0);
 
+// The inverse: a GCF builder tree ("root") holding the same files at the
+// same paths, folders made as the paths name them, in the files' order.
+GcfBuilder::SItem TreeFromFiles(const std::vector<SFile> &Files);
+
 // A small set's files of every kind: root files, nested paths, empty and
 // preload-only files, no extension, data in the directory file and in data
 // files 0 and 1.

@@ -5,13 +5,17 @@
 // are added to its materials folder under their own names (the screenshot
 // of the preview pane shows a picture that way). --many N adds a folder
 // "many" of N empty files item00000.wav ... (the screenshot of a large
-// folder in the List view).
+// folder in the List view). An ARCHIVE named NAME_dir.vpk is written as a
+// VPK set of version 2 instead: the same files in two data files, each with
+// some preload bytes.
 
 #include "GcfBuilder.h"
+#include "VpkBuilder.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -50,6 +54,20 @@ int main(int argc, char **argv)
                 Folder.Children.push_back(GcfBuilder::SItem::File(
                     std::filesystem::path(argv[iFile]).filename().string(),
                     std::string(std::istreambuf_iterator<char>(Stream), std::istreambuf_iterator<char>())));
+    }
+    const std::filesystem::path Path(argv[1]);
+    const std::string sName = Path.filename().string();
+    constexpr std::string_view DIRECTORY_SUFFIX = "_dir.vpk";
+    if (sName.size() > DIRECTORY_SUFFIX.size() && sName.ends_with(DIRECTORY_SUFFIX))
+    {
+        const VpkBuilder::SSet Set = VpkBuilder::Build(VpkBuilder::FilesFromTree(Tree, 2, 16));
+        const std::string sFolder = Path.has_parent_path() ? Path.parent_path().string() : ".";
+        if (!VpkBuilder::WriteSet(Set, sFolder, sName.substr(0, sName.size() - DIRECTORY_SUFFIX.size())))
+        {
+            std::fprintf(stderr, "Could not write %s\n", argv[1]);
+            return 1;
+        }
+        return 0;
     }
     GcfBuilder::SOptions Options;
     Options.uiVersion = 6;

@@ -5,6 +5,7 @@
 // usable /dev/fuse, no fusermount3).
 
 #include "MountSupport.h"
+#include "VpkBuilder.h"
 #include "tests/cli/CliSupport.h"
 #include "cli/MountCommand.h"
 
@@ -308,6 +309,42 @@ TEST(Mount, EveryWayToStopUnmountsAndLeavesNoProcess)
     EXPECT_EQ(ReadFile(sMountPoint + "/root/readme").size(), 1500u);
     EXPECT_EQ(RunTool("fusermount3 -u '" + sMountPoint + "'"), 0);
     EXPECT_TRUE(WaitFor([&] { return ProcessesOf(sMountPoint).empty(); })) << ProcessesOf(sMountPoint).size();
+}
+
+// A VPK set mounts as a GCF does (MOUNTPOINT/root/maps/a.bsp), its files
+// with their bytes from the directory file and the data files; a file whose
+// bytes partly overlap an earlier file's is left out and reported.
+TEST(Mount, ShowsAVpkSetInBothVersions)
+{
+    SKIP_UNLESS_MOUNTABLE();
+    CTempDir Temp;
+    const SExpected Expected = Expect(VpkBuilder::TreeFromFiles(VpkBuilder::SampleFiles()));
+    for (const uint32_t uiVersion : {1u, 2u, 3u})
+    {
+        SCOPED_TRACE(uiVersion);
+        VpkBuilder::SOptions Options;
+        Options.uiVersion = std::min(uiVersion, 2u);
+        VpkBuilder::SSet Set = VpkBuilder::Build(VpkBuilder::SampleFiles(), Options);
+        const bool bOverlap = uiVersion == 3;  // readme.txt's bytes start inside a.bsp's
+        if (bOverlap)
+            VpkBuilder::SetEntryField(Set, 4, VpkBuilder::EEntryField::EntryOffset, 10);
+        ASSERT_TRUE(VpkBuilder::WriteSet(Set, Temp.sPath, "pak01"));
+        CMount Mount(Temp / "pak01_dir.vpk", Temp / "mnt", Temp / "stderr");
+        ASSERT_TRUE(Mount.Mounted()) << ReadFile(Temp / "stderr");
+        SStrings Paths = Expected.Paths;
+        if (bOverlap)
+            std::erase(Paths, "root/maps/readme.txt");
+        EXPECT_EQ(ListTree(Mount.sMountPoint), Paths);
+        for (const auto &[sPath, sBytes] : Expected.Files)
+        {
+            std::string sData;
+            const bool bShown = std::find(Paths.begin(), Paths.end(), sPath) != Paths.end();
+            EXPECT_EQ(ReadAll(Mount.sMountPoint + "/" + sPath, sData) == 0 && sData == sBytes, bShown) << sPath;
+        }
+        EXPECT_EQ(Mount.Unmount(), 0);
+        EXPECT_EQ(ReadFile(Temp / "stderr"),
+                  bOverlap ? "Left out \\root\\maps\\readme.txt (data overlapping another file's).\n" : "");
+    }
 }
 
 TEST(Mount, RefusesWhatItCannotMount)

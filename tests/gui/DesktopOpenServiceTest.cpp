@@ -44,9 +44,12 @@ protected:
 
 TEST_F(DesktopOpenServiceTest, OnlyANonZeroExitIsAFailure)
 {
-    FakeOpenService("printf '%s' \"$1\" > \"${0%/*}/opened\"; [ -e \"${0%/*}/fail\" ] && exit 4; exit 0");
+    // "done" comes last: the path is written whole by then, and the run
+    // decided its status before the test makes it fail.
+    FakeOpenService("[ -e \"${0%/*}/fail\" ] && exit 4; printf '%s' \"$1\" > \"${0%/*}/opened\"; "
+                    ": > \"${0%/*}/done\"; exit 0");
     Open(QUrl::fromLocalFile("/tmp/a b.txt"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Marker("opened")); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(Marker("done")); }));
     QFile Opened(Marker("opened"));
     ASSERT_TRUE(Opened.open(QIODevice::ReadOnly));
     EXPECT_EQ(Opened.readAll(), "file:///tmp/a%20b.txt");  // the path, and nothing else

@@ -58,6 +58,7 @@ TEST(ExtractionBounds, FilesSharingOneChainWriteItOnce)
     ASSERT_EQ(Red.size(), 39u);
     EXPECT_EQ(Red[0], "Error writing " + Case->sOut + "/root/file0001 (data shared with another item).");
     EXPECT_EQ(BytesOnDisk(Case->sOut), 64u << 10);
+    EXPECT_EQ(ListTree(Case->sOut).size(), 2u);  // root and the one file
     EXPECT_EQ(Hook.uiLast, 40u);
 }
 

@@ -47,6 +47,20 @@ TEST(ExtractionSafety, TheDataOwnerIsCheckedToo)
     }
 }
 
+// ExtractFile by a block entry writes the file whose data the entry starts,
+// named after the entry's owner, and nothing else.
+TEST(ExtractionSafety, ExtractFileWritesOnlyTheFileItsEntryStarts)
+{
+    CArchiveCase Case(SItem::Folder("root", {SItem::File("good", "good"), SItem::File("../evil", "evil")}));
+    ASSERT_TRUE(Case.Engine.CreateDirectory(Case.sOut));
+    EXPECT_TRUE(Case.Engine.ExtractFile(Case.sOut + "/", Case.GCFFile.GetFirstEntry(1)));
+    EXPECT_FALSE(Case.Engine.ExtractFile(Case.sOut + "/", Case.GCFFile.GetFirstEntry(2)));
+    EXPECT_FALSE(Case.Engine.ExtractFile(Case.sOut + "/", 999999));
+    EXPECT_EQ(Case.Red(), (SStrings{"Error writing ../evil (unsafe name).",
+                                    "Error writing " + Case.sOut + "/ (block entry index out of range)."}));
+    EXPECT_EQ(ListTree(Case.Temp.sPath), (SStrings{"archive.gcf", "out", "out/good"}));
+}
+
 // Each damage to a file's chains: one red line with the reason, the bytes
 // before the damage kept, the next file written.
 TEST(ExtractionSafety, DamagedChainsStopTheFileAndTheRunGoesOn)

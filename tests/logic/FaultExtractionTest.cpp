@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 using namespace Larkspur;
@@ -89,6 +90,7 @@ TEST_F(FaultExtraction, AWriteCutShortBySizeLimitKeepsTheWrittenPart)
                           ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &Limit), 0);
                           EXPECT_TRUE(Case.Engine.ExtractItem(Case.sOut, 0));
                           EXPECT_EQ(Case.Red(), SStrings{"Error writing " + Case.sOut + "/root/big (fwrite() failure)."});
+                          EXPECT_EQ(Case.Console.Reasons, std::vector<int>{EFBIG});
                           EXPECT_EQ(Case.Wrote(), 2u);
                       }),
                       0);

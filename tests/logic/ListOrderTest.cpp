@@ -225,6 +225,8 @@ TEST(DropRulesTest, OnlyOneLocalArchiveIsAccepted)
     const SCase Cases[] = {
         {"one archive", {Archive}, "", "/data/half life.gcf"},
         {"upper-case extension", {QUrl::fromLocalFile("/data/X.GCF")}, "", "/data/X.GCF"},
+        {"a VPK set's directory file", {QUrl::fromLocalFile("/data/pak01_dir.vpk")}, "", "/data/pak01_dir.vpk"},
+        {"a single VPK file", {QUrl::fromLocalFile("/data/ONE.VPK")}, "", "/data/ONE.VPK"},
         {"two archives", {Archive, QUrl::fromLocalFile("/data/b.gcf")}, "", ""},
         {"another kind of file", {QUrl::fromLocalFile("/data/a.gcf.txt")}, "", ""},
         {"a web address", {QUrl("https://example.com/a.gcf")}, "", ""},

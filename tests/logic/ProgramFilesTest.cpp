@@ -158,9 +158,9 @@ TEST(ProgramFilesTest, OnlyTheFoldersOfEndedProcessesAreTakenOver)
 TEST(ProgramFilesTest, WriteFileMakesItsFoldersAndGivesTheReason)
 {
     QTemporaryDir Parent;
-    QString sError;
     const QString sLog = Parent.filePath("state/larkspur/larkspur.log");
-    ASSERT_TRUE(CProgramFiles::WriteFile(sLog, "line\n", sError)) << sError.toStdString();
+    const SSaveResult Written = CProgramFiles::WriteFile(sLog, "line\n");
+    ASSERT_TRUE(Written) << Written.sReason.toStdString();
     QFile Log(sLog);
     ASSERT_TRUE(Log.open(QIODevice::ReadOnly));
     EXPECT_EQ(Log.readAll(), "line\n");
@@ -168,10 +168,12 @@ TEST(ProgramFilesTest, WriteFileMakesItsFoldersAndGivesTheReason)
               QFile::Permissions());
 
     // A file where a folder should be; a folder where the file should be.
-    EXPECT_FALSE(CProgramFiles::WriteFile(sLog + "/below", "x", sError));
-    EXPECT_EQ(sError, "Not a directory");
-    EXPECT_FALSE(CProgramFiles::WriteFile(Parent.filePath("state"), "x", sError));
-    EXPECT_FALSE(sError.isEmpty());
+    const SSaveResult Below = CProgramFiles::WriteFile(sLog + "/below", "x");
+    EXPECT_EQ(Below.eFailure, ESaveFailure::FolderNotMade);
+    EXPECT_EQ(Below.sReason, "Not a directory");
+    const SSaveResult OnFolder = CProgramFiles::WriteFile(Parent.filePath("state"), "x");
+    EXPECT_EQ(OnFolder.eFailure, ESaveFailure::NotRegularFile);
+    EXPECT_FALSE(OnFolder.sReason.isEmpty());
     EXPECT_EQ(CProgramFiles::NotWrittenLine("log", "/x/larkspur.log", "Permission denied"),
               "larkspur: Could not write the log /x/larkspur.log (Permission denied).");
 }
@@ -180,15 +182,14 @@ TEST(ProgramFilesTest, AFailedSaveLeavesTheOldFileWhole)
 {
     QTemporaryDir Parent;
     const QString sPath = Parent.filePath("larkspur.cfg");
-    QString sError;
-    ASSERT_TRUE(CProgramFiles::WriteFile(sPath, "old\n", sError)) << sError.toStdString();
+    ASSERT_TRUE(CProgramFiles::WriteFile(sPath, "old\n"));
     // A disk that fills part-way: no file may grow past 4 KiB.
     EXPECT_EQ(TestSupport::RunInChild([&] {
                   ::signal(SIGXFSZ, SIG_IGN);
                   const rlimit Limit{4096, 4096};
                   ::setrlimit(RLIMIT_FSIZE, &Limit);
-                  QString sChildError;
-                  ::_exit(CProgramFiles::WriteFile(sPath, QByteArray(100000, 'x'), sChildError) ? 1 : 0);
+                  const SSaveResult Full = CProgramFiles::WriteFile(sPath, QByteArray(100000, 'x'));
+                  ::_exit(Full.eFailure == ESaveFailure::NotWritten ? 0 : 1);
               }),
               0);
     QFile Saved(sPath);

@@ -230,9 +230,12 @@ TEST_F(SettingsFile, ReportsFilesThatCannotBeReadOrWritten)
     EXPECT_FALSE(CConfigFile::Load(Path("missing.cfg"), Values));
     EXPECT_FALSE(CConfigFile::Load(Folder.path(), Values));
     EXPECT_EQ(Values.sSearchWord, QStringLiteral("kept"));
-    EXPECT_FALSE(CConfigFile::Write(Path("no/such/folder/larkspur.cfg"), Values));
+    EXPECT_EQ(CConfigFile::Write(Path("no/such/folder/larkspur.cfg"), Values).eFailure, ESaveFailure::NotWritten);
     // A device is never replaced, not even by root.
-    EXPECT_FALSE(QFile::exists(QStringLiteral("/dev/full")) && CConfigFile::Write(QStringLiteral("/dev/full"), Values));
+    if (QFile::exists(QStringLiteral("/dev/full")))
+    {
+        EXPECT_EQ(CConfigFile::Write(QStringLiteral("/dev/full"), Values).eFailure, ESaveFailure::NotRegularFile);
+    }
     EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile());
 }
 

@@ -129,6 +129,27 @@ TEST(FileSizeToString, KnownSizes)
     EXPECT_EQ(Utils::FileSizeToString(1536), Utils::FileSizeToString(1536, false));
 }
 
+TEST(FileSizeToString, LargeSizesGoOnInMegabytes)
+{
+    const struct
+    {
+        uint64_t uiSize;
+        bool bDetailed;
+        const char *szExpected;
+    } Cases[] = {
+        {4294967295u, false, "4,096.00 MB"},  // the 32-bit text up to there
+        {1536, true, "1.50 KB (1,536 B)"},
+        {4294967296u, false, "4,096.00 MB"},
+        {4294967296u + 5242, true, "4,096.00 MB (4,294,972,538 B)"},  // 0.004999 MB rounds down
+        {4294967296u + 5243, false, "4,096.01 MB"},
+        {5ull << 40, false, "5,242,880.00 MB"},
+        {UINT64_MAX, false, "17,592,186,044,416.00 MB"},
+    };
+    for (const auto &Case : Cases)
+        EXPECT_EQ(Utils::LargeFileSizeToString(Case.uiSize, Case.bDetailed), QString::fromLatin1(Case.szExpected))
+            << Case.uiSize;
+}
+
 TEST(FileSizeToString, SweepAgreesWithExactDecimalRounding)
 {
     // Every size in ranges where the unit changes, where single precision

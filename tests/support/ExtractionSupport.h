@@ -37,8 +37,14 @@ class CMemoryConsole : public IConsole
 {
 public:
     void WriteLine(std::string_view sLine, ELineColor eColor) override { Lines.push_back({std::string(sLine), eColor}); }
+    void WriteFailure(std::string_view sLine, int iSystemError) override
+    {
+        Reasons.push_back(iSystemError);
+        WriteLine(sLine, ELineColor::Red);
+    }
     SStrings Texts(ELineColor eColor) const;
     SLines Lines;
+    std::vector<int> Reasons;  // the system's reason of each failure line (0: none)
 };
 
 // The tree built (and damaged, when asked) into "<temp>/archive.gcf", or into
