@@ -8,11 +8,11 @@
 // a few KiB.
 
 #include "GcfBuilder.h"
+#include "SeedWriter.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -23,38 +23,12 @@ using namespace GcfBuilder;
 namespace
 {
 
-struct SSeedWriter
+using FuzzSeeds::SSeedWriter;
+
+const std::vector<uint8_t> &BytesOf(const SArchive &Seed)
 {
-    std::filesystem::path Folder;
-    size_t uiWritten = 0;
-    bool bFailed = false;
-
-    void Write(const std::string &sName, const std::vector<uint8_t> &Bytes)
-    {
-        if (!WriteFile((Folder / (sName + ".gcf")).string(), Bytes))
-        {
-            std::fprintf(stderr, "cannot write seed %s\n", sName.c_str());
-            bFailed = true;
-            return;
-        }
-        uiWritten++;
-    }
-
-    // A setter may aim outside a small archive; such a variant is skipped.
-    void Mutate(const std::string &sName, const SArchive &Base, const std::function<void(SArchive &)> &Change)
-    {
-        SArchive Copy = Base;
-        try
-        {
-            Change(Copy);
-        }
-        catch (const std::exception &)
-        {
-            return;
-        }
-        Write(sName, Copy.Bytes);
-    }
-};
+    return Seed.Bytes;
+}
 
 SItem SmallTree(uint32_t uiBlockSize)
 {
@@ -93,7 +67,8 @@ void MutateFields(SSeedWriter &Seeds, const std::string &sBase, const SArchive &
         {
             char cSuffix[16];
             std::snprintf(cSuffix, sizeof cSuffix, "%08x", uiValue);
-            Seeds.Mutate(sBase + "-" + sField + "-" + cSuffix, Base, [&](SArchive &Copy) { Set(Copy, uiValue); });
+            Seeds.Mutate(sBase + "-" + sField + "-" + cSuffix, Base, [&](SArchive &Copy) { Set(Copy, uiValue); },
+                         BytesOf);
         }
     };
     const SLayout &Layout = Base.Layout;
@@ -162,6 +137,7 @@ int main(int argc, char **argv)
     }
     SSeedWriter Seeds;
     Seeds.Folder = argv[1];
+    Seeds.sExtension = ".gcf";
     std::error_code Error;
     std::filesystem::create_directories(Seeds.Folder, Error);
 

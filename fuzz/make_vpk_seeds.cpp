@@ -4,13 +4,12 @@
 // a single file, and copies with one header or entry field set to a telling
 // value each (0, 1, all bits, one more, one less, past the end).
 
+#include "SeedWriter.h"
 #include "VpkBuilder.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,41 +19,12 @@ using namespace VpkBuilder;
 namespace
 {
 
-struct SSeedWriter
+using FuzzSeeds::SSeedWriter;
+
+const std::vector<uint8_t> &BytesOf(const SSet &Seed)
 {
-    std::filesystem::path Folder;
-    size_t uiWritten = 0;
-    bool bFailed = false;
-
-    void Write(const std::string &sName, const std::vector<uint8_t> &Bytes)
-    {
-        std::ofstream Stream(Folder / (sName + ".vpk"), std::ios::binary | std::ios::trunc);
-        Stream.write(reinterpret_cast<const char *>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-        Stream.close();
-        if (!Stream)
-        {
-            std::fprintf(stderr, "cannot write seed %s\n", sName.c_str());
-            bFailed = true;
-            return;
-        }
-        uiWritten++;
-    }
-
-    // A setter may aim outside a small set; such a variant is skipped.
-    void Mutate(const std::string &sName, const SSet &Base, const std::function<void(SSet &)> &Change)
-    {
-        SSet Copy = Base;
-        try
-        {
-            Change(Copy);
-        }
-        catch (const std::exception &)
-        {
-            return;
-        }
-        Write(sName, Copy.Directory);
-    }
-};
+    return Seed.Directory;
+}
 
 // Small files whose data files are the fuzzer's: data file 0 is the input
 // itself, so offsets into it stay within a few hundred bytes.
@@ -80,7 +50,8 @@ void MutateFields(SSeedWriter &Seeds, const std::string &sBase, const SSet &Base
         {
             char cSuffix[16];
             std::snprintf(cSuffix, sizeof cSuffix, "%08x", uiValue);
-            Seeds.Mutate(sBase + "-" + sField + "-" + cSuffix, Base, [&](SSet &Copy) { Set(Copy, uiValue); });
+            Seeds.Mutate(sBase + "-" + sField + "-" + cSuffix, Base, [&](SSet &Copy) { Set(Copy, uiValue); },
+                         BytesOf);
         }
     };
     const SLayout &Layout = Base.Layout;
@@ -118,6 +89,7 @@ int main(int argc, char **argv)
     }
     SSeedWriter Seeds;
     Seeds.Folder = argv[1];
+    Seeds.sExtension = ".vpk";
     std::error_code Error;
     std::filesystem::create_directories(Seeds.Folder, Error);
 
